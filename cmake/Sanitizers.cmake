@@ -1,0 +1,6 @@
+# One switch for the sanitizer builds of `make test`.
+if(TIRVANE_SANITIZE)
+    add_compile_options(-fsanitize=${TIRVANE_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=${TIRVANE_SANITIZE})
+    add_compile_definitions(TIRVANE_SANITIZED=1)
+endif()

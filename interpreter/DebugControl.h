@@ -1,0 +1,28 @@
+#pragma once
+// The flags that link the user-interface thread and a run's worker. Atomic, so that a
+// write on one thread is seen on the other at once. A paused step waits without using a
+// processor: the writers wake it (ReleaseStep, RequestStop), and the wait also re-reads
+// the flags now and then, so that a bare flag write still takes effect.
+
+#include <atomic>
+
+extern std::atomic<bool> g_bRunning;
+extern std::atomic<bool> g_bDebugging;
+extern std::atomic<bool> g_bStopRequested;
+extern std::atomic<bool> g_bWaitingForStep;
+
+// Shell side.
+void ReleaseStep(); // clears g_bWaitingForStep and wakes the paused step
+void RequestStop(); // sets g_bStopRequested and wakes the paused step
+void WakeDebugWaiters();
+
+// Interpreter side. Throws CExeption code 19 when a stop is requested.
+void CheckStopRequest();
+// Sets g_bWaitingForStep and blocks until the shell clears it; code 19 on a stop.
+void WaitForStep();
+
+// Called (if set) on the worker each time a step starts to wait, with the source line of
+// the expression being traced; the IDE marks that line. Set before a run starts.
+using StepListener = void (*)(int line, void* context);
+void SetStepListener(StepListener listener, void* context);
+void NotifyStepListener(int line);

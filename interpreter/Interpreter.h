@@ -1,0 +1,54 @@
+#pragma once
+// The interpretation operator ":" and the built-in functions. Stateless: one object per
+// run and per argument evaluation, handed to every Eval.
+
+#include <cstdint>
+
+class CValue;
+class CListValue;
+
+class CInterpreter {
+public:
+    CInterpreter() = default;
+    CInterpreter(const CInterpreter&) = delete;
+    CInterpreter& operator=(const CInterpreter&) = delete;
+    virtual ~CInterpreter();
+
+    // Applies func to arg (x : f). input is the input value of the function whose body is
+    // evaluated, used for delayed terms. Always stores a result; false when it failed.
+    bool Interpret(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug);
+
+    bool ContainsError(const CValue* value) const;
+    std::int32_t GetInt(const CValue* value) const;
+    float GetReal(const CValue* value) const;
+    unsigned char GetByte(const CValue* value) const;
+
+private:
+    bool ForceDelayed(CValue* input, CValue** value, bool* debug);
+    bool ForceDelayList(CValue* input, CValue** value, bool* debug);
+    bool Spread(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug);
+    bool ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug);
+
+    // Built-ins (the function's kind chooses one).
+    bool Add(CValue* arg, CValue** out);
+    bool Subtract(CValue* arg, CValue** out);
+    bool Multiply(CValue* arg, CValue** out);
+    bool Divide(CValue* arg, CValue** out);
+    bool Modulo(CValue* arg, CValue** out);
+    bool MakeDataList(CValue* arg, CValue** out);
+    bool MakeParallelList(CValue* arg, CValue** out);
+    bool Range(CValue* arg, CValue** out);
+    bool Compare(int code, CValue* arg, CValue** out);
+    bool Length(CValue* arg, CValue** out);
+    bool Transpose(CValue* arg, CValue** out);
+    bool Positions(CValue* arg, CValue** out);
+    bool Duplicate(CValue* arg, CValue** out);
+    bool TypeCheck(CValue* arg, CValue* func, CValue** out, bool* debug);
+    bool SelectByIndex(CValue* arg, CValue* func, CValue** out);
+    bool Guard(CValue* arg, CValue* func, CValue** out);
+    bool Cast(CValue* arg, CValue* func, CValue** out);
+    bool TypeOf(CValue* arg, CValue** out);
+    bool Membership(CValue* arg, CValue** out, bool* debug);
+    bool Output(CValue* arg, CValue** out);
+    bool InnerValue(CValue* arg, CValue** out);
+};

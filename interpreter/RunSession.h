@@ -1,0 +1,71 @@
+#pragma once
+// The Run and Debug commands without their windows: the argument's evaluation (on the
+// calling thread, before the worker starts) and the run itself (on the worker). The IDE
+// and the runner drive runs only through this class, so both behave alike.
+//
+// A session owns the arena of its run: the argument value, every value of the run and the
+// result live until the session is destroyed, after the result has been printed.
+
+#include "interpreter/Arena.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class CModuleNode;
+class CValue;
+
+// The record the worker works on.
+struct RunParams {
+    CValue* argument = nullptr; // null: the function runs with no argument value
+    CValue* result = nullptr;
+    void* document = nullptr;
+    bool debug = false; // its address goes to the interpreter, which may clear it
+    std::string functionName;
+};
+
+// A message box the shell shows: stop icon, one OK button. Windows-1251 texts.
+struct CMessageBox {
+    std::string caption;
+    std::string text;
+};
+
+// The fixed first entry of the function list: run nothing, print the argument's value.
+const std::string& EvaluateArgumentEntry(); // "Вычисление аргумента"
+
+class CRunSession {
+public:
+    enum class Outcome {
+        Printed,  // the result was printed on channel 3
+        NoResult, // the run entry returned false: nothing is shown
+        Stopped,  // the user stopped it (code 19): nothing is shown
+        Failed    // an error box is to be shown
+    };
+
+    // functionIndex is the function list's selection (0: "Вычисление аргумента").
+    CRunSession(CModuleNode* module, std::string functionName, int functionIndex, bool debug,
+                void* document = nullptr);
+    CRunSession(const CRunSession&) = delete;
+    CRunSession& operator=(const CRunSession&) = delete;
+    ~CRunSession();
+
+    // StartRun from reading the argument on: Select(3), Clear(3), Select(1), Read, then
+    // parse and evaluate the argument; for a debug run Clear(2), Select(2). On failure
+    // fills box and returns false.
+    bool PrepareArgument(CMessageBox* box);
+
+    // The worker's part. showResultChannel is called just after Select(3) and before the
+    // value is printed. On Failed, box holds the error box.
+    Outcome Execute(const std::function<void()>& showResultChannel, CMessageBox* box);
+
+    RunParams& Params() { return m_params; }
+    CArena& Arena() { return *m_pArena; }
+
+private:
+    bool EvaluateArgument(const std::string& text, CMessageBox* box);
+
+    CModuleNode* m_pModule;
+    int m_nFunctionIndex;
+    RunParams m_params;
+    std::unique_ptr<CArena> m_pArena;
+};

@@ -1,0 +1,40 @@
+#pragma once
+// Deep recursion must end with an error, never with a crash. Evaluation and the parser's
+// nesting rules call CheckStack(); when less than the reserve is left on the thread's
+// stack it throws CExeption (code 0) with a clear text. Runs go on a thread with a large
+// stack (RunOnLargeStack) so that deep but finite recursion works.
+
+#include <cstddef>
+#include <functional>
+
+// True while the current thread has at least the reserve of stack left.
+bool StackHasHeadroom();
+// Throws CExeption(null, "Переполнение стека: слишком глубокая рекурсия ", 0) when not.
+void CheckStack();
+
+// Stack size of run and translation threads: 1 GiB of address space, used as needed.
+constexpr std::size_t kLargeStackSize = std::size_t(1) << 30;
+
+// Runs fn on a new thread with a large stack and waits for it. Exceptions thrown by fn
+// are passed back to the caller.
+void RunOnLargeStack(const std::function<void()>& fn, std::size_t stackSize = kLargeStackSize);
+
+// A thread with a large stack that the caller joins later.
+class CLargeStackThread {
+public:
+    CLargeStackThread() = default;
+    CLargeStackThread(const CLargeStackThread&) = delete;
+    CLargeStackThread& operator=(const CLargeStackThread&) = delete;
+    ~CLargeStackThread(); // joins
+
+    // False if the thread could not be started.
+    bool Start(std::function<void()> fn, std::size_t stackSize = kLargeStackSize);
+    void Join();
+    bool Joinable() const { return m_bStarted; }
+
+private:
+    static void* Entry(void* self);
+    std::function<void()> m_fn;
+    unsigned long m_thread = 0;
+    bool m_bStarted = false;
+};

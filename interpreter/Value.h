@@ -1,0 +1,153 @@
+#pragma once
+// Run-time values.
+//
+// Every result of evaluation is a small object of one of the classes below, tagged with a
+// kind code that shares its numbering with the scanner's token codes: an operator used as
+// a function value has its own token code as its kind. Values are never changed once
+// handed out, and they are shared freely: a list's element may sit in several lists and
+// be a run's result at the same time. So nothing frees a single value. Instead every
+// value of a run (and every list's element array) is bump-allocated in that run's arena
+// (Arena.h), and the whole arena goes at once when the run is over. That is also why the
+// value classes hold no owning members: their destructors are never run.
+
+#include <cstdint>
+
+class CNode;
+
+enum ValueKind : int {
+    kKindDataList = 36,
+    kKindParList = 37,
+    kKindDelayList = 38,
+    kKindFuncRef = 39,
+    kKindTypeRef = 40,
+    kKindTyped = 41,
+    kKindDelayed = 42,
+    kKindInt = 43,
+    kKindReal = 44,
+    kKindBool = 45,
+    kKindChar = 47,
+    kKindError = 48
+};
+
+// Error codes of error values, indexes into g_apszInterpErrors.
+enum InterpError : int {
+    kIErrNone = 0,
+    kIErrUnknown = 1,
+    kIErrCastReal = 2,
+    kIErrCastInt = 3,
+    kIErrZeroDivision = 4,
+    kIErrInterpretation = 5,
+    kIErrBound = 6,
+    kIErrNoExpression = 7,
+    kIErrTypeCast = 8,
+    kIErrValueExtract = 9
+};
+extern const char* const g_apszInterpErrors[10];
+
+class CValue {
+public:
+    explicit CValue(int kind) : kind(kind) {}
+    CValue(const CValue&) = default;
+    virtual ~CValue() = default;
+    // Writes the text form through g_pOutput.
+    virtual void Print() const;
+    // The program node the value denotes, or null.
+    virtual CNode* GetTerm() const;
+
+    bool IsList() const { return kind >= kKindDataList && kind <= kKindDelayList; }
+
+    // Values live in the current thread's arena (Arena.h).
+    static void* operator new(std::size_t bytes);
+    static void operator delete(void*) noexcept {}
+
+    int kind;
+};
+
+class CIntValue : public CValue {
+public:
+    explicit CIntValue(std::int32_t value) : CValue(kKindInt), value(value) {}
+    void Print() const override;
+    std::int32_t value;
+};
+
+class CRealValue : public CValue {
+public:
+    explicit CRealValue(float value) : CValue(kKindReal), value(value) {}
+    void Print() const override;
+    float value;
+};
+
+class CBoolValue : public CValue {
+public:
+    explicit CBoolValue(bool value) : CValue(kKindBool), value(value ? 1 : 0) {}
+    void Print() const override;
+    unsigned char value;
+};
+
+class CCharValue : public CValue {
+public:
+    explicit CCharValue(unsigned char value) : CValue(kKindChar), value(value) {}
+    void Print() const override;
+    unsigned char value;
+};
+
+class CErrorValue : public CValue {
+public:
+    explicit CErrorValue(std::int32_t code) : CValue(kKindError), code(code) {}
+    void Print() const override;
+    std::int32_t code;
+};
+
+// An operator or keyword used as a value; code 10 (".") is also the empty marker.
+class CSignValue : public CValue {
+public:
+    explicit CSignValue(std::int32_t code) : CValue(code), code(code) {}
+    void Print() const override;
+    std::int32_t code;
+};
+
+class CListValue : public CValue {
+public:
+    // The slots are not initialised: the maker fills every one before the list is used.
+    CListValue(std::int32_t kind, std::int32_t count);
+    // A deep copy: every element cloned.
+    CListValue(const CListValue& source);
+    void Print() const override;
+    // A new list node of the same kind with the terms of the elements; it belongs to the
+    // current arena.
+    CNode* GetTerm() const override;
+
+    std::int32_t count;
+    CValue** elements;
+};
+
+class CRefValue : public CValue {
+public:
+    CRefValue(std::int32_t kind, CNode* node) : CValue(kind), node(node) {}
+    void Print() const override;
+    CNode* GetTerm() const override { return node; }
+    CNode* node;
+};
+
+class CTypedValue : public CValue {
+public:
+    CTypedValue(CValue* type, CValue* value) : CValue(kKindTyped), type(type), value(value) {}
+    void Print() const override;
+    CValue* type;  // a type reference (kind 40)
+    CValue* value; // the value that passed the type's check
+};
+
+CValue* CloneValue(const CValue* value);
+// Canonical shape of a freshly built list: one-element parallel lists unwrapped, nested
+// parallel lists spliced one level, "." dropped from data and delay lists.
+CValue* Normalize(CListValue* list);
+
+// True for the empty marker ".".
+inline bool IsEmptyMarker(const CValue* value) { return value->kind == 10; }
+
+// Numeric conversions shared by the built-ins.
+float IntToReal(std::int32_t value);
+// Round to nearest, halves away from zero. ok is false outside the 32-bit range or for NaN.
+std::int32_t RealToInt(float value, bool* ok);
+// Truncate toward zero, keep the low 8 bits. ok as above.
+unsigned char RealToChar(float value, bool* ok);

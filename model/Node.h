@@ -1,0 +1,53 @@
+#pragma once
+// The program model: a tree of nodes built by the parser and walked by the interpreter.
+// The parser owns every node; every pointer between nodes is borrowed. A tree never
+// changes after translation, except for the value frames of the scope nodes.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CValue;
+class CInterpreter;
+struct Token;
+
+class CNode {
+public:
+    explicit CNode(CNode* owner = nullptr, std::string name = {});
+    CNode(const CNode&) = delete;
+    CNode& operator=(const CNode&) = delete;
+
+    virtual ~CNode();
+    virtual void Add(CNode* child);
+    virtual void AddNamed(const std::string& name, CNode* node);
+    virtual CNode* FindNamed(const std::string& name);
+    // Evaluates the node on the input value of the running function into *out. True on
+    // success; a false status still stores a result (normally an error value).
+    virtual bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp);
+    virtual void Reserved(void* unused);
+    virtual bool IsList() const;
+    virtual bool IsFunction() const;
+
+    CNode* owner;     // the enclosing scope (block, function or module), or null
+    std::string name; // the class word, or the name the node is defined under
+};
+
+// A sequence of terms applied left to right with ":".
+class CExpressionNode : public CNode {
+public:
+    explicit CExpressionNode(CNode* owner);
+    bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+
+    void AppendTerm(CNode* term) { terms.push_back(term); }
+    // For a prefixed term ("f ^ x"): it goes just before the last term.
+    void InsertBeforeLast(CNode* term);
+
+    std::vector<CNode*> terms;
+    int line = 0; // source line where the expression starts (for the debugger's marker)
+};
+
+class CTermNode : public CNode {
+public:
+    explicit CTermNode(CNode* owner = nullptr, std::string name = {});
+    CNode* alternative = nullptr; // the term after "else"
+};

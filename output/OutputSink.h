@@ -1,0 +1,85 @@
+#pragma once
+// The output sink: the one way the translator and the interpreter show text, and the way
+// the argument text typed by the user comes back in. Texts are Windows-1251 bytes.
+
+#include <mutex>
+#include <string>
+
+// Channels of the output panel; the number is at once the tab, the pane and the buffer.
+enum OutputChannel : int {
+    kChannelTranslation = 0, // "Трансляция"
+    kChannelArgument = 1,    // "Аргумент"
+    kChannelDebug = 2,       // "Отладка"
+    kChannelResult = 3,      // "Результат"
+    kChannelCount = 4
+};
+
+// A text pane as the sink uses it. The IDE implements it over a Qt edit widget, the runner
+// over the terminal, the tests in memory. A pane may be called from any thread; an
+// implementation that owns widgets must hand the call over to its GUI thread.
+class IOutputPane {
+public:
+    virtual ~IOutputPane() = default;
+    virtual void SetText(const std::string& text) = 0;
+    virtual std::string GetText() const = 0;
+    virtual int GetLineCount() const = 0;
+    virtual void ScrollDown(int lines) = 0;
+    // Appends to the shown text, so that a write need not resend the whole buffer.
+    virtual void AppendText(const std::string& text) = 0;
+};
+
+class COutputSink {
+public:
+    virtual void Clear(int channel) = 0;
+    virtual void Select(int channel) = 0;
+    virtual COutputSink& Write(std::string text) = 0;
+    virtual COutputSink& Write(char c) = 0;
+    virtual COutputSink& Write(float x) = 0;
+    virtual COutputSink& Write(int n) = 0;
+    virtual COutputSink& Write(const char* text) = 0;
+
+protected:
+    ~COutputSink() = default; // never deleted through this interface
+};
+
+// The one sink of the process. Safe to use from the GUI thread and a run's worker at once.
+class COutputPanelSink : public COutputSink {
+public:
+    COutputPanelSink() = default;
+    COutputPanelSink(const COutputPanelSink&) = delete;
+    COutputPanelSink& operator=(const COutputPanelSink&) = delete;
+
+    void Clear(int channel) override;
+    void Select(int channel) override;
+    COutputSink& Write(std::string text) override;
+    COutputSink& Write(char c) override;
+    COutputSink& Write(float x) override;
+    COutputSink& Write(int n) override;
+    COutputSink& Write(const char* text) override;
+
+    // Copies the current pane's text into the current buffer, then the buffer into out.
+    virtual std::string& Read(std::string& out);
+    virtual ~COutputPanelSink();
+
+    void Attach(IOutputPane* pane, int channel);
+    // Forgets every pane (the panel is going away); buffers stay.
+    void DetachAll();
+
+    int CurrentChannel() const;
+    std::string Buffer(int channel) const;
+
+private:
+    void Append(const std::string& text);
+
+    mutable std::recursive_mutex m_mutex;
+    std::string m_strBuffers[kChannelCount];
+    IOutputPane* m_pPanes[kChannelCount] = {};
+    int m_nCurrent = 0;
+};
+
+extern COutputPanelSink g_OutputSink;
+extern COutputSink* g_pOutput;
+extern const char g_szNewLine[]; // "\r\n"
+
+// "%e" with a three-digit exponent: 1.500000e+000.
+std::string FormatReal(float x);

@@ -1,0 +1,86 @@
+#pragma once
+// The recursive-descent parser: one virtual operation per grammar rule, so that the
+// argument parser can replace single rules. The parser owns every node it creates.
+
+#include "translator/Scanner.h"
+
+#include <string>
+#include <vector>
+
+class CNode;
+class CExpressionNode;
+class CModuleNode;
+
+class CParser {
+public:
+    explicit CParser(CScanner* scanner);
+    CParser(const CParser&) = delete;
+    CParser& operator=(const CParser&) = delete;
+
+    virtual ~CParser();
+    virtual void GetPosition(int& line, int& row);
+    virtual bool Translate(const char* file, CModuleNode** out);
+    virtual bool ResolveName(std::string name, CNode* scope, CNode** out);
+    virtual bool Keyword(CNode** out);
+    virtual bool DelayedList(CNode* scope, CNode** out);
+    virtual bool ParallelList(CNode* scope, CNode** out);
+    virtual bool DataList(CNode* scope, CNode** out);
+    virtual bool Block(CNode* scope, CNode** out);
+    virtual bool List(CNode* scope, CNode** out);
+    virtual bool Atom(CNode* scope, CNode** out);
+    virtual bool Term(CNode* scope, CNode** out);
+    virtual bool Application(CNode* scope, CExpressionNode** expr, CNode** last);
+    virtual bool Expression(CNode* scope, CNode** out);
+    virtual bool LeftNamedStatement(CNode* scope, CNode* owner, CNode** out);
+    virtual bool Statement(CNode* scope, CNode* owner);
+    virtual bool FunctionDefinition(CModuleNode* module, CNode** out, std::string name);
+    virtual bool TypeDefinition(CModuleNode* module, CNode** out, std::string name);
+    virtual bool LeftNamedDefinition(CModuleNode* module, CNode** constant, CNode** function,
+                                     CNode** type, float* index);
+    virtual bool ConstantDefinition(CModuleNode* module, CNode** out);
+    virtual bool FunctionOrDeclaration(CModuleNode* module, CNode** out, std::string name);
+    virtual bool FunctionItem(CModuleNode* module, CNode** out, std::string name);
+    virtual bool TypeItem(CModuleNode* module, CNode** out, std::string name);
+    virtual bool Item(CModuleNode* module);
+    virtual bool Program(CModuleNode** out);
+    virtual bool ConstParallelList(CModuleNode* module, CNode** out);
+    virtual bool ConstDataList(CModuleNode* module, CNode** out);
+    virtual bool ConstList(CModuleNode* module, CNode** out);
+    virtual bool ConstAtom(CModuleNode* module, CNode** out);
+    virtual bool ConstApplication(CModuleNode* module, CExpressionNode** expr, CNode** last);
+    virtual bool ConstTerm(CModuleNode* module, CNode** out);
+    virtual bool ConstExpression(CModuleNode* module, CNode** out);
+    virtual bool ConstLeftNamedElement(CModuleNode* module, CNode* list, CNode** out);
+    virtual bool ConstElement(CModuleNode* module, CNode* list);
+    virtual void Clear();
+
+    // Number of nodes owned now (for tests of ownership).
+    std::size_t NodeCount() const { return nodes.size(); }
+
+protected:
+    void NextToken() { scanner->GetToken(token); }
+    // Records a node the parser has just created and returns it.
+    template <class T> T* Own(T* node) {
+        nodes.push_back(node);
+        return node;
+    }
+
+    std::vector<CNode*> nodes;
+    CScanner* scanner;
+    Token token{};
+    // Names of left namings of the current top-level item: known while its body is read.
+    std::vector<std::string> pendingNames;
+};
+
+// Reads the argument text of a run against a translated module.
+class CArgumentParser : public CParser {
+public:
+    CArgumentParser(CScanner* scanner, CModuleNode* context);
+    ~CArgumentParser() override;
+    bool ResolveName(std::string name, CNode* scope, CNode** out) override;
+    bool DelayedList(CNode* scope, CNode** out) override;
+    virtual bool ParseArgument(CNode* ignored, CNode** out);
+
+private:
+    CModuleNode* context;
+};
