@@ -143,7 +143,9 @@ CValue* CloneValue(const CValue* value);
 CValue* Normalize(CListValue* list);
 
 // True for the empty marker ".".
-inline bool IsEmptyMarker(const CValue* value) { return value->kind == 10; }
+inline bool IsEmptyMarker(const CValue* value) {
+    return value->kind == 10;
+}
 
 // Numeric conversions shared by the built-ins.
 float IntToReal(std::int32_t value);

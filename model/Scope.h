@@ -63,5 +63,20 @@ public:
     std::map<std::string, OverloadList> overloads;
 };
 
+// Pushes an empty frame for one evaluation and removes it again, also when an exception
+// passes through.
+class CFrameGuard {
+public:
+    explicit CFrameGuard(std::vector<ValueFrame>& frames) : m_frames(frames) {
+        m_frames.emplace_back();
+    }
+    ~CFrameGuard() { m_frames.pop_back(); }
+    CFrameGuard(const CFrameGuard&) = delete;
+    CFrameGuard& operator=(const CFrameGuard&) = delete;
+
+private:
+    std::vector<ValueFrame>& m_frames;
+};
+
 // The function that encloses node: the first node with IsFunction() on its owner chain.
 CFunctionNode* EnclosingFunction(CNode* node);

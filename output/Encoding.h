@@ -12,3 +12,7 @@ std::string Cp1251ToUtf8(std::string_view cp1251);
 // A fixed UTF-8 text of the source converted once to Windows-1251 and kept for the whole
 // process: Cp(u8"...") or Cp("...").
 const std::string& Cp(const char* utf8);
+const std::string& Cp(const char8_t* utf8);
+inline const std::string& Cp(const char8_t* utf8) {
+    return Cp(reinterpret_cast<const char*>(utf8));
+}

@@ -1,0 +1,155 @@
+#include "interpreter/Value.h"
+
+#include "interpreter/Arena.h"
+#include "model/Terms.h"
+
+#include <climits>
+#include <cmath>
+
+const char* const g_apszInterpErrors[10] = {
+    "No Errors!",       "Unknown error!",        "Error type cast(real)!", "Error type cast (int)!",
+    "Zero division!",   "Interpretation error!", "Bound error!",           "No expression error!",
+    "Error type cast!", "Value extract error!"};
+
+void* CValue::operator new(std::size_t bytes) {
+    return CArena::Current().Allocate(bytes);
+}
+
+void CValue::Print() const {
+}
+
+CNode* CValue::GetTerm() const {
+    return nullptr;
+}
+
+CListValue::CListValue(std::int32_t kind, std::int32_t count)
+    : CValue(kind), count(count), elements(nullptr) {
+    if (count > 0) {
+        elements = static_cast<CValue**>(
+            CArena::Current().Allocate(static_cast<std::size_t>(count) * sizeof(CValue*)));
+    }
+}
+
+CListValue::CListValue(const CListValue& source) : CListValue(source.kind, source.count) {
+    for (std::int32_t i = 0; i < count; ++i)
+        elements[i] = CloneValue(source.elements[i]);
+}
+
+CNode* CListValue::GetTerm() const {
+    // A list denotes a node only when every element does; otherwise evaluating the
+    // node would meet an element with nothing to evaluate.
+    auto* node = new CListNode(kind);
+    CArena::Current().Adopt(node);
+    for (std::int32_t i = 0; i < count; ++i) {
+        CNode* term = elements[i] ? elements[i]->GetTerm() : nullptr;
+        if (!term)
+            return nullptr;
+        node->Add(term);
+    }
+    return node;
+}
+
+CValue* CloneValue(const CValue* value) {
+    switch (value->kind) {
+    case kKindDataList:
+    case kKindParList:
+    case kKindDelayList:
+        return new CListValue(*static_cast<const CListValue*>(value));
+    case kKindFuncRef:
+    case kKindTypeRef:
+    case kKindDelayed:
+        return new CRefValue(value->kind, static_cast<const CRefValue*>(value)->node);
+    case kKindTyped: {
+        auto* typed = static_cast<const CTypedValue*>(value);
+        return new CTypedValue(typed->type, typed->value);
+    }
+    case kKindInt:
+        return new CIntValue(static_cast<const CIntValue*>(value)->value);
+    case kKindReal:
+        return new CRealValue(static_cast<const CRealValue*>(value)->value);
+    case kKindBool:
+        return new CBoolValue(static_cast<const CBoolValue*>(value)->value != 0);
+    case kKindChar:
+        return new CCharValue(static_cast<const CCharValue*>(value)->value);
+    case kKindError:
+        return new CErrorValue(static_cast<const CErrorValue*>(value)->code);
+    default:
+        return new CSignValue(value->kind);
+    }
+}
+
+namespace {
+CListValue* SpliceParallelElements(CListValue* list) {
+    std::int32_t total = 0;
+    bool any = false;
+    for (std::int32_t i = 0; i < list->count; ++i) {
+        const CValue* element = list->elements[i];
+        if (element->kind == kKindParList) {
+            any = true;
+            total += static_cast<const CListValue*>(element)->count;
+        } else {
+            ++total;
+        }
+    }
+    if (!any)
+        return list;
+    auto* spliced = new CListValue(list->kind, total);
+    std::int32_t next = 0;
+    for (std::int32_t i = 0; i < list->count; ++i) {
+        CValue* element = list->elements[i];
+        if (element->kind == kKindParList) {
+            auto* inner = static_cast<CListValue*>(element);
+            for (std::int32_t k = 0; k < inner->count; ++k)
+                spliced->elements[next++] = inner->elements[k];
+        } else {
+            spliced->elements[next++] = element;
+        }
+    }
+    return spliced;
+}
+
+CListValue* DropEmptyMarkers(CListValue* list) {
+    std::int32_t kept = 0;
+    for (std::int32_t i = 0; i < list->count; ++i) {
+        if (!IsEmptyMarker(list->elements[i]))
+            ++kept;
+    }
+    if (kept == list->count)
+        return list;
+    auto* result = new CListValue(list->kind, kept);
+    std::int32_t next = 0;
+    for (std::int32_t i = 0; i < list->count; ++i) {
+        if (!IsEmptyMarker(list->elements[i]))
+            result->elements[next++] = list->elements[i];
+    }
+    return result;
+}
+} // namespace
+
+CValue* Normalize(CListValue* list) {
+    if (list->kind == kKindParList && list->count == 1)
+        return list->elements[0];
+    list = SpliceParallelElements(list);
+    if (list->kind == kKindParList || list->count < 2)
+        return list;
+    return DropEmptyMarkers(list);
+}
+
+float IntToReal(std::int32_t value) {
+    return static_cast<float>(value);
+}
+
+std::int32_t RealToInt(float value, bool* ok) {
+    const double x = value;
+    double t = std::trunc(x);
+    if (std::fabs(x - t) >= 0.5)
+        t += x < 0 ? -1.0 : 1.0;
+    *ok = std::isfinite(t) && t >= double(INT_MIN) && t <= double(INT_MAX);
+    return *ok ? static_cast<std::int32_t>(t) : 0;
+}
+
+unsigned char RealToChar(float value, bool* ok) {
+    const double t = std::trunc(double(value));
+    *ok = std::isfinite(t) && t >= double(INT_MIN) && t <= double(INT_MAX);
+    return *ok ? static_cast<unsigned char>(static_cast<std::int32_t>(t) & 0xFF) : 0;
+}

@@ -1,0 +1,41 @@
+#include "model/Node.h"
+
+CNode::CNode(CNode* owner, std::string name) : owner(owner), name(std::move(name)) {
+}
+
+CNode::~CNode() = default;
+
+void CNode::Add(CNode*) {
+}
+
+void CNode::AddNamed(const std::string&, CNode*) {
+}
+
+CNode* CNode::FindNamed(const std::string&) {
+    return nullptr;
+}
+
+bool CNode::Eval(CValue*, CValue**, bool*, CInterpreter*) {
+    return false;
+}
+
+void CNode::Reserved(void*) {
+}
+
+bool CNode::IsList() const {
+    return false;
+}
+
+bool CNode::IsFunction() const {
+    return false;
+}
+
+CExpressionNode::CExpressionNode(CNode* owner) : CNode(owner, "expression") {
+}
+
+void CExpressionNode::InsertBeforeLast(CNode* term) {
+    terms.insert(terms.empty() ? terms.end() : terms.end() - 1, term);
+}
+
+CTermNode::CTermNode(CNode* owner, std::string name) : CNode(owner, std::move(name)) {
+}

@@ -1,0 +1,100 @@
+#include "model/Terms.h"
+
+#include "interpreter/Value.h"
+#include "translator/Scanner.h"
+
+CSignAtom::CSignAtom(std::int32_t code) : CTermNode(nullptr, "atom"), code(code) {
+}
+
+bool CSignAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
+    *out = new CSignValue(code);
+    return true;
+}
+
+CIntAtom::CIntAtom(std::int32_t value) : CTermNode(nullptr, "atom"), value(value) {
+}
+
+bool CIntAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
+    *out = new CIntValue(value);
+    return true;
+}
+
+CRealAtom::CRealAtom(float value) : CTermNode(nullptr, "atom"), value(value) {
+}
+
+bool CRealAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
+    *out = new CRealValue(value);
+    return true;
+}
+
+CBoolAtom::CBoolAtom(bool value) : CTermNode(nullptr, "atom"), value(value) {
+}
+
+bool CBoolAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
+    *out = new CBoolValue(value);
+    return true;
+}
+
+CCharAtom::CCharAtom(char value) : CTermNode(nullptr, "atom"), value(value) {
+}
+
+bool CCharAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
+    *out = new CCharValue(static_cast<unsigned char>(value));
+    return true;
+}
+
+CIdentifierNode::CIdentifierNode(CNode* owner, const Token& token)
+    : CTermNode(owner, "id"), text(token.text) {
+}
+
+CIdentifierNode::CIdentifierNode(CNode* owner, std::string text)
+    : CTermNode(owner, "id"), text(std::move(text)) {
+}
+
+CListNode::CListNode(std::int32_t kind) : CTermNode(nullptr, "list"), kind(kind) {
+}
+
+void CListNode::Add(CNode* child) {
+    elements.push_back(child);
+}
+
+bool CListNode::IsList() const {
+    return true;
+}
+
+bool CListNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) {
+    const auto count = static_cast<std::int32_t>(elements.size());
+    if (kind == kKindDelayList) {
+        // A delay list's elements wait unevaluated; a single one is a lone delayed term.
+        if (count == 1) {
+            *out = new CRefValue(kKindDelayed, elements[0]);
+            return true;
+        }
+        auto* list = new CListValue(kKindDelayList, count);
+        for (std::int32_t i = 0; i < count; ++i)
+            list->elements[i] = new CRefValue(kKindDelayed, elements[i]);
+        *out = list;
+        return true;
+    }
+    auto* list = new CListValue(kind, count);
+    for (std::int32_t i = 0; i < count; ++i)
+        list->elements[i] = nullptr;
+    *out = list;
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (!elements[i]->Eval(input, &list->elements[i], debug, interp))
+            return false;
+    }
+    *out = Normalize(list);
+    return true;
+}
+
+CKeywordNode::CKeywordNode(const Token& token) : CKeywordNode(token.code) {
+}
+
+CKeywordNode::CKeywordNode(std::int32_t code) : CTermNode(nullptr, "keyword"), code(code) {
+}
+
+bool CKeywordNode::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
+    *out = new CSignValue(code);
+    return true;
+}
