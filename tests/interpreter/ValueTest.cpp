@@ -1,0 +1,133 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace test;
+
+namespace {
+
+class ValueTest : public ::testing::Test {
+protected:
+    CArena arena;
+    CArenaScope scope{arena};
+};
+
+TEST_F(ValueTest, NormalizeGivesCanonicalShapes) {
+    struct Case {
+        const char* name;
+        CListValue* list;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"one-element parallel list is its element", Par({Int(5)}), "5"},
+        {"parallel list inside data list is spliced", Data({Int(1), Par({Int(2), Int(3)}), Int(4)}),
+         "(1,2,3,4)"},
+        {"parallel list inside parallel list is spliced", Par({Int(1), Par({Int(2), Int(3)})}),
+         "[1,2,3]"},
+        {"empty markers are dropped from data lists", Data({Dot(), Int(1), Dot()}), "(1)"},
+        {"a data list of markers only becomes empty", Data({Dot(), Dot()}), "(\"\")"},
+        {"a lone marker stays", Data({Dot()}), "(.)"},
+        {"parallel lists keep their markers", Par({Dot(), Int(1)}), "[.,1]"},
+        {"splicing is one level deep", Data({Par({Int(1), Data({Int(2)})})}), "(1,(2))"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Printed(Normalize(c.list)), c.expected) << c.name;
+}
+
+TEST_F(ValueTest, NormalizeSharesElementsInsteadOfCopying) {
+    CValue* five = Int(5);
+    EXPECT_EQ(Normalize(Par({five})), five);
+    CValue* two = Int(2);
+    auto* result = static_cast<CListValue*>(Normalize(Data({Int(1), Par({two, Int(3)})})));
+    EXPECT_EQ(result->elements[1], two);
+    CListValue* unchanged = Data({Int(1), Int(2)});
+    EXPECT_EQ(Normalize(unchanged), unchanged);
+}
+
+TEST_F(ValueTest, CloneCopiesListsAtEveryLevelButSharesNodes) {
+    CListValue* inner = Data({Int(1), Int(2)});
+    CListValue* outer = Data({inner, Int(3)});
+    auto* copy = static_cast<CListValue*>(CloneValue(outer));
+    ASSERT_NE(copy, outer);
+    EXPECT_EQ(copy->kind, kKindDataList);
+    ASSERT_EQ(copy->count, 2);
+    EXPECT_NE(copy->elements[0], inner);
+    EXPECT_NE(static_cast<CListValue*>(copy->elements[0])->elements[0], inner->elements[0]);
+    EXPECT_EQ(Printed(copy), "((1,2),3)");
+
+    CNode* node = reinterpret_cast<CNode*>(outer); // any address: references never look into it
+    auto* ref = new CRefValue(kKindFuncRef, node);
+    auto* refCopy = static_cast<CRefValue*>(CloneValue(ref));
+    EXPECT_NE(refCopy, ref);
+    EXPECT_EQ(refCopy->node, node);
+    EXPECT_EQ(refCopy->kind, kKindFuncRef);
+
+    CValue* marker = CloneValue(Dot());
+    EXPECT_EQ(marker->kind, 10);
+    EXPECT_EQ(static_cast<CSignValue*>(marker)->code, 10);
+}
+
+TEST_F(ValueTest, RealToIntRoundsHalvesAwayFromZero) {
+    const std::pair<float, int> cases[] = {{0.5f, 1},  {0.7f, 1},   {-0.5f, -1}, {1.49f, 1},
+                                           {2.5f, 3},  {-2.5f, -3}, {0.49f, 0},  {-0.0f, 0},
+                                           {1e9f, 1000000000}};
+    for (auto [real, expected] : cases) {
+        bool ok = false;
+        EXPECT_EQ(RealToInt(real, &ok), expected) << real;
+        EXPECT_TRUE(ok) << real;
+    }
+}
+
+TEST_F(ValueTest, RealConversionsRejectValuesOutsideTheIntegerRange) {
+    const float cases[] = {3e9f, -3e9f, std::numeric_limits<float>::infinity(),
+                           std::numeric_limits<float>::quiet_NaN()};
+    for (float real : cases) {
+        bool ok = true;
+        RealToInt(real, &ok);
+        EXPECT_FALSE(ok) << real;
+        ok = true;
+        RealToChar(real, &ok);
+        EXPECT_FALSE(ok) << real;
+    }
+}
+
+TEST_F(ValueTest, RealToCharTruncatesAndKeepsTheLowByte) {
+    bool ok = false;
+    EXPECT_EQ(RealToChar(300.9f, &ok), 44);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(RealToChar(-1.5f, &ok), 255);
+    EXPECT_EQ(RealToChar(65.99f, &ok), 65);
+}
+
+TEST_F(ValueTest, IntToRealLosesPrecisionBeyondTwoToTheTwentyFour) {
+    EXPECT_EQ(IntToReal(16777217), IntToReal(16777216));
+    EXPECT_EQ(IntToReal(-7), -7.0f);
+}
+
+TEST(ArenaTest, AllocationBeyondTheLimitThrowsAndLeavesTheArenaUsable) {
+    CArena arena(1024 * 1024);
+    CArenaScope scope(arena);
+    EXPECT_THROW(new CListValue(kKindDataList, 1 << 20), CMemoryLimitError);
+    auto* small = new CListValue(kKindDataList, 4);
+    EXPECT_EQ(small->count, 4);
+    EXPECT_LE(arena.BytesUsed(), arena.Limit());
+}
+
+TEST(ArenaTest, ValuesGoToTheInnermostScopeArena) {
+    CArena outer, inner;
+    CArenaScope outerScope(outer);
+    new CIntValue(1);
+    const std::size_t outerUsed = outer.BytesUsed();
+    {
+        CArenaScope innerScope(inner);
+        for (int i = 0; i < 1000; ++i)
+            new CIntValue(i);
+    }
+    EXPECT_EQ(outer.BytesUsed(), outerUsed);
+    EXPECT_GT(inner.BytesUsed(), 0u);
+}
+
+} // namespace

@@ -1,0 +1,198 @@
+#include "TestSupport.h"
+
+#include "interpreter/Interpreter.h"
+#include "model/Scope.h"
+#include "model/Terms.h"
+
+#include <gtest/gtest.h>
+
+using namespace test;
+
+namespace {
+
+std::vector<std::string> Keys(const std::map<std::string, CNode*>& table) {
+    std::vector<std::string> keys;
+    for (const auto& entry : table)
+        keys.push_back(entry.first);
+    return keys;
+}
+
+TEST(ScopeTest, TablesAreOrderedByUnsignedBytes) {
+    CModuleNode module;
+    CFunctionNode b(&module), a(&module), ab(&module), cyrillic(&module);
+    module.AddNamed("b", &b);
+    module.AddNamed("\xE0", &cyrillic); // a byte above 127 sorts after every ASCII name
+    module.AddNamed("ab", &ab);
+    module.AddNamed("a", &a);
+    EXPECT_EQ(Keys(module.named), (std::vector<std::string>{"a", "ab", "b", "\xE0"}));
+}
+
+TEST(ScopeTest, ModuleAddNamedReplacesButBlocksKeepTheFirstEntry) {
+    CModuleNode module;
+    CFunctionNode first(&module), second(&module);
+    module.AddNamed("f", nullptr); // declared only
+    module.AddNamed("f", &first);
+    EXPECT_EQ(module.named["f"], &first);
+
+    CBlockNode block(&module);
+    block.AddNamed("x", &first);
+    block.AddNamed("x", &second);
+    EXPECT_EQ(block.named["x"], &first);
+    module.AddConstant("c", &first);
+    module.AddConstant("c", &second);
+    EXPECT_EQ(module.constants["c"], &first);
+}
+
+TEST(ScopeTest, OverloadsSortByIndexAndKeepTheOrderOfEqualIndexes) {
+    CModuleNode module;
+    CFunctionNode f1(&module), f2(&module), f3(&module), f4(&module);
+    module.AddOverload({"f", &f1}, 2.0f);
+    module.AddOverload({"f", &f2}, 0.0f);
+    module.AddOverload({"f", &f3}, 2.0f);
+    module.AddOverload({"f", &f4}, 1.5f);
+    const OverloadList& list = module.overloads["f"];
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0].second, &f2);
+    EXPECT_EQ(list[1].second, &f4);
+    EXPECT_EQ(list[2].second, &f1);
+    EXPECT_EQ(list[3].second, &f3);
+}
+
+TEST(ScopeTest, FindNamedAsksTheInnermostScopeFirstThenTheModulesConstants) {
+    CModuleNode module;
+    CFunctionNode function(&module);
+    CBlockNode block(&function);
+    CIntAtom inFunction(1), inBlock(2), constant(3);
+    function.AddNamed("x", &inFunction);
+    block.AddNamed("x", &inBlock);
+    module.AddConstant("k", &constant);
+    EXPECT_EQ(block.FindNamed("x"), &inBlock);
+    EXPECT_EQ(function.FindNamed("x"), &inFunction);
+    EXPECT_EQ(block.FindNamed("k"), &constant);
+    EXPECT_EQ(block.FindNamed("missing"), nullptr);
+}
+
+TEST(ScopeTest, ValuesAreStoredInTheFrameOfTheDefiningScope) {
+    CArena arena;
+    CArenaScope arenaScope(arena);
+    CModuleNode module;
+    CFunctionNode function(&module);
+    CBlockNode block(&function);
+    CIntAtom node(0);
+    function.AddNamed("x", &node);
+    block.AddNamed("y", &node);
+    module.AddConstant("k", &node);
+
+    CValue* found = nullptr;
+    block.StoreValue("x", Int(1)); // no frame yet: nothing is stored
+    EXPECT_FALSE(block.LookupValue("x", &found));
+
+    module.frames.emplace_back();
+    function.frames.emplace_back();
+    block.frames.emplace_back();
+    CValue* x = Int(1);
+    CValue* k = Int(2);
+    block.StoreValue("x", x);
+    block.StoreValue("k", k);
+    EXPECT_EQ(function.frames.back().count("x"), 1u);
+    EXPECT_EQ(module.frames.back().count("k"), 1u);
+    ASSERT_TRUE(block.LookupValue("x", &found));
+    EXPECT_EQ(found, x);
+    ASSERT_TRUE(block.LookupValue("k", &found));
+    EXPECT_EQ(found, k);
+    // y is defined by the block but not computed yet: no outer value may stand in for it
+    module.frames.back()["y"] = x;
+    EXPECT_FALSE(block.LookupValue("y", &found));
+}
+
+TEST(ScopeTest, RunRemovesItsFrameAlsoWhenTheFunctionThrows) {
+    CArena arena;
+    CArenaScope arenaScope(arena);
+    CModuleNode module;
+    CFunctionNode empty(&module); // no expressions: evaluating it throws
+    empty.name = "empty";
+    module.AddNamed("empty", &empty);
+    CInterpreter interp;
+    bool debug = false;
+    CValue* out = nullptr;
+    EXPECT_ANY_THROW(module.Run("empty", nullptr, &out, &debug, &interp));
+    EXPECT_TRUE(module.frames.empty());
+    EXPECT_TRUE(empty.frames.empty());
+}
+
+class ListNodeTest : public ::testing::Test {
+protected:
+    CValue* Eval(CNode& node, bool expectOk = true) {
+        CValue* out = nullptr;
+        EXPECT_EQ(node.Eval(nullptr, &out, &debug, &interp), expectOk);
+        return out;
+    }
+    CArena arena;
+    CArenaScope scope{arena};
+    CInterpreter interp;
+    bool debug = false;
+    CIntAtom one{1}, two{2};
+};
+
+TEST_F(ListNodeTest, DelayListsHoldDelayedTerms) {
+    CListNode empty(kKindDelayList);
+    CValue* value = Eval(empty);
+    ASSERT_EQ(value->kind, kKindDelayList);
+    EXPECT_EQ(static_cast<CListValue*>(value)->count, 0);
+
+    CListNode single(kKindDelayList);
+    single.Add(&one);
+    value = Eval(single);
+    ASSERT_EQ(value->kind, kKindDelayed);
+    EXPECT_EQ(value->GetTerm(), &one);
+
+    CListNode pair(kKindDelayList);
+    pair.Add(&one);
+    pair.Add(&two);
+    auto* list = static_cast<CListValue*>(Eval(pair));
+    ASSERT_EQ(list->kind, kKindDelayList);
+    ASSERT_EQ(list->count, 2);
+    EXPECT_EQ(list->elements[1]->kind, kKindDelayed);
+    EXPECT_EQ(list->elements[1]->GetTerm(), &two);
+}
+
+TEST_F(ListNodeTest, OneElementListsNormaliseByTheirKind) {
+    CListNode parallel(kKindParList);
+    parallel.Add(&one);
+    EXPECT_EQ(Printed(Eval(parallel)), "1");
+    CListNode data(kKindDataList);
+    data.Add(&one);
+    EXPECT_EQ(Printed(Eval(data)), "(1)");
+}
+
+TEST_F(ListNodeTest, AtomsMakeAFreshValueEachTime) {
+    CValue* first = Eval(one);
+    CValue* second = Eval(one);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(Printed(first), Printed(second));
+}
+
+TEST_F(ListNodeTest, AFailingElementFailsTheListAndKeepsTheSlotsBeforeIt) {
+    CNode failing; // the base class's evaluation fails
+    CListNode data(kKindDataList);
+    data.Add(&one);
+    data.Add(&failing);
+    auto* list = static_cast<CListValue*>(Eval(data, false));
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count, 2);
+    EXPECT_EQ(Printed(list->elements[0]), "1");
+    EXPECT_EQ(list->elements[1], nullptr);
+}
+
+TEST_F(ListNodeTest, TheTermOfAListValueBelongsToTheArena) {
+    CListValue* list = List(kKindDataList, {new CRefValue(kKindDelayed, &one),
+                                            new CRefValue(kKindDelayed, &two)});
+    CNode* term = list->GetTerm();
+    ASSERT_NE(term, nullptr);
+    EXPECT_TRUE(term->IsList());
+    EXPECT_EQ(Printed(Eval(*term)), "(1,2)");
+    // a list with an element that denotes no node denotes none itself
+    EXPECT_EQ(Data({Int(1)})->GetTerm(), nullptr);
+}
+
+} // namespace
