@@ -120,7 +120,17 @@ public:
 
 protected:
     void ReadNext(); // current := ReadChar(); charClass := Classify(current)
+    void Reset();    // look-ahead, counters and push-back as before the first token
 
+private:
+    bool ScanCharacter(Token& tok);
+    bool ScanSign(Token& tok, int first);
+    bool SkipLineComment(Token& tok);
+    bool SkipBlockComment();
+    void TakeSecond(Token& tok, char second, int code);
+    static int SingleSignCode(int c);
+
+protected:
     Token saved{};
     Token pushed{};
     int charClass = kClassOther;

@@ -1,0 +1,120 @@
+#include "output/OutputSink.h"
+
+#include <cstdio>
+
+COutputPanelSink g_OutputSink;
+COutputSink* g_pOutput = &g_OutputSink;
+const char g_szNewLine[] = "\r\n";
+
+namespace {
+
+bool IsChannel(int channel) {
+    return channel >= 0 && channel < kChannelCount;
+}
+
+} // namespace
+
+// The exponent always has at least three digits, as the texts of the original platform
+// show it, whatever the C library prints.
+std::string FormatReal(float x) {
+    const double value = x;
+    const int length = std::snprintf(nullptr, 0, "%e", value);
+    std::string text(static_cast<std::size_t>(length), '\0');
+    std::snprintf(text.data(), text.size() + 1, "%e", value);
+    const std::size_t e = text.find('e');
+    if (e == std::string::npos)
+        return text; // inf and nan as the C library writes them
+    const std::size_t digits = text.size() - (e + 2);
+    if (digits < 3)
+        text.insert(e + 2, 3 - digits, '0');
+    return text;
+}
+
+COutputPanelSink::~COutputPanelSink() = default;
+
+void COutputPanelSink::Clear(int channel) {
+    std::lock_guard lock(m_mutex);
+    if (!IsChannel(channel))
+        return;
+    m_strBuffers[channel].clear();
+    if (m_pPanes[channel] != nullptr)
+        m_pPanes[channel]->SetText("");
+}
+
+void COutputPanelSink::Select(int channel) {
+    std::lock_guard lock(m_mutex);
+    if (IsChannel(channel))
+        m_nCurrent = channel;
+}
+
+COutputSink& COutputPanelSink::Write(std::string text) {
+    Append(text);
+    return *this;
+}
+
+COutputSink& COutputPanelSink::Write(char c) {
+    Append(std::string(1, c));
+    return *this;
+}
+
+COutputSink& COutputPanelSink::Write(float x) {
+    Append(FormatReal(x));
+    return *this;
+}
+
+COutputSink& COutputPanelSink::Write(int n) {
+    Append(std::to_string(n));
+    return *this;
+}
+
+COutputSink& COutputPanelSink::Write(const char* text) {
+    if (text != nullptr)
+        Append(text);
+    return *this;
+}
+
+std::string& COutputPanelSink::Read(std::string& out) {
+    std::lock_guard lock(m_mutex);
+    std::string& buffer = m_strBuffers[m_nCurrent];
+    if (m_pPanes[m_nCurrent] != nullptr)
+        buffer = m_pPanes[m_nCurrent]->GetText();
+    out = buffer;
+    return out;
+}
+
+void COutputPanelSink::Attach(IOutputPane* pane, int channel) {
+    std::lock_guard lock(m_mutex);
+    if (!IsChannel(channel))
+        return;
+    m_strBuffers[channel].clear();
+    m_pPanes[channel] = pane;
+    m_nCurrent = channel;
+}
+
+void COutputPanelSink::DetachAll() {
+    std::lock_guard lock(m_mutex);
+    for (IOutputPane*& pane : m_pPanes)
+        pane = nullptr;
+}
+
+int COutputPanelSink::CurrentChannel() const {
+    std::lock_guard lock(m_mutex);
+    return m_nCurrent;
+}
+
+std::string COutputPanelSink::Buffer(int channel) const {
+    std::lock_guard lock(m_mutex);
+    return IsChannel(channel) ? m_strBuffers[channel] : std::string();
+}
+
+// Only the debug trace follows its end: the other channels are read from the top.
+void COutputPanelSink::Append(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    m_strBuffers[m_nCurrent] += text;
+    IOutputPane* pane = m_pPanes[m_nCurrent];
+    if (pane == nullptr)
+        return;
+    pane->AppendText(text);
+    if (m_nCurrent == kChannelDebug)
+        pane->ScrollDown(pane->GetLineCount());
+}

@@ -1,0 +1,68 @@
+#include "output/Encoding.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <utility>
+
+namespace {
+
+TEST(EncodingTest, EveryByteSurvivesTheRoundTripThroughUtf8) {
+    std::string bytes;
+    for (int b = 0; b < 256; ++b)
+        bytes += static_cast<char>(b);
+    const std::string utf8 = Cp1251ToUtf8(bytes);
+    EXPECT_EQ(Utf8ToCp1251(utf8), bytes);
+}
+
+TEST(EncodingTest, ConvertsLettersAndSignsOfTheCodePage) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"\xC0", "А"},
+        {"\xFF", "я"},
+        {"\xA8", "Ё"},
+        {"\xB8", "ё"},
+        {"\xB9", "№"},
+        {"\x88", "€"},
+        {"abc", "abc"},
+        {"\xCF\xF0\xE8", "При"},
+        {"\x98", "\xEF\xA2\x98"}, // no character in the code page: U+F898
+    };
+    for (const auto& [cp1251, utf8] : cases) {
+        EXPECT_EQ(Cp1251ToUtf8(cp1251), utf8);
+        EXPECT_EQ(Utf8ToCp1251(utf8), cp1251);
+    }
+}
+
+TEST(EncodingTest, InvalidOrForeignUtf8BecomesQuestionMarks) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\x80z", "a?z"},  {"\xC3", "?"},      {"x\xE2\x82", "x??"},
+        {"\xC0\xAF", "??"}, {"\xFF\xFE", "??"}, {"\xED\xA0\x80", "???"},
+        {"漢字", "??"},     {"a😀b", "a?b"},     {"", ""},
+    };
+    for (const auto& [utf8, cp1251] : cases)
+        EXPECT_EQ(Utf8ToCp1251(utf8), cp1251) << utf8;
+}
+
+TEST(EncodingTest, LongTextsConvertWhole) {
+    std::string utf8;
+    for (int i = 0; i < 5000; ++i)
+        utf8 += "жx";
+    const std::string cp1251 = Utf8ToCp1251(utf8);
+    ASSERT_EQ(cp1251.size(), 10000u);
+    EXPECT_EQ(Cp1251ToUtf8(cp1251), utf8);
+}
+
+TEST(EncodingTest, CpConvertsOnceAndKeepsTheText) {
+    const std::string& first = Cp(u8"Аргумент");
+    EXPECT_EQ(first, Utf8ToCp1251("Аргумент"));
+    EXPECT_EQ(&Cp("Аргумент"), &first);
+    const std::string* fromThread = nullptr;
+    std::thread([&] { fromThread = &Cp(u8"Аргумент"); }).join();
+    EXPECT_EQ(fromThread, &first);
+    for (int i = 0; i < 100; ++i)
+        Cp(std::to_string(i).c_str());
+    EXPECT_EQ(first, "\xC0\xF0\xE3\xF3\xEC\xE5\xED\xF2");
+}
+
+} // namespace

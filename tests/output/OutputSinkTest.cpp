@@ -1,0 +1,195 @@
+#include "output/OutputSink.h"
+#include "output/MemoryPane.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <limits>
+#include <string>
+#include <thread>
+
+namespace {
+
+class OutputSinkTest : public testing::Test {
+protected:
+    void SetUp() override {
+        for (int channel = 0; channel < kChannelCount; ++channel)
+            m_sink.Attach(&m_panes[channel], channel);
+    }
+
+    COutputPanelSink m_sink;
+    CMemoryPane m_panes[kChannelCount];
+};
+
+TEST_F(OutputSinkTest, AttachingAllPanesLeavesChannelThreeCurrentAndAllEmpty) {
+    EXPECT_EQ(m_sink.CurrentChannel(), kChannelResult);
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+        EXPECT_EQ(m_panes[channel].GetText(), "");
+        EXPECT_EQ(m_sink.Buffer(channel), "");
+    }
+}
+
+TEST_F(OutputSinkTest, WritesEachKindOfValueInItsTextForm) {
+    struct Case {
+        std::function<void(COutputSink&)> write;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {[](COutputSink& s) { s.Write(-7); }, "-7"},
+        {[](COutputSink& s) { s.Write(0); }, "0"},
+        {[](COutputSink& s) { s.Write(1.5f); }, "1.500000e+000"},
+        {[](COutputSink& s) { s.Write(-0.2f); }, "-2.000000e-001"},
+        {[](COutputSink& s) { s.Write(1e10f); }, "1.000000e+010"},
+        {[](COutputSink& s) { s.Write(0.0f); }, "0.000000e+000"},
+        {[](COutputSink& s) { s.Write('x'); }, "x"},
+        {[](COutputSink& s) { s.Write('\0'); }, std::string(1, '\0')},
+        {[](COutputSink& s) { s.Write(std::string("a b")); }, "a b"},
+        {[](COutputSink& s) { s.Write("text"); }, "text"},
+        {[](COutputSink& s) { s.Write(static_cast<const char*>(nullptr)); }, ""},
+    };
+    for (const Case& c : cases) {
+        m_sink.Clear(kChannelResult);
+        c.write(m_sink);
+        EXPECT_EQ(m_panes[kChannelResult].GetText(), c.shown);
+        EXPECT_EQ(m_sink.Buffer(kChannelResult), c.shown);
+    }
+}
+
+TEST(FormatRealTest, ExponentHasAtLeastThreeDigits) {
+    const std::pair<float, std::string> cases[] = {
+        {1.5f, "1.500000e+000"},
+        {-0.2f, "-2.000000e-001"},
+        {3.4e38f, "3.400000e+038"},
+        {1e-40f, "9.999946e-041"},
+        {std::numeric_limits<float>::infinity(), "inf"},
+        {-std::numeric_limits<float>::infinity(), "-inf"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(FormatReal(value), text) << value;
+    char nan[16];
+    std::snprintf(nan, sizeof nan, "%e", std::nan(""));
+    EXPECT_EQ(FormatReal(std::nanf("")), nan);
+}
+
+TEST_F(OutputSinkTest, LineWithoutNewLineIsContinuedByTheNextWrite) {
+    m_sink.Write("a=").Write(5).Write(g_szNewLine).Write("b");
+    m_sink.Write('c');
+    EXPECT_EQ(m_panes[kChannelResult].GetText(), "a=5\r\nbc");
+    EXPECT_EQ(m_panes[kChannelResult].GetLineCount(), 2);
+}
+
+TEST_F(OutputSinkTest, OnlyTheDebugChannelScrollsToItsEnd) {
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+        m_sink.Select(channel);
+        m_sink.Write("line").Write(g_szNewLine).Write("next");
+    }
+    EXPECT_EQ(m_panes[kChannelTranslation].ScrolledLines(), 0);
+    EXPECT_EQ(m_panes[kChannelArgument].ScrolledLines(), 0);
+    EXPECT_EQ(m_panes[kChannelResult].ScrolledLines(), 0);
+    // One scroll by the line count after each of the three writes: 1, 2, 2.
+    EXPECT_EQ(m_panes[kChannelDebug].ScrolledLines(), 5);
+}
+
+TEST_F(OutputSinkTest, WritesGoToTheSelectedChannelOnly) {
+    m_sink.Select(kChannelTranslation);
+    m_sink.Write("zero");
+    m_sink.Select(kChannelDebug);
+    m_sink.Write("two");
+    EXPECT_EQ(m_panes[kChannelTranslation].GetText(), "zero");
+    EXPECT_EQ(m_panes[kChannelDebug].GetText(), "two");
+    EXPECT_EQ(m_panes[kChannelArgument].GetText(), "");
+    EXPECT_EQ(m_panes[kChannelResult].GetText(), "");
+}
+
+TEST_F(OutputSinkTest, ClearEmptiesOneChannelAndKeepsTheCurrentOne) {
+    m_sink.Select(kChannelTranslation);
+    m_sink.Write("zero");
+    m_sink.Select(kChannelResult);
+    m_sink.Write("three");
+    m_sink.Clear(kChannelTranslation);
+    EXPECT_EQ(m_sink.CurrentChannel(), kChannelResult);
+    EXPECT_EQ(m_panes[kChannelTranslation].GetText(), "");
+    EXPECT_EQ(m_sink.Buffer(kChannelTranslation), "");
+    EXPECT_EQ(m_panes[kChannelResult].GetText(), "three");
+}
+
+TEST_F(OutputSinkTest, SelectChangesNoPane) {
+    m_sink.Write("three");
+    m_sink.Select(kChannelArgument);
+    EXPECT_EQ(m_sink.CurrentChannel(), kChannelArgument);
+    EXPECT_EQ(m_panes[kChannelResult].GetText(), "three");
+    EXPECT_EQ(m_panes[kChannelArgument].GetText(), "");
+}
+
+TEST_F(OutputSinkTest, ChannelsOutsideTheFourAreIgnored) {
+    m_sink.Select(4);
+    m_sink.Select(-1);
+    m_sink.Clear(7);
+    m_sink.Write("x");
+    EXPECT_EQ(m_sink.CurrentChannel(), kChannelResult);
+    EXPECT_EQ(m_panes[kChannelResult].GetText(), "x");
+}
+
+TEST_F(OutputSinkTest, ReadReturnsTheTypedTextAndKeepsItInTheBuffer) {
+    const std::string typed = "(1, 2,\r\n 3)";
+    m_panes[kChannelArgument].SetText(typed);
+    m_sink.Select(kChannelArgument);
+    std::string out = "old";
+    EXPECT_EQ(&m_sink.Read(out), &out);
+    EXPECT_EQ(out, typed);
+    EXPECT_EQ(m_sink.Buffer(kChannelArgument), typed);
+}
+
+TEST(OutputSinkWithoutPaneTest, BuffersWorkWithoutPanes) {
+    COutputPanelSink sink;
+    EXPECT_EQ(sink.CurrentChannel(), kChannelTranslation);
+    sink.Write("a").Write(2).Write(2.0f);
+    sink.Select(kChannelDebug);
+    sink.Write("trace");
+    std::string out;
+    EXPECT_EQ(sink.Read(out), "trace");
+    sink.Clear(kChannelDebug);
+    EXPECT_EQ(sink.Buffer(kChannelTranslation), "a22.000000e+000");
+    EXPECT_EQ(sink.Buffer(kChannelDebug), "");
+}
+
+TEST_F(OutputSinkTest, AttachEmptiesTheBufferAndMakesTheChannelCurrent) {
+    m_sink.Select(kChannelTranslation);
+    m_sink.Write("old");
+    CMemoryPane other;
+    m_sink.Select(kChannelResult);
+    m_sink.Attach(&other, kChannelTranslation);
+    EXPECT_EQ(m_sink.CurrentChannel(), kChannelTranslation);
+    EXPECT_EQ(m_sink.Buffer(kChannelTranslation), "");
+    m_sink.Write("new");
+    EXPECT_EQ(other.GetText(), "new");
+    EXPECT_EQ(m_panes[kChannelTranslation].GetText(), "old");
+}
+
+TEST_F(OutputSinkTest, WritesFromTwoThreadsAreNotTorn) {
+    constexpr int kWrites = 2000;
+    const auto writer = [this](const char* piece) {
+        for (int i = 0; i < kWrites; ++i)
+            m_sink.Write(piece);
+    };
+    std::thread first(writer, "ab");
+    std::thread second(writer, "cd");
+    first.join();
+    second.join();
+    const std::string text = m_panes[kChannelResult].GetText();
+    ASSERT_EQ(text.size(), 4u * kWrites);
+    EXPECT_EQ(text, m_sink.Buffer(kChannelResult));
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const std::string piece = text.substr(i, 2);
+        ASSERT_TRUE(piece == "ab" || piece == "cd") << piece << " at " << i;
+    }
+}
+
+TEST(GlobalSinkTest, PointerRefersToTheOneSinkAndLinesEndWithCrLf) {
+    EXPECT_EQ(g_pOutput, static_cast<COutputSink*>(&g_OutputSink));
+    EXPECT_STREQ(g_szNewLine, "\r\n");
+}
+
+} // namespace

@@ -1,0 +1,472 @@
+#include "translator/Scanner.h"
+
+#include "output/OutputSink.h"
+
+#include <cstring>
+
+// Ordered by code; the printer finds a keyword's text by its code, not by its place.
+const KeywordEntry g_aKeywords[24] = {
+    {"block", kKwBlock},     {"bool", kKwBool},
+    {"dup", kKwDup},         {"const", kKwConst},
+    {"else", kKwElse},       {"error", kKwError},
+    {"false", kKwFalse},     {"float", kKwFloat},
+    {"funcdef", kKwFuncdef}, {"int", kKwInt},
+    {"nil", kKwNil},         {"prefunc", kKwPrefunc},
+    {"signal", kKwSignal},   {"start", kKwStart},
+    {"true", kKwTrue},       {"type", kKwType},
+    {"in", kKwIn},           {"out", kKwOut},
+    {"char", kKwChar},       {"datalist", kKwDatalist},
+    {"parlist", kKwParlist}, {"delaylist", kKwDelaylist},
+    {"typedef", kKwTypedef}, {"value", kKwValue},
+};
+
+const char* KeywordText(int code) {
+    for (const KeywordEntry& entry : g_aKeywords) {
+        if (entry.code == code)
+            return entry.name;
+    }
+    return nullptr;
+}
+
+namespace {
+
+// Appends one byte to the token's text; a token never grows past the record's 255 bytes.
+bool Append(Token& tok, std::size_t& length, int c) {
+    if (length >= CScanner::kMaxTokenLength)
+        return false;
+    tok.text[length++] = static_cast<char>(c);
+    tok.text[length] = '\0';
+    return true;
+}
+
+// The byte an escape letter stands for inside a string, or -1 for an unknown letter.
+int EscapedByte(int letter) {
+    switch (letter) {
+    case '"':
+        return '"';
+    case '0':
+        return 0;
+    case '\\':
+        return '\\';
+    case 'b':
+        return '\b';
+    case 'n':
+        return '\n';
+    case 'r':
+        return '\r';
+    case 't':
+        return '\t';
+    case 'v':
+        return '\v';
+    default:
+        return -1;
+    }
+}
+
+bool IsAsciiLetter(int c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+} // namespace
+
+CScanner::CScanner() = default;
+
+CScanner::~CScanner() {
+    CScanner::Close();
+}
+
+int CScanner::ReadChar() {
+    if (file == nullptr)
+        return kEndOfText;
+    const int c = std::getc(file);
+    return c == EOF ? kEndOfText : c;
+}
+
+bool CScanner::Open(const char* name) {
+    Close();
+    Reset();
+    if (name == nullptr)
+        return false;
+    file = std::fopen(name, "rb");
+    return file != nullptr;
+}
+
+void CScanner::Close() {
+    if (file != nullptr)
+        std::fclose(file);
+    file = nullptr;
+}
+
+void CScanner::Reset() {
+    current = kNothingRead;
+    charClass = kClassOther;
+    line = 1;
+    row = 0;
+    pushedCount = 0;
+}
+
+void CScanner::ReadNext() {
+    current = ReadChar();
+    charClass = Classify(current);
+}
+
+// A carriage return counts as a row; tabs and form feeds do not.
+int CScanner::Classify(int c) {
+    if (c != '\t' && c != '\f' && c != '\n')
+        ++row;
+    if (c == '\n') {
+        ++line;
+        row = 0;
+    }
+    if (c < 32 || c >= 128)
+        return kClassControl;
+    if (IsAsciiLetter(c) || c == '_')
+        return kClassLetter;
+    if (c >= '0' && c <= '9')
+        return kClassDigit;
+    return kClassOther;
+}
+
+void CScanner::GetPosition(int& outLine, int& outRow) {
+    outLine = line;
+    outRow = row;
+}
+
+int CScanner::LookupKeyword(const char* text) {
+    for (const KeywordEntry& entry : g_aKeywords) {
+        if (std::strcmp(entry.name, text) == 0)
+            return entry.code;
+    }
+    return kTokIdentifier;
+}
+
+bool CScanner::ScanToken(Token& tok) {
+    for (;;) {
+        tok.text[0] = '\0';
+        tok.code = kTokNothing;
+        if (current == kNothingRead)
+            ReadNext();
+        if (current == kEndOfText) {
+            tok.code = kTokEnd;
+            return true;
+        }
+        if (charClass == kClassLetter)
+            return ScanIdentifier(tok);
+        if (charClass == kClassDigit)
+            return ScanNumber(tok);
+        if (current == '"')
+            return ScanString(tok);
+        if (current == '\'')
+            return ScanCharacter(tok);
+        const int first = current;
+        tok.text[0] = static_cast<char>(first);
+        tok.text[1] = '\0';
+        tok.code = SingleSignCode(first);
+        ReadNext();
+        if (first != '/' || current != '*')
+            return ScanSign(tok, first);
+        // A block comment stands for nothing: scan on after it (a loop, so that a long run
+        // of comments cannot exhaust the stack).
+        if (!SkipBlockComment())
+            return false;
+    }
+}
+
+int CScanner::SingleSignCode(int c) {
+    switch (c) {
+    case '#':
+        return kTokHash;
+    case '%':
+        return kTokPercent;
+    case ')':
+        return kTokRParen;
+    case '*':
+        return kTokStar;
+    case '+':
+        return kTokPlus;
+    case ',':
+        return kTokComma;
+    case ':':
+        return kTokColon;
+    case ';':
+        return kTokSemicolon;
+    case '?':
+        return kTokQuestion;
+    case ']':
+        return kTokRBracket;
+    case '^':
+        return kTokCaret;
+    case '|':
+        return kTokBar;
+    case '}':
+        return kTokRBrace;
+    default:
+        return kTokNothing;
+    }
+}
+
+// The signs that depend on the character after them; current is that character.
+bool CScanner::ScanSign(Token& tok, int first) {
+    switch (first) {
+    case '!':
+        if (current != '=')
+            return false;
+        TakeSecond(tok, '=', kTokNotEqual);
+        return true;
+    case '(':
+        if (current == ')')
+            TakeSecond(tok, ')', kTokEmptyData);
+        else
+            tok.code = kTokLParen;
+        return true;
+    case '-':
+        if (charClass == kClassDigit || current == '.')
+            return ScanNumber(tok);
+        tok.code = kTokMinus;
+        return true;
+    case '.':
+        if (current == '.')
+            TakeSecond(tok, '.', kTokRange);
+        else
+            tok.code = kTokDot;
+        return true;
+    case '/':
+        if (current == '/')
+            return SkipLineComment(tok);
+        tok.code = kTokSlash;
+        return true;
+    case '<':
+        if (current == '<')
+            TakeSecond(tok, '<', kTokLeftArrow);
+        else if (current == '=')
+            TakeSecond(tok, '=', kTokLessEqual);
+        else
+            tok.code = kTokLess;
+        return true;
+    case '=':
+        if (current == '<')
+            TakeSecond(tok, '<', kTokLessEqual);
+        else if (current == '>')
+            TakeSecond(tok, '>', kTokGreaterEqual);
+        else
+            tok.code = kTokEqual;
+        return true;
+    case '>':
+        if (current == '=')
+            TakeSecond(tok, '=', kTokGreaterEqual);
+        else if (current == '>')
+            TakeSecond(tok, '>', kTokRightArrow);
+        else
+            tok.code = kTokGreater;
+        return true;
+    case '[':
+        if (current == ']')
+            TakeSecond(tok, ']', kTokEmptyPar);
+        else
+            tok.code = kTokLBracket;
+        return true;
+    case '{':
+        if (current == '}')
+            TakeSecond(tok, '}', kTokEmptyDelay);
+        else
+            tok.code = kTokLBrace;
+        return true;
+    default:
+        return true;
+    }
+}
+
+void CScanner::TakeSecond(Token& tok, char second, int code) {
+    tok.text[1] = second;
+    tok.text[2] = '\0';
+    tok.code = code;
+    ReadNext();
+}
+
+// The comment's characters are not classified, so only its closing line feed is counted.
+bool CScanner::SkipLineComment(Token& tok) {
+    int c = ReadChar();
+    while (c != '\n' && c != kEndOfText)
+        c = ReadChar();
+    current = c;
+    charClass = Classify(c);
+    tok.text[0] = '\0';
+    tok.code = kTokNothing;
+    return true;
+}
+
+// current is the "*" that opens the comment; it cannot also close it.
+bool CScanner::SkipBlockComment() {
+    bool afterStar = false;
+    for (;;) {
+        ReadNext();
+        if (current == kEndOfText)
+            return false;
+        if (afterStar && current == '/')
+            break;
+        afterStar = current == '*';
+    }
+    ReadNext();
+    return true;
+}
+
+// No escapes: the one character between the apostrophes is taken as it is.
+bool CScanner::ScanCharacter(Token& tok) {
+    const int c = ReadChar();
+    if (c == kEndOfText || ReadChar() != '\'')
+        return false;
+    tok.text[0] = static_cast<char>(c);
+    tok.text[1] = '\0';
+    tok.code = kTokCharacter;
+    ReadNext();
+    return true;
+}
+
+// A name may hold single dots (a.b), never two in a row, so that "a..b" is still a range.
+bool CScanner::ScanIdentifier(Token& tok) {
+    std::size_t length = 0;
+    Append(tok, length, current);
+    ReadNext();
+    while (charClass == kClassLetter || charClass == kClassDigit ||
+           (current == '.' && tok.text[length - 1] != '.')) {
+        if (!Append(tok, length, current))
+            return false;
+        ReadNext();
+    }
+    tok.code = LookupKeyword(tok.text);
+    if (tok.code == kKwDup)
+        tok.code = kTokDup;
+    else if (tok.code == kKwTrue || tok.code == kKwFalse)
+        tok.code = kTokBoolean;
+    return true;
+}
+
+// Entered on the first digit, or on the digit or point after a "-" already in the text.
+bool CScanner::ScanNumber(Token& tok) {
+    std::size_t length = std::strlen(tok.text);
+    bool point = current == '.';
+    bool exponent = false;
+    if (!Append(tok, length, current))
+        return false;
+    ReadNext();
+    for (;;) {
+        const char last = tok.text[length - 1];
+        if (charClass == kClassControl) {
+            if (current != kEndOfText)
+                ReadNext(); // the blank after a number is consumed with it
+            break;
+        }
+        if (charClass == kClassLetter) {
+            if ((current != 'e' && current != 'E') || exponent || last < '0' || last > '9')
+                return false;
+            exponent = true;
+        } else if (current == '+' || current == '-') {
+            if (last != 'e' && last != 'E')
+                return false;
+        } else if (current == '.') {
+            if (point || exponent)
+                return false;
+            point = true;
+        } else if (charClass != kClassDigit) {
+            break;
+        }
+        if (!Append(tok, length, current))
+            return false;
+        ReadNext();
+    }
+    tok.code = point || exponent ? kTokReal : kTokInteger;
+    return true;
+}
+
+bool CScanner::ScanString(Token& tok) {
+    const int startLine = line;
+    const int startRow = row;
+    std::size_t length = 0;
+    ReadNext();
+    while (current != '"') {
+        if (current == '\n' || current == kEndOfText) {
+            line = startLine; // the note points at the opening quote
+            row = startRow;
+            return false;
+        }
+        int c = current;
+        if (c == '\\') {
+            ReadNext();
+            c = EscapedByte(current);
+            if (c < 0)
+                c = '\\'; // an unknown escape keeps its backslash and drops its letter
+        }
+        if (!Append(tok, length, c))
+            return false;
+        ReadNext();
+    }
+    tok.code = kTokString;
+    ReadNext();
+    return true;
+}
+
+void CScanner::NextToken(Token& tok) {
+    for (;;) {
+        if (!ScanToken(tok)) {
+            std::printf("Scaner error: line %d, row %d\n", line, row);
+            tok.code = kTokNothing;
+            return;
+        }
+        if (tok.code != kTokNothing)
+            return;
+    }
+}
+
+// A name and an adjacent naming arrow make one token, also across blanks and comments.
+void CScanner::GetToken(Token& tok) {
+    if (pushedCount == 0) {
+        NextToken(tok);
+    } else {
+        tok = pushed;
+        --pushedCount;
+    }
+    if (tok.code == kTokIdentifier) {
+        saved = tok;
+        NextToken(tok);
+        if (tok.code == kTokLeftArrow) {
+            tok = saved;
+            tok.code = kTokLeftNaming;
+            return;
+        }
+        pushed = tok;
+        ++pushedCount;
+        tok = saved;
+    } else if (tok.code == kTokRightArrow) {
+        saved = tok;
+        NextToken(tok);
+        if (tok.code == kTokIdentifier) {
+            tok.code = kTokRightNaming;
+            return;
+        }
+        pushed = tok;
+        ++pushedCount;
+        tok = saved;
+    }
+}
+
+CArgumentScanner::CArgumentScanner() = default;
+
+CArgumentScanner::~CArgumentScanner() = default;
+
+int CArgumentScanner::ReadChar() {
+    if (m_nPosition >= m_strText.size())
+        return kEndOfText;
+    return static_cast<unsigned char>(m_strText[m_nPosition++]);
+}
+
+// The argument is whatever the user typed into the "Аргумент" channel.
+bool CArgumentScanner::Open(const char*) {
+    Reset();
+    m_nPosition = 0;
+    g_OutputSink.Select(kChannelArgument);
+    g_OutputSink.Read(m_strText);
+    return true;
+}
+
+void CArgumentScanner::Close() {
+}
