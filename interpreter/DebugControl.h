@@ -16,6 +16,10 @@ void ReleaseStep(); // clears g_bWaitingForStep and wakes the paused step
 void RequestStop(); // sets g_bStopRequested and wakes the paused step
 void WakeDebugWaiters();
 
+// For a trace that never pauses (the runner's --trace): while set, each step is released
+// as soon as it starts to wait.
+void SetAutoRelease(bool on);
+
 // Interpreter side. Throws CExeption code 19 when a stop is requested.
 void CheckStopRequest();
 // Sets g_bWaitingForStep and blocks until the shell clears it; code 19 on a stop.

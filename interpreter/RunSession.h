@@ -4,7 +4,13 @@
 // and the runner drive runs only through this class, so both behave alike.
 //
 // A session owns the arena of its run: the argument value, every value of the run and the
-// result live until the session is destroyed, after the result has been printed.
+// result live until the session is destroyed, after the result has been printed. It also
+// keeps the argument's parser (which owns the argument's nodes) and the temporary
+// function the argument belongs to: the argument value may hold delayed terms that the
+// run evaluates later.
+//
+// The caller sets and clears the running flags and clears g_bStopRequested before a run
+// or debug session starts, so that an argument evaluated after an abort is not stopped.
 
 #include "interpreter/Arena.h"
 
@@ -12,7 +18,11 @@
 #include <memory>
 #include <string>
 
+class CArgumentParser;
+class CArgumentScanner;
+class CFunctionNode;
 class CModuleNode;
+class CNode;
 class CValue;
 
 // The record the worker works on.
@@ -32,6 +42,9 @@ struct CMessageBox {
 
 // The fixed first entry of the function list: run nothing, print the argument's value.
 const std::string& EvaluateArgumentEntry(); // "Вычисление аргумента"
+
+// The box for a start function that is not in the function list.
+CMessageBox UnknownFunctionBox();
 
 class CRunSession {
 public:
@@ -62,10 +75,18 @@ public:
     CArena& Arena() { return *m_pArena; }
 
 private:
-    bool EvaluateArgument(const std::string& text, CMessageBox* box);
+    bool EvaluateArgument(CMessageBox* box);
+    bool ParseArgument(CMessageBox* box);
+    bool IsKnownFunction() const;
+    void PrintResult(const CValue* value, const std::function<void()>& showResultChannel);
 
     CModuleNode* m_pModule;
     int m_nFunctionIndex;
     RunParams m_params;
     std::unique_ptr<CArena> m_pArena;
+    // Destroyed in this order: the temporary function, the parser, then its scanner.
+    std::unique_ptr<CArgumentScanner> m_pScanner;
+    std::unique_ptr<CArgumentParser> m_pParser;
+    std::unique_ptr<CFunctionNode> m_pArgumentFunction;
+    CNode* m_pArgumentTerm = nullptr;
 };

@@ -5,6 +5,7 @@
 // stack (RunOnLargeStack) so that deep but finite recursion works.
 
 #include <cstddef>
+#include <exception>
 #include <functional>
 
 // True while the current thread has at least the reserve of stack left.
@@ -25,16 +26,18 @@ public:
     CLargeStackThread() = default;
     CLargeStackThread(const CLargeStackThread&) = delete;
     CLargeStackThread& operator=(const CLargeStackThread&) = delete;
-    ~CLargeStackThread(); // joins
+    ~CLargeStackThread(); // joins; an exception of fn is dropped
 
     // False if the thread could not be started.
     bool Start(std::function<void()> fn, std::size_t stackSize = kLargeStackSize);
+    // Waits for the thread; rethrows an exception that escaped fn.
     void Join();
     bool Joinable() const { return m_bStarted; }
 
 private:
     static void* Entry(void* self);
     std::function<void()> m_fn;
+    std::exception_ptr m_pError;
     unsigned long m_thread = 0;
     bool m_bStarted = false;
 };

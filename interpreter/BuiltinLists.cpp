@@ -1,0 +1,178 @@
+// The list built-ins: wrapping, length, transposition, positions, repetition, selection
+// by an integer and the guard by a boolean. Results share the argument's elements unless a
+// copy is needed to keep values unchanged once handed out.
+
+#include "interpreter/BuiltinHelpers.h"
+#include "interpreter/Interpreter.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+using namespace builtin;
+
+namespace {
+
+CValue* EmptyMarker() {
+    return new CSignValue(10);
+}
+
+std::int32_t RowLength(const CValue* row) {
+    return AsList(row)->count;
+}
+
+bool AllDataLists(const CListValue* rows) {
+    for (std::int32_t i = 0; i < rows->count; ++i) {
+        if (!IsDataList(rows->elements[i]))
+            return false;
+    }
+    return true;
+}
+
+// All rows of one length (an empty list of rows has none to agree on).
+bool IsRectangular(const CListValue* rows) {
+    if (rows->count == 0)
+        return false;
+    for (std::int32_t i = 1; i < rows->count; ++i) {
+        if (RowLength(rows->elements[i]) != RowLength(rows->elements[0]))
+            return false;
+    }
+    return true;
+}
+
+CValue* TransposeRectangular(const CListValue* rows) {
+    const std::int32_t m = RowLength(rows->elements[0]);
+    CListValue* result = NewDataList(m);
+    for (std::int32_t j = 0; j < m; ++j) {
+        CListValue* column = NewDataList(rows->count);
+        for (std::int32_t i = 0; i < rows->count; ++i)
+            column->elements[i] = CloneValue(AsList(rows->elements[i])->elements[j]);
+        result->elements[j] = column;
+    }
+    return result;
+}
+
+// Column j gathers element j of every row long enough to have one.
+CValue* TransposeRagged(const CListValue* rows) {
+    std::int32_t m = 1;
+    for (std::int32_t i = 0; i < rows->count; ++i)
+        m = std::max(m, RowLength(rows->elements[i]));
+    auto* result = new CListValue(rows->kind, m);
+    for (std::int32_t j = 0; j < m; ++j) {
+        std::int32_t height = 0;
+        for (std::int32_t i = 0; i < rows->count; ++i)
+            height += RowLength(rows->elements[i]) > j ? 1 : 0;
+        CListValue* column = NewDataList(height);
+        std::int32_t k = 0;
+        for (std::int32_t i = 0; i < rows->count; ++i) {
+            if (RowLength(rows->elements[i]) > j)
+                column->elements[k++] = CloneValue(AsList(rows->elements[i])->elements[j]);
+        }
+        result->elements[j] = column;
+    }
+    return result;
+}
+
+// The list without element index (0-based); a list of one leaves (.).
+CValue* WithoutElement(const CListValue* list, std::int32_t index) {
+    if (list->count == 1) {
+        CListValue* marker = NewDataList(1);
+        marker->elements[0] = EmptyMarker();
+        return marker;
+    }
+    auto* result = new CListValue(list->kind, list->count - 1);
+    std::int32_t k = 0;
+    for (std::int32_t i = 0; i < list->count; ++i) {
+        if (i != index)
+            result->elements[k++] = list->elements[i];
+    }
+    return result;
+}
+
+} // namespace
+
+bool CInterpreter::MakeDataList(CValue* arg, CValue** out) {
+    CListValue* result = NewDataList(1);
+    result->elements[0] = CloneValue(arg);
+    return Succeed(out, result);
+}
+
+bool CInterpreter::MakeParallelList(CValue* arg, CValue** out) {
+    if (!IsDataList(arg))
+        return Succeed(out, CloneValue(arg));
+    if (AsList(arg)->count == 1)
+        return Succeed(out, AsList(arg)->elements[0]);
+    CValue* copy = CloneValue(arg); // fresh, so its kind may still change
+    copy->kind = kKindParList;
+    return Succeed(out, copy);
+}
+
+// (.) is the empty list that selection leaves behind, so it counts as empty.
+bool CInterpreter::Length(CValue* arg, CValue** out) {
+    if (!IsDataList(arg))
+        return Succeed(out, new CIntValue(0));
+    const CListValue* list = AsList(arg);
+    if (list->count == 1 && IsEmptyMarker(list->elements[0]))
+        return Succeed(out, new CIntValue(0));
+    return Succeed(out, new CIntValue(list->count));
+}
+
+bool CInterpreter::Transpose(CValue* arg, CValue** out) {
+    if (!IsDataList(arg))
+        return Succeed(out, CloneValue(arg));
+    const CListValue* rows = AsList(arg);
+    if (!AllDataLists(rows))
+        return Fail(out, kIErrInterpretation);
+    return Succeed(out, IsRectangular(rows) ? TransposeRectangular(rows) : TransposeRagged(rows));
+}
+
+// 1-based positions of the true elements; a single position stays a list.
+bool CInterpreter::Positions(CValue* arg, CValue** out) {
+    if (!IsDataList(arg) || !AllBooleans(arg))
+        return Fail(out, kIErrInterpretation);
+    const CListValue* list = AsList(arg);
+    std::int32_t trues = 0;
+    for (std::int32_t i = 0; i < list->count; ++i)
+        trues += BoolOf(list->elements[i]) ? 1 : 0;
+    if (trues == 0)
+        return Succeed(out, new CIntValue(0));
+    auto* result = new CListValue(kKindParList, trues);
+    std::int32_t k = 0;
+    for (std::int32_t i = 0; i < list->count; ++i) {
+        if (BoolOf(list->elements[i]))
+            result->elements[k++] = new CIntValue(i + 1);
+    }
+    return Succeed(out, result);
+}
+
+bool CInterpreter::Duplicate(CValue* arg, CValue** out) {
+    if (!IsPair(arg) || Second(arg)->kind != kKindInt || IntOf(Second(arg)) < 0)
+        return Fail(out, kIErrInterpretation);
+    const std::int32_t n = IntOf(Second(arg));
+    CListValue* result = NewDataList(n);
+    for (std::int32_t i = 0; i < n; ++i)
+        result->elements[i] = CloneValue(First(arg));
+    return Succeed(out, result);
+}
+
+// n >= 1 picks element n itself, n <= -1 drops element |n|, 0 gives the empty marker.
+bool CInterpreter::SelectByIndex(CValue* arg, CValue* func, CValue** out) {
+    if (!IsDataList(arg))
+        return Fail(out, kIErrBound);
+    const std::int32_t n = IntOf(func);
+    if (n == 0)
+        return Succeed(out, EmptyMarker());
+    const CListValue* list = AsList(arg);
+    // The most negative integer has no absolute value to compare.
+    if (n == std::numeric_limits<std::int32_t>::min() || (n > 0 ? n : -n) > list->count)
+        return Fail(out, kIErrBound);
+    if (n > 0)
+        return Succeed(out, list->elements[n - 1]);
+    return Succeed(out, WithoutElement(list, -n - 1));
+}
+
+bool CInterpreter::Guard(CValue* arg, CValue* func, CValue** out) {
+    if (static_cast<const CBoolValue*>(func)->value == 1)
+        return Succeed(out, CloneValue(arg));
+    return Succeed(out, EmptyMarker());
+}

@@ -1,0 +1,166 @@
+// The type built-ins: casts, "type", "value", the type check of a type reference, "in"
+// and "out".
+
+#include "interpreter/BuiltinHelpers.h"
+#include "interpreter/Interpreter.h"
+#include "model/Node.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+using namespace builtin;
+
+namespace {
+
+constexpr int kCodeBool = 54;
+constexpr int kCodeFloat = 60;
+constexpr int kCodeInt = 62;
+constexpr int kCodeNil = 63;
+constexpr int kCodeType = 68;
+constexpr int kCodeChar = 71;
+constexpr int kCodeDatalist = 72;
+
+bool IsScalar(const CValue* v) {
+    return v->kind == kKindInt || v->kind == kKindReal || v->kind == kKindBool ||
+           v->kind == kKindChar;
+}
+
+// Booleans and characters as the unsigned number they stand for.
+std::int32_t SmallCode(const CValue* v) {
+    return v->kind == kKindBool ? (BoolOf(v) ? 1 : 0) : ByteOf(v);
+}
+
+bool ToInt(const CValue* arg, CValue** out) {
+    if (arg->kind == kKindInt)
+        return Succeed(out, new CIntValue(IntOf(arg)));
+    if (arg->kind != kKindReal)
+        return Succeed(out, new CIntValue(SmallCode(arg)));
+    bool ok = false;
+    const std::int32_t value = RealToInt(RealOf(arg), &ok);
+    return ok ? Succeed(out, new CIntValue(value)) : Fail(out, kIErrCastInt);
+}
+
+bool ToFloat(const CValue* arg, CValue** out) {
+    if (arg->kind == kKindInt)
+        return Succeed(out, new CRealValue(IntToReal(IntOf(arg))));
+    if (arg->kind == kKindReal)
+        return Succeed(out, new CRealValue(RealOf(arg)));
+    return Succeed(out, new CRealValue(static_cast<float>(SmallCode(arg))));
+}
+
+bool ToBool(const CValue* arg, CValue** out) {
+    if (arg->kind == kKindInt)
+        return Succeed(out, new CBoolValue(IntOf(arg) != 0));
+    if (arg->kind == kKindReal)
+        return Succeed(out, new CBoolValue(RealOf(arg) != 0.0f));
+    return Succeed(out, new CBoolValue(SmallCode(arg) != 0));
+}
+
+bool ToChar(const CValue* arg, CValue** out) {
+    if (arg->kind == kKindInt)
+        return Succeed(out, new CCharValue(static_cast<unsigned char>(IntOf(arg) & 0xFF)));
+    if (arg->kind != kKindReal)
+        return Succeed(out, new CCharValue(static_cast<unsigned char>(SmallCode(arg))));
+    bool ok = false;
+    const unsigned char value = RealToChar(RealOf(arg), &ok);
+    return ok ? Succeed(out, new CCharValue(value)) : Fail(out, kIErrCastInt);
+}
+
+int TypeCode(const CValue* v) {
+    switch (v->kind) {
+    case kKindDataList:
+        return kCodeDatalist;
+    case kKindTypeRef:
+        return kCodeType;
+    case kKindInt:
+        return kCodeInt;
+    case kKindReal:
+        return kCodeFloat;
+    case kKindBool:
+        return kCodeBool;
+    case kKindChar:
+        return kCodeChar;
+    default:
+        return kCodeNil;
+    }
+}
+
+// The name a typed value's type goes by, or null when it has no node.
+const std::string* TypeNameOf(const CTypedValue* typed) {
+    CNode* node = typed->type ? typed->type->GetTerm() : nullptr;
+    return node ? &node->name : nullptr;
+}
+
+} // namespace
+
+bool CInterpreter::Cast(CValue* arg, CValue* func, CValue** out) {
+    if (!IsScalar(arg))
+        return Fail(out, kIErrInterpretation);
+    switch (func->kind) {
+    case kCodeInt:
+        return ToInt(arg, out);
+    case kCodeFloat:
+        return ToFloat(arg, out);
+    case kCodeBool:
+        return ToBool(arg, out);
+    default:
+        return ToChar(arg, out);
+    }
+}
+
+// A typed value answers with its own type reference, so that the answer can check again.
+bool CInterpreter::TypeOf(CValue* arg, CValue** out) {
+    if (arg->kind == kKindTyped)
+        return Succeed(out, CloneValue(static_cast<const CTypedValue*>(arg)->type));
+    return Succeed(out, new CSignValue(TypeCode(arg)));
+}
+
+bool CInterpreter::InnerValue(CValue* arg, CValue** out) {
+    if (arg->kind == kKindTyped)
+        return Succeed(out, CloneValue(static_cast<const CTypedValue*>(arg)->value));
+    return Succeed(out, CloneValue(arg));
+}
+
+// A value already typed with a type of this name passes unchecked; anything else passes
+// when the type's body yields true for it. A failed check is a result, not a failure.
+bool CInterpreter::TypeCheck(CValue* arg, CValue* func, CValue** out, bool* debug) {
+    CNode* type = func->GetTerm();
+    if (type == nullptr)
+        return Fail(out, kIErrInterpretation);
+    if (arg->kind == kKindTyped) {
+        const auto* typed = static_cast<const CTypedValue*>(arg);
+        const std::string* name = TypeNameOf(typed);
+        if (name != nullptr && *name == type->name)
+            return Succeed(out, new CTypedValue(typed->type, typed->value));
+    }
+    CValue* verdict = nullptr;
+    type->Eval(arg, &verdict, debug, this);
+    if (verdict != nullptr && verdict->kind == kKindBool && BoolOf(verdict))
+        return Succeed(out, new CTypedValue(func, arg));
+    return Succeed(out, new CErrorValue(kIErrTypeCast));
+}
+
+// (x, t): t's term evaluated with x as its input must answer with a boolean.
+bool CInterpreter::Membership(CValue* arg, CValue** out, bool* debug) {
+    if (!IsPair(arg))
+        return Fail(out, kIErrInterpretation);
+    CNode* test = Second(arg)->GetTerm();
+    if (test == nullptr)
+        return Fail(out, kIErrInterpretation);
+    CValue* verdict = nullptr;
+    test->Eval(First(arg), &verdict, debug, this);
+    if (verdict != nullptr && verdict->kind == kKindBool)
+        return Succeed(out, CloneValue(verdict));
+    return Fail(out, kIErrInterpretation);
+}
+
+// The text goes to the sink's current channel; the line end goes to standard output.
+// Flushed, so that the line end keeps its place among the other writes to the terminal.
+bool CInterpreter::Output(CValue* arg, CValue** out) {
+    *out = CloneValue(arg);
+    arg->Print();
+    std::fputs("\n", stdout);
+    std::fflush(stdout);
+    return true;
+}

@@ -1,0 +1,207 @@
+// The numeric built-ins: arithmetic, comparisons and ranges. Integers are 32 bits and wrap
+// (computed unsigned, so that overflow is defined); every other pair of numbers is
+// computed on single-precision reals and rounded once.
+
+#include "interpreter/BuiltinHelpers.h"
+#include "interpreter/Interpreter.h"
+
+#include <cstdint>
+#include <limits>
+
+using namespace builtin;
+
+namespace {
+
+enum class Arith { Add, Subtract, Multiply };
+
+std::int32_t Wrap(std::uint32_t bits) {
+    return static_cast<std::int32_t>(bits);
+}
+std::uint32_t Bits(std::int32_t value) {
+    return static_cast<std::uint32_t>(value);
+}
+
+std::int32_t IntArith(Arith op, std::int32_t a, std::int32_t b) {
+    switch (op) {
+    case Arith::Add:
+        return Wrap(Bits(a) + Bits(b));
+    case Arith::Subtract:
+        return Wrap(Bits(a) - Bits(b));
+    default:
+        return Wrap(Bits(a) * Bits(b));
+    }
+}
+
+float RealArith(Arith op, float a, float b) {
+    switch (op) {
+    case Arith::Add:
+        return a + b;
+    case Arith::Subtract:
+        return a - b;
+    default:
+        return a * b;
+    }
+}
+
+// Two integers stay integers; any other pair of numbers is computed on reals.
+CValue* NumberArith(Arith op, const CValue* pair) {
+    const CValue* a = First(pair);
+    const CValue* b = Second(pair);
+    if (a->kind == kKindInt && b->kind == kKindInt)
+        return new CIntValue(IntArith(op, IntOf(a), IntOf(b)));
+    return new CRealValue(RealArith(op, AsReal(a), AsReal(b)));
+}
+
+bool AnyTrue(const CValue* list) {
+    const CListValue* l = AsList(list);
+    for (std::int32_t i = 0; i < l->count; ++i) {
+        if (BoolOf(l->elements[i]))
+            return true;
+    }
+    return false;
+}
+
+bool AllTrue(const CValue* list) {
+    const CListValue* l = AsList(list);
+    for (std::int32_t i = 0; i < l->count; ++i) {
+        if (!BoolOf(l->elements[i]))
+            return false;
+    }
+    return true;
+}
+
+// The boolean folds need at least one element to fold.
+bool IsBooleanList(const CValue* arg) {
+    return AsList(arg)->count > 0 && AllBooleans(arg);
+}
+
+bool AllNumbers(const CValue* list) {
+    const CListValue* l = AsList(list);
+    for (std::int32_t i = 0; i < l->count; ++i) {
+        if (!IsNumber(l->elements[i]))
+            return false;
+    }
+    return true;
+}
+
+template <class T> bool Holds(int code, T a, T b) {
+    switch (code) {
+    case 12:
+        return a < b;
+    case 13:
+        return a > b;
+    case 16:
+        return a <= b;
+    case 17:
+        return a >= b;
+    case 18:
+        return a == b;
+    default:
+        return a != b;
+    }
+}
+
+} // namespace
+
+bool CInterpreter::Add(CValue* arg, CValue** out) {
+    if (!IsDataList(arg))
+        return Succeed(out, CloneValue(arg));
+    if (IsPair(arg) && BothNumbers(arg))
+        return Succeed(out, NumberArith(Arith::Add, arg));
+    if (IsPair(arg) && BothAre(arg, kKindChar))
+        return Succeed(out, new CCharValue(static_cast<unsigned char>(ByteOf(First(arg)) +
+                                                                      ByteOf(Second(arg)))));
+    if (IsBooleanList(arg))
+        return Succeed(out, new CBoolValue(AnyTrue(arg)));
+    return Fail(out, kIErrInterpretation);
+}
+
+bool CInterpreter::Subtract(CValue* arg, CValue** out) {
+    switch (arg->kind) {
+    case kKindInt:
+        return Succeed(out, new CIntValue(IntArith(Arith::Subtract, 0, IntOf(arg))));
+    case kKindReal:
+        return Succeed(out, new CRealValue(-RealOf(arg)));
+    case kKindBool:
+        return Succeed(out, new CBoolValue(!BoolOf(arg)));
+    default:
+        break;
+    }
+    if (IsPair(arg) && BothNumbers(arg))
+        return Succeed(out, NumberArith(Arith::Subtract, arg));
+    if (IsPair(arg) && BothAre(arg, kKindChar))
+        return Succeed(out, new CCharValue(static_cast<unsigned char>(ByteOf(First(arg)) -
+                                                                      ByteOf(Second(arg)))));
+    return Fail(out, kIErrInterpretation);
+}
+
+bool CInterpreter::Multiply(CValue* arg, CValue** out) {
+    if (IsPair(arg) && BothNumbers(arg))
+        return Succeed(out, NumberArith(Arith::Multiply, arg));
+    if (IsDataList(arg) && IsBooleanList(arg))
+        return Succeed(out, new CBoolValue(AllTrue(arg)));
+    return Fail(out, kIErrInterpretation);
+}
+
+bool CInterpreter::Divide(CValue* arg, CValue** out) {
+    if (!IsPair(arg) || !BothNumbers(arg))
+        return Fail(out, kIErrInterpretation);
+    const float divisor = AsReal(Second(arg));
+    if (divisor == 0.0f) // -0.0 compares equal too
+        return Fail(out, kIErrZeroDivision);
+    return Succeed(out, new CRealValue(AsReal(First(arg)) / divisor));
+}
+
+// Quotient truncated toward zero, remainder with the dividend's sign. The most negative
+// integer divided by -1 wraps like all integer arithmetic: the quotient is itself.
+bool CInterpreter::Modulo(CValue* arg, CValue** out) {
+    if (!IsPair(arg) || !BothAre(arg, kKindInt))
+        return Fail(out, kIErrInterpretation);
+    const std::int32_t a = IntOf(First(arg));
+    const std::int32_t b = IntOf(Second(arg));
+    if (b == 0)
+        return Fail(out, kIErrZeroDivision);
+    const bool overflows = a == std::numeric_limits<std::int32_t>::min() && b == -1;
+    CListValue* result = NewDataList(2);
+    result->elements[0] = new CIntValue(overflows ? a : a / b);
+    result->elements[1] = new CIntValue(overflows ? 0 : a % b);
+    return Succeed(out, result);
+}
+
+// The count is computed in double precision from the exact operands and truncated once;
+// a zero step or a count beyond 32 bits is no range.
+bool CInterpreter::Range(CValue* arg, CValue** out) {
+    if (!IsDataList(arg) || AsList(arg)->count < 2 || !AllNumbers(arg))
+        return Fail(out, kIErrInterpretation);
+    const CListValue* list = AsList(arg);
+    const CValue* start = list->elements[0];
+    const CValue* step = list->count == 3 ? list->elements[2] : nullptr;
+    const double first = AsDouble(start);
+    const double stride = step ? AsDouble(step) : 1.0;
+    const double count = (AsDouble(list->elements[1]) - first) / stride + double(1.0f);
+    if (!(count >= 1.0) || count >= 2147483648.0)
+        return Fail(out, kIErrInterpretation);
+    const auto n = static_cast<std::int32_t>(count);
+    CListValue* result = NewDataList(n);
+    if (start->kind == kKindInt && (step == nullptr || step->kind == kKindInt)) {
+        const std::uint32_t base = Bits(IntOf(start));
+        const std::uint32_t delta = step ? Bits(IntOf(step)) : 1u;
+        for (std::int32_t k = 0; k < n; ++k)
+            result->elements[k] = new CIntValue(Wrap(base + std::uint32_t(k) * delta));
+    } else {
+        for (std::int32_t k = 0; k < n; ++k)
+            result->elements[k] = new CRealValue(static_cast<float>(first + k * stride));
+    }
+    return Succeed(out, result);
+}
+
+// Characters compare by unsigned code, numbers as single-precision reals.
+bool CInterpreter::Compare(int code, CValue* arg, CValue** out) {
+    if (!IsPair(arg))
+        return Fail(out, kIErrInterpretation);
+    if (BothAre(arg, kKindChar))
+        return Succeed(out, new CBoolValue(Holds(code, ByteOf(First(arg)), ByteOf(Second(arg)))));
+    if (BothNumbers(arg))
+        return Succeed(out, new CBoolValue(Holds(code, AsReal(First(arg)), AsReal(Second(arg)))));
+    return Fail(out, kIErrInterpretation);
+}

@@ -1,0 +1,93 @@
+// The step handshake and the stop request. A paused step sleeps on a condition variable;
+// the shell's flag writes wake it, and a short timed wait re-reads the flags in case a
+// writer changed one without waking it.
+
+#include "interpreter/DebugControl.h"
+
+#include "translator/Exeption.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+std::atomic<bool> g_bRunning{false};
+std::atomic<bool> g_bDebugging{false};
+std::atomic<bool> g_bStopRequested{false};
+std::atomic<bool> g_bWaitingForStep{false};
+
+namespace {
+
+constexpr auto kRecheckInterval = std::chrono::milliseconds(50);
+
+std::mutex g_waitMutex;
+std::condition_variable g_waitCondition;
+std::atomic<bool> g_bAutoRelease{false};
+
+std::mutex g_listenerMutex;
+StepListener g_pListener = nullptr;
+void* g_pListenerContext = nullptr;
+
+[[noreturn]] void ThrowStop() {
+    throw CExeption(nullptr, "", kErrUserStop);
+}
+
+} // namespace
+
+// Taking the mutex orders the notification after a waiter's flag test, so that no wake-up
+// falls between the test and the wait.
+void WakeDebugWaiters() {
+    std::lock_guard<std::mutex> lock(g_waitMutex);
+    g_waitCondition.notify_all();
+}
+
+void ReleaseStep() {
+    g_bWaitingForStep = false;
+    WakeDebugWaiters();
+}
+
+void RequestStop() {
+    g_bStopRequested = true;
+    WakeDebugWaiters();
+}
+
+void SetAutoRelease(bool on) {
+    g_bAutoRelease = on;
+}
+
+void CheckStopRequest() {
+    if (g_bStopRequested)
+        ThrowStop();
+}
+
+void WaitForStep() {
+    g_bWaitingForStep = true;
+    if (g_bAutoRelease) {
+        CheckStopRequest();
+        g_bWaitingForStep = false;
+        return;
+    }
+    std::unique_lock<std::mutex> lock(g_waitMutex);
+    while (g_bWaitingForStep) {
+        if (g_bStopRequested)
+            ThrowStop();
+        g_waitCondition.wait_for(lock, kRecheckInterval);
+    }
+}
+
+void SetStepListener(StepListener listener, void* context) {
+    std::lock_guard<std::mutex> lock(g_listenerMutex);
+    g_pListener = listener;
+    g_pListenerContext = context;
+}
+
+void NotifyStepListener(int line) {
+    StepListener listener = nullptr;
+    void* context = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(g_listenerMutex);
+        listener = g_pListener;
+        context = g_pListenerContext;
+    }
+    if (listener != nullptr)
+        listener(line, context);
+}

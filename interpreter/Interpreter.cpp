@@ -1,0 +1,254 @@
+// The interpretation operator: forces delayed terms and delay lists, spreads list
+// arguments and list functions over their elements, and hands single applications to the
+// built-in chosen by the function's kind.
+
+#include "interpreter/Interpreter.h"
+
+#include "interpreter/Arena.h"
+#include "interpreter/StackGuard.h"
+#include "interpreter/Value.h"
+#include "model/Node.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+bool IsDataList(const CValue* v) {
+    return v->kind == kKindDataList;
+}
+bool IsParList(const CValue* v) {
+    return v->kind == kKindParList;
+}
+bool IsSpreadList(const CValue* v) {
+    return IsDataList(v) || IsParList(v);
+}
+
+const CListValue* AsList(const CValue* v) {
+    return static_cast<const CListValue*>(v);
+}
+
+bool Fail(CValue** out, int code) {
+    *out = new CErrorValue(code);
+    return false;
+}
+
+} // namespace
+
+CInterpreter::~CInterpreter() = default;
+
+bool CInterpreter::ContainsError(const CValue* value) const {
+    if (value->kind == kKindError)
+        return true;
+    if (!value->IsList())
+        return false;
+    // Lists can be nested as deep as a program cares to build them.
+    CheckStack();
+    const CListValue* list = AsList(value);
+    for (std::int32_t i = 0; i < list->count; ++i) {
+        if (ContainsError(list->elements[i]))
+            return true;
+    }
+    return false;
+}
+
+std::int32_t CInterpreter::GetInt(const CValue* value) const {
+    return static_cast<const CIntValue*>(value)->value;
+}
+
+float CInterpreter::GetReal(const CValue* value) const {
+    return static_cast<const CRealValue*>(value)->value;
+}
+
+unsigned char CInterpreter::GetByte(const CValue* value) const {
+    switch (value->kind) {
+    case kKindBool:
+        return static_cast<const CBoolValue*>(value)->value;
+    default:
+        return static_cast<const CCharValue*>(value)->value;
+    }
+}
+
+bool CInterpreter::Interpret(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug) {
+    if (ContainsError(arg) || ContainsError(func)) {
+        *out = CloneValue(arg);
+        return false;
+    }
+    if (!ForceDelayed(input, &arg, debug) || !ForceDelayed(input, &func, debug) ||
+        !ForceDelayList(input, &arg, debug) || !ForceDelayList(input, &func, debug))
+        return Fail(out, kIErrInterpretation);
+    if (IsParList(arg) || IsSpreadList(func))
+        return Spread(input, arg, func, out, debug);
+    return ApplyOne(input, arg, func, out, debug);
+}
+
+// A delayed term may evaluate to another delayed term, so it is forced until it is not.
+bool CInterpreter::ForceDelayed(CValue* input, CValue** value, bool* debug) {
+    while ((*value)->kind == kKindDelayed) {
+        CNode* term = (*value)->GetTerm();
+        CValue* forced = nullptr;
+        if (term == nullptr || !term->Eval(input, &forced, debug, this) || forced == nullptr)
+            return false;
+        *value = forced;
+    }
+    return true;
+}
+
+// A delay list becomes the parallel list of its evaluated terms, first to last. An
+// element that is not a delayed term is taken over as it is.
+bool CInterpreter::ForceDelayList(CValue* input, CValue** value, bool* debug) {
+    if ((*value)->kind != kKindDelayList)
+        return true;
+    const CListValue* delayed = AsList(*value);
+    auto* list = new CListValue(kKindParList, delayed->count);
+    for (std::int32_t i = 0; i < delayed->count; ++i) {
+        CValue* element = delayed->elements[i];
+        list->elements[i] = nullptr;
+        if (element->kind != kKindDelayed) {
+            list->elements[i] = element;
+            continue;
+        }
+        CNode* term = element->GetTerm();
+        if (term == nullptr || !term->Eval(input, &list->elements[i], debug, this) ||
+            list->elements[i] == nullptr)
+            return false;
+    }
+    *value = Normalize(list);
+    return true;
+}
+
+// The list rows of the dispatch. Functions vary slowest when a parallel argument meets a
+// data list of functions.
+bool CInterpreter::Spread(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug) {
+    if (!IsParList(arg)) {
+        const CListValue* funcs = AsList(func);
+        return SpreadInto(
+            func->kind, funcs->count,
+            [&](std::int32_t i, CValue** a, CValue** f) {
+                *a = arg;
+                *f = funcs->elements[i];
+            },
+            input, out, debug);
+    }
+    const CListValue* args = AsList(arg);
+    if (!IsDataList(func)) {
+        return SpreadInto(
+            kKindParList, args->count,
+            [&](std::int32_t i, CValue** a, CValue** f) {
+                *a = args->elements[i];
+                *f = func;
+            },
+            input, out, debug);
+    }
+    const CListValue* funcs = AsList(func);
+    const std::int32_t n = args->count;
+    return SpreadInto(
+        kKindDataList, std::int64_t(n) * funcs->count,
+        [&](std::int32_t k, CValue** a, CValue** f) {
+            *a = args->elements[k % n];
+            *f = funcs->elements[k / n];
+        },
+        input, out, debug);
+}
+
+bool CInterpreter::SpreadInto(int kind, std::int64_t count, const PairAt& pairAt, CValue* input,
+                              CValue** out, bool* debug) {
+    // More elements than a list can count cannot fit in any run's memory either.
+    if (count > std::numeric_limits<std::int32_t>::max())
+        throw CMemoryLimitError();
+    auto* list = new CListValue(kind, static_cast<std::int32_t>(count));
+    for (std::int32_t i = 0; i < list->count; ++i)
+        list->elements[i] = nullptr;
+    bool ok = true;
+    for (std::int32_t i = 0; i < list->count; ++i) {
+        CValue* arg = nullptr;
+        CValue* func = nullptr;
+        pairAt(i, &arg, &func);
+        if (!Interpret(input, arg, func, &list->elements[i], debug))
+            ok = false;
+    }
+    *out = Normalize(list);
+    return ok;
+}
+
+bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug) {
+    (void)input;
+    switch (func->kind) {
+    case 2:
+        return Add(arg, out);
+    case 3:
+        return Subtract(arg, out);
+    case 4:
+        return Multiply(arg, out);
+    case 5:
+        return Divide(arg, out);
+    case 6:
+        return Modulo(arg, out);
+    case 7:
+    case 72:
+        return MakeDataList(arg, out);
+    case 8:
+    case 73:
+        return MakeParallelList(arg, out);
+    case 10:
+        *out = CloneValue(arg);
+        return true;
+    case 11:
+        return Range(arg, out);
+    case 12:
+    case 13:
+    case 16:
+    case 17:
+    case 18:
+    case 19:
+        return Compare(func->kind, arg, out);
+    case 14:
+        return Length(arg, out);
+    case 15:
+        return Transpose(arg, out);
+    case 20:
+        return Positions(arg, out);
+    case 21:
+        return Duplicate(arg, out);
+    case kKindFuncRef:
+        return CallFunction(arg, func, out, debug);
+    case kKindTypeRef:
+        return TypeCheck(arg, func, out, debug);
+    case kKindInt:
+        return SelectByIndex(arg, func, out);
+    case kKindBool:
+        return Guard(arg, func, out);
+    case 54:
+    case 60:
+    case 62:
+    case 71:
+        return Cast(arg, func, out);
+    case 65:
+        *out = new CSignValue(10);
+        return true;
+    case 68:
+        return TypeOf(arg, out);
+    case 69:
+        return Membership(arg, out, debug);
+    case 70:
+        return Output(arg, out);
+    case 76:
+        return InnerValue(arg, out);
+    default:
+        return Fail(out, kIErrInterpretation);
+    }
+}
+
+// The argument becomes the called function's input; its result and status are the
+// application's.
+bool CInterpreter::CallFunction(CValue* arg, CValue* func, CValue** out, bool* debug) {
+    CNode* function = func->GetTerm();
+    if (function == nullptr)
+        return Fail(out, kIErrInterpretation);
+    CValue* result = nullptr;
+    bool ok = function->Eval(arg, &result, debug, this);
+    if (result == nullptr)
+        return Fail(out, kIErrInterpretation);
+    *out = result;
+    return ok;
+}

@@ -1,0 +1,175 @@
+// The Run and Debug commands without their windows. The argument is parsed against the
+// module and evaluated in the scope of a temporary function; the worker then runs the
+// start function on it and prints the result. Every value lives in the session's arena.
+
+#include "interpreter/RunSession.h"
+
+#include "interpreter/DebugControl.h"
+#include "interpreter/Interpreter.h"
+#include "interpreter/Value.h"
+#include "model/Scope.h"
+#include "output/Encoding.h"
+#include "output/OutputSink.h"
+#include "translator/Exeption.h"
+#include "translator/Parser.h"
+#include "translator/Scanner.h"
+
+#include <new>
+
+namespace {
+
+const char* const kArgumentFunctionName = "$$$";
+
+// The text of an error box: the detail text, then the name of the node concerned.
+std::string ExeptionText(const CExeption& e) {
+    return e.m_pNode ? e.m_strText + e.m_pNode->name : e.m_strText;
+}
+
+const std::string& MemoryLimitText() {
+    return Cp(u8"Превышен предел памяти программы");
+}
+
+CMessageBox ArgumentSyntaxBox() {
+    return {Cp(u8"Ошибка аргумента"), Cp(u8"Ошибка синтаксиса аргумента!")};
+}
+
+CMessageBox ArgumentErrorBox(const std::string& text) {
+    return {Cp(u8"Ошибка интерпретации аргумента !"), text};
+}
+
+CMessageBox RunErrorBox(const std::string& text) {
+    return {Cp(u8"Ошибка интерпретации"), text};
+}
+
+} // namespace
+
+const std::string& EvaluateArgumentEntry() {
+    return Cp(u8"Вычисление аргумента");
+}
+
+CMessageBox UnknownFunctionBox() {
+    return {Cp(u8"Неправильное имя запускаемой функции!"),
+            Cp(u8"Неизвестно имя запускаемой функции.")};
+}
+
+CRunSession::CRunSession(CModuleNode* module, std::string functionName, int functionIndex,
+                         bool debug, void* document)
+    : m_pModule(module), m_nFunctionIndex(functionIndex), m_pArena(std::make_unique<CArena>()) {
+    m_params.functionName = std::move(functionName);
+    m_params.debug = debug;
+    m_params.document = document;
+}
+
+CRunSession::~CRunSession() = default;
+
+bool CRunSession::PrepareArgument(CMessageBox* box) {
+    g_pOutput->Select(kChannelResult);
+    g_pOutput->Clear(kChannelResult);
+    g_pOutput->Select(kChannelArgument);
+    std::string text;
+    g_OutputSink.Read(text);
+    if (!text.empty()) {
+        if (!EvaluateArgument(box))
+            return false;
+    } else if (m_nFunctionIndex == 0) {
+        *box = ArgumentErrorBox(Cp(u8"Пустая строка аргумента"));
+        return false;
+    }
+    if (m_params.debug) {
+        g_pOutput->Clear(kChannelDebug);
+        g_pOutput->Select(kChannelDebug);
+    }
+    return true;
+}
+
+// The argument scanner reads the text from the sink's argument channel itself.
+bool CRunSession::ParseArgument(CMessageBox* box) {
+    m_pScanner = std::make_unique<CArgumentScanner>();
+    m_pParser = std::make_unique<CArgumentParser>(m_pScanner.get(), m_pModule);
+    bool parsed = false;
+    try {
+        parsed = m_pParser->ParseArgument(nullptr, &m_pArgumentTerm);
+    } catch (const CExeption&) {
+        parsed = false;
+    }
+    if (parsed && m_pArgumentTerm != nullptr)
+        return true;
+    *box = ArgumentSyntaxBox();
+    return false;
+}
+
+// A failed evaluation leaves no usable value (a list may be only partly filled), so it
+// is reported like an evaluation error instead of being handed to the run.
+bool CRunSession::EvaluateArgument(CMessageBox* box) {
+    if (!ParseArgument(box))
+        return false;
+    m_pArgumentFunction = std::make_unique<CFunctionNode>(m_pModule);
+    m_pArgumentFunction->argName = kArgumentFunctionName;
+    m_pArgumentTerm->owner = m_pArgumentFunction.get();
+    CArenaScope scope(*m_pArena);
+    CInterpreter interp;
+    bool debugOff = false;
+    CValue* value = nullptr;
+    try {
+        if (!m_pArgumentTerm->Eval(nullptr, &value, &debugOff, &interp) || value == nullptr) {
+            *box = ArgumentErrorBox(g_apszInterpErrors[kIErrInterpretation]);
+            return false;
+        }
+    } catch (const CExeption& e) {
+        *box = ArgumentErrorBox(ExeptionText(e));
+        return false;
+    } catch (const std::bad_alloc&) {
+        *box = ArgumentErrorBox(MemoryLimitText());
+        return false;
+    } catch (...) {
+        *box = {"Exception", "Exception"};
+        return false;
+    }
+    m_params.argument = value;
+    return true;
+}
+
+bool CRunSession::IsKnownFunction() const {
+    auto entry = m_pModule->named.find(m_params.functionName);
+    return entry != m_pModule->named.end() && entry->second != nullptr;
+}
+
+void CRunSession::PrintResult(const CValue* value, const std::function<void()>& showResultChannel) {
+    g_pOutput->Select(kChannelResult);
+    if (showResultChannel)
+        showResultChannel();
+    if (value != nullptr)
+        value->Print();
+    g_pOutput->Write(g_szNewLine);
+}
+
+CRunSession::Outcome CRunSession::Execute(const std::function<void()>& showResultChannel,
+                                          CMessageBox* box) {
+    g_bStopRequested = false;
+    CArenaScope scope(*m_pArena);
+    try {
+        if (m_params.functionName == EvaluateArgumentEntry()) {
+            PrintResult(m_params.argument, showResultChannel);
+            return Outcome::Printed;
+        }
+        if (!IsKnownFunction()) {
+            *box = UnknownFunctionBox();
+            return Outcome::Failed;
+        }
+        CInterpreter interp;
+        if (!m_pModule->Run(m_params.functionName, m_params.argument, &m_params.result,
+                            &m_params.debug, &interp))
+            return Outcome::NoResult;
+        PrintResult(m_params.result, showResultChannel);
+        return Outcome::Printed;
+    } catch (const CExeption& e) {
+        if (e.m_nCode == kErrUserStop)
+            return Outcome::Stopped;
+        *box = RunErrorBox(ExeptionText(e));
+    } catch (const std::bad_alloc&) {
+        *box = RunErrorBox(MemoryLimitText());
+    } catch (...) {
+        *box = {"Exception", "Exception"};
+    }
+    return Outcome::Failed;
+}

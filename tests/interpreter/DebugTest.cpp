@@ -1,0 +1,253 @@
+#include "InterpretSupport.h"
+
+#include "interpreter/DebugControl.h"
+#include "model/Terms.h"
+#include "translator/Exeption.h"
+
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+#include <time.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+using namespace test;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kMinus = 3, kSlash = 5;
+
+// Waits (briefly sleeping) until cond holds; false after a generous timeout.
+bool Eventually(const std::function<bool()>& cond) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!cond()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+// A function whose body is the expression `input : "-"`, evaluated with the caller's
+// debug flag, so that its application is traced inside the caller's step.
+class CNegatingFunction : public CNode {
+public:
+    CNegatingFunction() : CNode(nullptr, "neg") {}
+    bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override {
+        test::CScriptedNode argument("x", [input](CValue*, CValue** v) {
+            *v = input;
+            return true;
+        });
+        CSignAtom minus(kMinus);
+        CExpressionNode body(nullptr);
+        body.AppendTerm(&argument);
+        body.AppendTerm(&minus);
+        return body.Eval(input, out, debug, interp);
+    }
+};
+
+class DebugTest : public InterpretFixture {
+protected:
+    void SetUp() override { ResetFlags(); }
+    void TearDown() override {
+        ResetFlags();
+        SetAutoRelease(false);
+        SetStepListener(nullptr, nullptr);
+    }
+    static void ResetFlags() {
+        g_bStopRequested = false;
+        g_bWaitingForStep = false;
+    }
+
+    template <class T, class... Args> T* Make(Args&&... args) {
+        owned.push_back(std::make_unique<T>(std::forward<Args>(args)...));
+        return static_cast<T*>(owned.back().get());
+    }
+    // An expression of the given terms, the line of a debugger marker set.
+    CExpressionNode* Expression(std::initializer_list<CNode*> terms) {
+        auto* expr = Make<CExpressionNode>(nullptr);
+        for (CNode* term : terms)
+            expr->AppendTerm(term);
+        expr->line = 42;
+        return expr;
+    }
+    CNode* IntTerm(int v) { return Make<CIntAtom>(v); }
+    CNode* SignTerm(int code) { return Make<CSignAtom>(code); }
+    CNode* PairTerm(int a, int b) {
+        auto* list = Make<CListNode>(kKindDataList);
+        list->Add(IntTerm(a));
+        list->Add(IntTerm(b));
+        return list;
+    }
+
+    // Evaluates expr with debugging on (the flag given) in the test's arena.
+    std::string Trace(CExpressionNode* expr, bool debug = true) {
+        SinkCapture capture(kChannelDebug);
+        CValue* out = nullptr;
+        expr->Eval(nullptr, &out, &debug, &interp);
+        return capture.Text(kChannelDebug);
+    }
+
+    std::vector<std::unique_ptr<CNode>> owned;
+};
+
+TEST_F(DebugTest, TraceShowsEachApplicationOnOneLine) {
+    SetAutoRelease(true);
+    struct Case {
+        const char* name;
+        CExpressionNode* expr;
+        const char* trace;
+    };
+    auto* withElse = static_cast<CTermNode*>(SignTerm(kSlash));
+    withElse->alternative = IntTerm(7);
+    CNode* neg = Make<test::CScriptedNode>("f", [this](CValue*, CValue** out) {
+        *out = FuncRef(Make<CNegatingFunction>());
+        return true;
+    });
+    const Case cases[] = {
+        {"two applications", Expression({IntTerm(5), SignTerm(kMinus), SignTerm(kMinus)}),
+         "5:-  -> -5\r\n-5:-  -> 5\r\n"},
+        {"failure without alternative shows the result twice",
+         Expression({PairTerm(1, 0), SignTerm(kSlash)}),
+         "(1,0):/  -> Zero division!\r\n -> Zero division!\r\n"},
+        {"failure with alternative", Expression({PairTerm(1, 0), withElse}),
+         "(1,0):/  -> Zero division!\r\n else \r\n -> 7\r\n"},
+        {"a called function's steps continue the step line", Expression({IntTerm(3), neg}),
+         "3:neg 3:-  -> -3\r\n -> -3\r\n"},
+        {"one term is no step", Expression({IntTerm(3)}), ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Trace(c.expr), c.trace) << c.name;
+    EXPECT_EQ(Trace(Expression({IntTerm(5), SignTerm(kMinus)}), false), "")
+        << "no trace without the debug flag";
+}
+
+TEST_F(DebugTest, StepListenerHearsTheLineOfEachStep) {
+    SetAutoRelease(true);
+    std::vector<int> lines;
+    SetStepListener(
+        [](int line, void* context) { static_cast<std::vector<int>*>(context)->push_back(line); },
+        &lines);
+    Trace(Expression({IntTerm(5), SignTerm(kMinus), SignTerm(kMinus)}));
+    EXPECT_EQ(lines, (std::vector<int>{42, 42}));
+}
+
+// Runs an expression with debugging on, on a thread of its own, as the worker does.
+class CDebugWorker {
+public:
+    CDebugWorker(CExpressionNode* expr, CArena& arena, CInterpreter& interp)
+        : m_thread([=, this, &arena, &interp] {
+              CArenaScope scope(arena);
+              bool debug = true;
+              CValue* out = nullptr;
+              try {
+                  expr->Eval(nullptr, &out, &debug, &interp);
+                  result = out;
+              } catch (const CExeption& e) {
+                  stopCode = e.m_nCode;
+                  stopText = e.m_strText;
+                  stopNode = e.m_pNode;
+              }
+              finished = true;
+          }) {}
+    ~CDebugWorker() {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    void Join() { m_thread.join(); }
+    pthread_t Handle() { return m_thread.native_handle(); }
+
+    std::atomic<bool> finished{false};
+    CValue* result = nullptr; // in the test's arena
+    int stopCode = -1;
+    std::string stopText = "unset";
+    CNode* stopNode = reinterpret_cast<CNode*>(1);
+
+private:
+    std::thread m_thread;
+};
+
+TEST_F(DebugTest, EachStepWaitsUntilTheShellReleasesIt) {
+    SinkCapture capture(kChannelDebug);
+    ReleaseStep(); // a press while nothing waits has no lasting effect
+    CDebugWorker worker(Expression({IntTerm(1), SignTerm(kMinus), SignTerm(kMinus)}), arena,
+                        interp);
+    ASSERT_TRUE(Eventually([] { return g_bWaitingForStep.load(); }));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_FALSE(worker.finished);
+    EXPECT_EQ(capture.Text(kChannelDebug), "1:- ");
+
+    ReleaseStep();
+    ASSERT_TRUE(Eventually([&] { return capture.Text(kChannelDebug) == "1:-  -> -1\r\n-1:- "; }));
+    ASSERT_TRUE(Eventually([] { return g_bWaitingForStep.load(); }));
+    EXPECT_FALSE(worker.finished);
+
+    g_bWaitingForStep = false; // a bare flag write, with nobody woken, releases it too
+    worker.Join();
+    EXPECT_EQ(capture.Text(kChannelDebug), "1:-  -> -1\r\n-1:-  -> 1\r\n");
+    ASSERT_NE(worker.result, nullptr);
+    EXPECT_EQ(Printed(worker.result), "1");
+}
+
+TEST_F(DebugTest, APausedStepUsesNoProcessorTime) {
+    SinkCapture capture(kChannelDebug);
+    CDebugWorker worker(Expression({IntTerm(1), SignTerm(kMinus)}), arena, interp);
+    ASSERT_TRUE(Eventually([] { return g_bWaitingForStep.load(); }));
+    clockid_t clock;
+    ASSERT_EQ(pthread_getcpuclockid(worker.Handle(), &clock), 0);
+    timespec before{}, after{};
+    clock_gettime(clock, &before);
+    std::this_thread::sleep_for(300ms);
+    clock_gettime(clock, &after);
+    const double used =
+        double(after.tv_sec - before.tv_sec) + double(after.tv_nsec - before.tv_nsec) / 1e9;
+    EXPECT_LT(used, 0.03) << "seconds of processor time while paused";
+    ReleaseStep();
+}
+
+TEST_F(DebugTest, AStopDuringAPauseEndsTheRunWithCode19) {
+    SinkCapture capture(kChannelDebug);
+    CDebugWorker worker(Expression({IntTerm(1), SignTerm(kMinus), SignTerm(kMinus)}), arena,
+                        interp);
+    ASSERT_TRUE(Eventually([] { return g_bWaitingForStep.load(); }));
+    RequestStop();
+    worker.Join();
+    EXPECT_EQ(worker.stopCode, kErrUserStop);
+    EXPECT_EQ(worker.stopText, "");
+    EXPECT_EQ(worker.stopNode, nullptr);
+    EXPECT_EQ(capture.Text(kChannelDebug), "1:- ") << "the trace so far stays";
+    EXPECT_TRUE(g_bStopRequested) << "only the shell clears the request";
+}
+
+TEST_F(DebugTest, AStopRequestEndsAnyRunAtItsNextApplication) {
+    g_bStopRequested = true;
+    bool debug = false;
+    CValue* out = nullptr;
+    try {
+        Expression({IntTerm(1), SignTerm(kMinus)})->Eval(nullptr, &out, &debug, &interp);
+        FAIL() << "no stop";
+    } catch (const CExeption& e) {
+        EXPECT_EQ(e.m_nCode, kErrUserStop);
+    }
+    EXPECT_TRUE(Expression({IntTerm(1)})->Eval(nullptr, &out, &debug, &interp))
+        << "one term is never stopped";
+    EXPECT_THROW(CheckStopRequest(), CExeption);
+    g_bStopRequested = false;
+    EXPECT_NO_THROW(CheckStopRequest());
+}
+
+TEST_F(DebugTest, AutoReleaseStillHonoursAStop) {
+    SetAutoRelease(true);
+    g_bStopRequested = true;
+    EXPECT_THROW(WaitForStep(), CExeption);
+    g_bStopRequested = false;
+    WaitForStep();
+    EXPECT_FALSE(g_bWaitingForStep);
+}
+
+} // namespace

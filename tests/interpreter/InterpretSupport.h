@@ -1,0 +1,77 @@
+#pragma once
+// Helpers for the tests of the interpretation operator and the built-ins: a fixture with
+// an arena and an interpreter, applications through the public operator, and program
+// nodes whose evaluation a test decides.
+
+#include "TestSupport.h"
+
+#include "interpreter/Interpreter.h"
+#include "model/Node.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace test {
+
+// A node whose evaluation is a test's function of the input value.
+class CScriptedNode : public CNode {
+public:
+    using Body = std::function<bool(CValue* input, CValue** out)>;
+    CScriptedNode(std::string name, Body body) : CNode(nullptr, std::move(name)), m_body(body) {}
+    bool Eval(CValue* input, CValue** out, bool*, CInterpreter*) override {
+        ++evaluations;
+        return m_body(input, out);
+    }
+    int evaluations = 0;
+
+private:
+    Body m_body;
+};
+
+struct Applied {
+    std::string text; // the result's text form
+    bool ok;
+    CValue* value;
+};
+
+class InterpretFixture : public ::testing::Test {
+protected:
+    Applied Apply(CValue* arg, CValue* func) {
+        CValue* out = nullptr;
+        bool debug = false;
+        const bool ok = interp.Interpret(nullptr, arg, func, &out, &debug);
+        return {out ? Printed(out) : std::string("<null>"), ok, out};
+    }
+
+    // A node owned by the test.
+    CScriptedNode* Node(std::string name, CScriptedNode::Body body) {
+        nodes.push_back(std::make_unique<CScriptedNode>(std::move(name), std::move(body)));
+        return nodes.back().get();
+    }
+    // A term that evaluates to the given value.
+    CScriptedNode* Yields(CValue* value) {
+        return Node("term", [value](CValue*, CValue** out) {
+            *out = value;
+            return true;
+        });
+    }
+    CValue* FuncRef(CNode* node) { return new CRefValue(kKindFuncRef, node); }
+    CValue* TypeRef(CNode* node) { return new CRefValue(kKindTypeRef, node); }
+    CValue* Delayed(CNode* node) { return new CRefValue(kKindDelayed, node); }
+
+    CArena arena;
+    CArenaScope scope{arena};
+    CInterpreter interp;
+    std::vector<std::unique_ptr<CScriptedNode>> nodes;
+};
+
+// Text of a character value as Print writes it.
+inline std::string CharText(unsigned char c) {
+    return std::string("'") + char(c) + "'";
+}
+
+} // namespace test
