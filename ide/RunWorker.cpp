@@ -1,0 +1,88 @@
+#include "ide/RunWorker.h"
+
+#include "interpreter/DebugControl.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <exception>
+
+namespace {
+
+std::atomic<int> s_nLive{0};
+int s_nWaiting = 0; // GUI thread only
+
+constexpr int kWaitPollMs = 20;
+
+} // namespace
+
+CRunWorker::CRunWorker(std::unique_ptr<CRunSession> session, QObject* receiver,
+                       std::function<void()> ended)
+    : m_pSession(std::move(session)), m_pReceiver(receiver), m_ended(std::move(ended)) {
+}
+
+// A worker still running here would use a session about to be freed: stop it and wait.
+CRunWorker::~CRunWorker() {
+    if (m_bLive)
+        Finish(nullptr);
+}
+
+bool CRunWorker::Start(std::function<void()> showResultChannel) {
+    m_bLive = m_thread.Start([this, show = std::move(showResultChannel)] { Body(show); });
+    if (m_bLive)
+        ++s_nLive;
+    return m_bLive;
+}
+
+// The worker's whole life: every exception ends here as an outcome, and the owner hears of
+// the end through its own event queue.
+void CRunWorker::Body(const std::function<void()>& showResultChannel) {
+    try {
+        m_outcome = m_pSession->Execute(showResultChannel, &m_box);
+    } catch (...) {
+        m_outcome = CRunSession::Outcome::Failed;
+        m_box = CMessageBox{"Exception", "Exception"};
+    }
+    QMetaObject::invokeMethod(m_pReceiver, m_ended, Qt::QueuedConnection);
+}
+
+CRunSession::Outcome CRunWorker::Finish(CMessageBox* box) {
+    if (m_bLive) {
+        m_thread.Join();
+        m_bLive = false;
+        --s_nLive;
+    }
+    m_pSession.reset();
+    if (box != nullptr)
+        *box = m_box;
+    return m_outcome;
+}
+
+int CRunWorker::LiveCount() {
+    return s_nLive;
+}
+
+void CRunWorker::WaitUntil(const std::function<bool()>& done) {
+    if (done())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        // Only aborted runs are waited for. One that had not started when the abort came
+        // cleared the request as it started, so the request is renewed until it ends.
+        RequestStop();
+        if (done())
+            loop.quit();
+    });
+    poll.start(kWaitPollMs);
+    ++s_nWaiting;
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    --s_nWaiting;
+    QApplication::restoreOverrideCursor();
+}
+
+bool CRunWorker::Waiting() {
+    return s_nWaiting > 0;
+}

@@ -1,0 +1,77 @@
+#include "ide/ShellDialogs.h"
+
+#include "ide/TextCodec.h"
+#include "interpreter/RunSession.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QThread>
+
+namespace {
+
+ShellDialogHooks& Hooks() {
+    static ShellDialogHooks hooks;
+    return hooks;
+}
+
+const QString kFilter = QStringLiteral("Файлы Тирвейн (*.tvn);;Все файлы (*)");
+
+void ShowStopBoxNow(const QString& caption, const QString& text) {
+    if (Hooks().stopBox) {
+        Hooks().stopBox(caption, text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace
+
+ShellDialogHooks SetShellDialogHooks(ShellDialogHooks hooks) {
+    ShellDialogHooks previous = std::move(Hooks());
+    Hooks() = std::move(hooks);
+    return previous;
+}
+
+void ShowStopBox(const QString& caption, const QString& text) {
+    if (QThread::currentThread() != qApp->thread()) {
+        QMetaObject::invokeMethod(
+            qApp, [caption, text] { ShowStopBoxNow(caption, text); }, Qt::QueuedConnection);
+        return;
+    }
+    ShowStopBoxNow(caption, text);
+}
+
+void ShowStopBox(const CMessageBox& box) {
+    ShowStopBox(FromCp1251(box.caption), FromCp1251(box.text));
+}
+
+SaveChoice AskSaveChanges(QWidget* parent, const QString& title) {
+    if (Hooks().saveChanges)
+        return Hooks().saveChanges(title);
+    const auto answer = QMessageBox::question(
+        parent, QStringLiteral("TirvaneIDE"),
+        QStringLiteral("Сохранить изменения в %1?").arg(title),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer == QMessageBox::Yes)
+        return SaveChoice::Save;
+    return answer == QMessageBox::No ? SaveChoice::Discard : SaveChoice::Cancel;
+}
+
+QString AskSaveFileName(QWidget* parent, const QString& suggested) {
+    if (Hooks().saveFileName)
+        return Hooks().saveFileName(suggested);
+    QString name =
+        QFileDialog::getSaveFileName(parent, QStringLiteral("Сохранить как"), suggested, kFilter);
+    if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".tvn");
+    return name;
+}
+
+QString AskOpenFileName(QWidget* parent) {
+    if (Hooks().openFileName)
+        return Hooks().openFileName();
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Открыть"), QString(), kFilter);
+}

@@ -1,0 +1,34 @@
+#pragma once
+// Every message box and file dialog of the shell goes through here, so that tests can
+// answer them instead of a user.
+
+#include <QString>
+
+#include <functional>
+
+struct CMessageBox;
+class QWidget;
+
+enum class SaveChoice { Save, Discard, Cancel };
+
+struct ShellDialogHooks {
+    // Replaces the stop box (critical icon, one OK button, no owner).
+    std::function<void(const QString& caption, const QString& text)> stopBox;
+    // Replaces "save changes to title?"
+    std::function<SaveChoice(const QString& title)> saveChanges;
+    // Replace the file dialogs; an empty name cancels.
+    std::function<QString(const QString& suggested)> saveFileName;
+    std::function<QString()> openFileName;
+};
+
+// Installs hooks (empty members keep the real dialogs); returns the previous ones.
+ShellDialogHooks SetShellDialogHooks(ShellDialogHooks hooks);
+
+// Shown on the GUI thread; a call from another thread is queued there.
+void ShowStopBox(const QString& caption, const QString& text);
+// A box prepared by the core, in Windows-1251.
+void ShowStopBox(const CMessageBox& box);
+
+SaveChoice AskSaveChanges(QWidget* parent, const QString& title);
+QString AskSaveFileName(QWidget* parent, const QString& suggested);
+QString AskOpenFileName(QWidget* parent);

@@ -1,0 +1,67 @@
+#include "ide/TirvaneIDEApp.h"
+
+#include "ide/MainFrame.h"
+
+#include <QCommandLineParser>
+#include <QPixmap>
+#include <QTimer>
+
+#include <cstdio>
+
+CTirvaneIDEApp::CTirvaneIDEApp(int& argc, char** argv) : m_app(argc, argv) {
+    SetIdentity();
+}
+
+CTirvaneIDEApp::~CTirvaneIDEApp() = default;
+
+void CTirvaneIDEApp::SetIdentity() {
+    QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
+    QCoreApplication::setApplicationName(QStringLiteral("TirvaneIDE"));
+}
+
+bool CTirvaneIDEApp::InitInstance() {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Среда разработки Тирвейн"));
+    parser.addHelpOption();
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Save a picture of the main window to FILE and quit."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption delay(QStringLiteral("screenshot-delay"),
+                                   QStringLiteral("Milliseconds to wait before the picture (500)."),
+                                   QStringLiteral("MS"), QStringLiteral("500"));
+    parser.addOption(screenshot);
+    parser.addOption(delay);
+    parser.addPositionalArgument(QStringLiteral("files"),
+                                 QStringLiteral("Program files (.tvn) to open."),
+                                 QStringLiteral("[files...]"));
+    parser.process(m_app);
+
+    m_pMainFrame = std::make_unique<CMainFrame>();
+    if (!m_pMainFrame->Create())
+        return false;
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty())
+        m_pMainFrame->NewDocument();
+    for (const QString& file : files) {
+        if (m_pMainFrame->OpenDocument(file) == nullptr)
+            return false;
+    }
+    m_pMainFrame->showMaximized();
+    if (parser.isSet(screenshot))
+        return ScheduleScreenshot(parser.value(screenshot), parser.value(delay).toInt());
+    return true;
+}
+
+bool CTirvaneIDEApp::ScheduleScreenshot(const QString& file, int delayMs) {
+    QTimer::singleShot(delayMs, m_pMainFrame.get(), [this, file] {
+        if (!m_pMainFrame->grab().save(file))
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        m_pMainFrame->close();
+    });
+    return true;
+}
+
+int CTirvaneIDEApp::Run() {
+    return QApplication::exec();
+}

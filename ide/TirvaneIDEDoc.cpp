@@ -1,0 +1,144 @@
+#include "ide/TirvaneIDEDoc.h"
+
+#include "ide/MainFrame.h"
+#include "ide/RunWorker.h"
+#include "ide/ShellDialogs.h"
+#include "ide/TextCodec.h"
+#include "ide/TirvaneIDEView.h"
+#include "interpreter/DebugControl.h"
+#include "interpreter/RunSession.h"
+#include "model/Scope.h"
+#include "translator/Parser.h"
+#include "translator/Scanner.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+CTirvaneIDEDoc::CTirvaneIDEDoc(CMainFrame* frame, QObject* parent)
+    : QObject(parent), m_pFrame(frame), m_pScanner(std::make_unique<CScanner>()),
+      m_pParser(std::make_unique<CParser>(m_pScanner.get())) {
+}
+
+// The frame waits for a run before it closes the window; should a worker still be alive
+// here, it must end before the module it walks is deleted with the parser.
+CTirvaneIDEDoc::~CTirvaneIDEDoc() {
+    if (m_pRunThread != nullptr) {
+        RequestStop();
+        m_pRunThread.reset();
+    }
+    m_pParser.reset();
+}
+
+void CTirvaneIDEDoc::SetUntitled(const QString& title) {
+    m_strPathName.clear();
+    m_strTitle = title;
+    emit TitleChanged();
+}
+
+void CTirvaneIDEDoc::SetPathName(const QString& path) {
+    m_strPathName = QFileInfo(path).absoluteFilePath();
+    m_strTitle = QFileInfo(path).fileName();
+    emit TitleChanged();
+}
+
+void CTirvaneIDEDoc::SetModifiedFlag(bool modified) {
+    if (m_bModified == modified)
+        return;
+    m_bModified = modified;
+    emit ModifiedChanged(modified);
+}
+
+bool CTirvaneIDEDoc::Open(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowStopBox(
+            QStringLiteral("TirvaneIDE"),
+            QStringLiteral("Не удалось открыть файл %1.\n%2").arg(path, file.errorString()));
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    m_pView->SetTextQuietly(CoreTextToWidget(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    SetPathName(path);
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CTirvaneIDEDoc::Save() {
+    const QFileInfo info(m_strPathName);
+    if (m_strPathName.isEmpty() || (info.exists() && !info.isWritable()))
+        return SaveAs();
+    return SaveTo(m_strPathName);
+}
+
+bool CTirvaneIDEDoc::SaveAs() {
+    const QString suggested =
+        m_strPathName.isEmpty() ? m_strTitle + QStringLiteral(".tvn") : m_strPathName;
+    const QString path = AskSaveFileName(m_pView, suggested);
+    if (path.isEmpty())
+        return false;
+    return SaveTo(path);
+}
+
+// Atomic: a failed save leaves the old file as it was.
+bool CTirvaneIDEDoc::SaveTo(const QString& path) {
+    const std::string bytes = m_pView->CoreText();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size()) ||
+        !file.commit()) {
+        ShowStopBox(
+            QStringLiteral("TirvaneIDE"),
+            QStringLiteral("Не удалось сохранить файл %1.\n%2").arg(path, file.errorString()));
+        return false;
+    }
+    SetPathName(path);
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CTirvaneIDEDoc::CanClose() {
+    if (m_bModified) {
+        switch (AskSaveChanges(m_pView, m_strTitle)) {
+        case SaveChoice::Cancel:
+            return false;
+        case SaveChoice::Save:
+            if (!Save())
+                return false;
+            break;
+        case SaveChoice::Discard:
+            break;
+        }
+    }
+    StopRun();
+    WaitForOwnWorker();
+    return true;
+}
+
+void CTirvaneIDEDoc::OnTextChanged() {
+    const bool wasTranslated = m_bTranslated;
+    m_bTranslated = false;
+    SetModifiedFlag(true);
+    if (wasTranslated)
+        emit StateChanged();
+}
+
+void CTirvaneIDEDoc::FillFunctionList() {
+    QComboBox* list = m_pFrame->FunctionList();
+    if (m_pModule != nullptr) {
+        list->addItem(FromCp1251(EvaluateArgumentEntry()));
+        for (const auto& entry : m_pModule->named)
+            list->addItem(FromCp1251(entry.first));
+    }
+    // Adding to an empty combo box selects its first entry; the remembered index decides.
+    list->setCurrentIndex(m_nFuncListSel < list->count() ? m_nFuncListSel : -1);
+}
+
+void CTirvaneIDEDoc::ClearFunctionList() {
+    QComboBox* list = m_pFrame->FunctionList();
+    m_nFuncListSel = list->currentIndex();
+    list->clear();
+}

@@ -1,0 +1,93 @@
+#pragma once
+// A document: one program text, its file, its translation into a module, and the
+// language commands that work on it (Translate, Run, Debug and the two aborts).
+
+#include "ide/CommandState.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class CMainFrame;
+class CModuleNode;
+class CParser;
+class CRunSession;
+class CRunWorker;
+class CScanner;
+class CTirvaneIDEView;
+struct CMessageBox;
+
+class CTirvaneIDEDoc : public QObject {
+    Q_OBJECT
+public:
+    explicit CTirvaneIDEDoc(CMainFrame* frame, QObject* parent = nullptr);
+    ~CTirvaneIDEDoc() override;
+
+    // Storage. The file holds the first view's text as Windows-1251 bytes.
+    void SetView(CTirvaneIDEView* view) { m_pView = view; }
+    CTirvaneIDEView* View() const { return m_pView; }
+    void SetUntitled(const QString& title);
+    bool Open(const QString& path);
+    // File Save: an untitled or read-only document asks for a name first.
+    bool Save();
+    bool SaveAs();
+    QString PathName() const { return m_strPathName; }
+    QString Title() const { return m_strTitle; }
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool modified = true);
+    // Before the window closes: asks to save changes, stops the document's run and waits
+    // for its worker. False keeps the window open.
+    bool CanClose();
+
+    // Language commands.
+    void OnTranslate();
+    void OnRun();
+    void OnDebug();
+    void OnAbortDebug();
+    void OnAbortRun();
+    bool StartRun(bool debug);
+
+    // The tool bar's function list shows the active document's functions.
+    void FillFunctionList();
+    void ClearFunctionList();
+
+    // The editor's text changed.
+    void OnTextChanged();
+
+    DocumentFlags Flags() const { return {m_bTranslated, m_bRunning, m_bDebugging}; }
+    CModuleNode* Module() const { return m_pModule; }
+    bool HasWorker() const { return m_pRunThread != nullptr; }
+
+signals:
+    void TitleChanged();
+    void ModifiedChanged(bool modified);
+    // A command flag changed: the frame updates the commands.
+    void StateChanged();
+
+private:
+    bool SaveTo(const QString& path);
+    void SetPathName(const QString& path);
+    bool PrepareArgument(CRunSession& session, CMessageBox* box);
+    bool StartWorker(std::unique_ptr<CRunSession> session);
+    void OnWorkerEnded();
+    void ClearRunFlags();
+    void StopRun();
+    void WaitForOwnWorker();
+    void WaitForAllWorkers();
+
+    CMainFrame* m_pFrame;
+    CTirvaneIDEView* m_pView = nullptr;
+    QString m_strPathName;
+    QString m_strTitle;
+    bool m_bModified = false;
+
+    bool m_bRunning = false;
+    bool m_bDebugging = false;
+    bool m_bTranslated = false;
+    int m_nFuncListSel = 0;
+    CModuleNode* m_pModule = nullptr; // owned by the parser
+    std::unique_ptr<CScanner> m_pScanner;
+    std::unique_ptr<CParser> m_pParser;
+    std::unique_ptr<CRunWorker> m_pRunThread; // the last run, until its worker has ended
+};
