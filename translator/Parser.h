@@ -59,6 +59,29 @@ public:
 
 protected:
     void NextToken() { scanner->GetToken(token); }
+    int CurrentLine();
+    [[noreturn]] static void Fail(int code, std::string text = {});
+
+    // Shared halves of the twin rules.
+    bool Definition(CModuleNode* module, CNode** out, int keyword);
+    bool StatementList(CNode* scope);
+    bool ListOf(CNode* scope, CNode** out, int open, int close, int kind);
+    bool ConstListOf(CModuleNode* module, CNode** out, int open, int close, int kind);
+    bool AtomOfToken(CNode** out);
+    bool OverloadHead(float* index);
+    bool LeftNamedBody(CModuleNode* module, const std::string& name, bool overloaded,
+                       CNode** constant, CNode** function, CNode** type, float* index);
+    void EnterInnerDefinition(CModuleNode* module, const std::string& name, bool overloaded,
+                              CNode* constant, CNode* function, CNode* type, float index);
+    void NameFunction(CModuleNode* module, CNode* function);
+    void NameType(CModuleNode* module, CNode* type);
+    void NameConstant(CModuleNode* module, CNode* constant);
+    void NameLeftNamedItem(CModuleNode* module, CNode* constant, CNode* function, CNode* type);
+    void CheckDuplicate(const std::string& name, CModuleNode* module, bool withOverloads);
+    void CheckLocal(CNode* scope, const std::string& name);
+    void CheckImplemented(CModuleNode* module);
+    void DefineRightNames(CNode* scope, CNode* node, bool rename);
+
     // Records a node the parser has just created and returns it.
     template <class T> T* Own(T* node) {
         nodes.push_back(node);
@@ -79,6 +102,8 @@ public:
     ~CArgumentParser() override;
     bool ResolveName(std::string name, CNode* scope, CNode** out) override;
     bool DelayedList(CNode* scope, CNode** out) override;
+    // Reads one term of the argument text. Names the argument defines go into a scope of
+    // its own, never into the context module's tables.
     virtual bool ParseArgument(CNode* ignored, CNode** out);
 
 private:

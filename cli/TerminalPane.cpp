@@ -1,0 +1,66 @@
+#include "cli/TerminalPane.h"
+
+#include "output/Encoding.h"
+
+#include <algorithm>
+
+CTerminalPane::CTerminalPane(std::FILE* stream) : m_pStream(stream) {
+}
+
+CTerminalPane::~CTerminalPane() {
+    if (m_bPendingReturn)
+        std::fputc('\r', m_pStream);
+    std::fflush(m_pStream);
+}
+
+// A terminal cannot take text back: a text that continues what is shown prints only its
+// new end, an empty text forgets what was shown, any other text is printed whole.
+void CTerminalPane::SetText(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    if (text.compare(0, m_strShown.size(), m_strShown) == 0 && text.size() >= m_strShown.size())
+        Print(text.substr(m_strShown.size()));
+    else
+        Print(text);
+    m_strShown = text;
+}
+
+std::string CTerminalPane::GetText() const {
+    std::lock_guard lock(m_mutex);
+    return m_strShown;
+}
+
+int CTerminalPane::GetLineCount() const {
+    std::lock_guard lock(m_mutex);
+    return 1 + static_cast<int>(std::count(m_strShown.begin(), m_strShown.end(), '\n'));
+}
+
+void CTerminalPane::ScrollDown(int) {
+}
+
+void CTerminalPane::AppendText(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    m_strShown += text;
+    Print(text);
+}
+
+void CTerminalPane::Print(const std::string& text) {
+    if (text.empty())
+        return;
+    std::string out;
+    out.reserve(text.size() + 1);
+    if (m_bPendingReturn && text.front() != '\n')
+        out += '\r';
+    m_bPendingReturn = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 == text.size()) {
+            m_bPendingReturn = true;
+            continue;
+        }
+        if (text[i] == '\r' && text[i + 1] == '\n')
+            continue;
+        out += text[i];
+    }
+    const std::string utf8 = Cp1251ToUtf8(out);
+    std::fwrite(utf8.data(), 1, utf8.size(), m_pStream);
+    std::fflush(m_pStream);
+}

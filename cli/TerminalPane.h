@@ -1,0 +1,31 @@
+#pragma once
+// A pane of the output sink shown on a terminal stream: Windows-1251 text is printed as
+// UTF-8 and the sink's "\r\n" line ends as "\n".
+
+#include "output/OutputSink.h"
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+class CTerminalPane : public IOutputPane {
+public:
+    explicit CTerminalPane(std::FILE* stream);
+    ~CTerminalPane() override;
+    CTerminalPane(const CTerminalPane&) = delete;
+    CTerminalPane& operator=(const CTerminalPane&) = delete;
+
+    void SetText(const std::string& text) override;
+    std::string GetText() const override;
+    int GetLineCount() const override;
+    void ScrollDown(int lines) override;
+    void AppendText(const std::string& text) override;
+
+private:
+    void Print(const std::string& text);
+
+    std::FILE* m_pStream;
+    mutable std::mutex m_mutex;
+    std::string m_strShown;
+    bool m_bPendingReturn = false; // a "\r" whose "\n" may come with the next text
+};

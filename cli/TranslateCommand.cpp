@@ -1,0 +1,53 @@
+#include "cli/Commands.h"
+#include "cli/TerminalPane.h"
+
+#include "interpreter/StackGuard.h"
+#include "translator/Parser.h"
+#include "translator/Scanner.h"
+#include "translator/TranslationReport.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
+namespace {
+
+// Shows channel 0 on a stream for as long as it lives.
+class CTranslationChannel {
+public:
+    explicit CTranslationChannel(std::FILE* stream) : m_pane(stream) {
+        g_OutputSink.Attach(&m_pane, kChannelTranslation);
+    }
+    ~CTranslationChannel() { g_OutputSink.Attach(nullptr, kChannelTranslation); }
+    CTranslationChannel(const CTranslationChannel&) = delete;
+    CTranslationChannel& operator=(const CTranslationChannel&) = delete;
+
+private:
+    CTerminalPane m_pane;
+};
+
+void RunTranslate(const std::string& path) {
+    CScanner scanner;
+    CParser parser(&scanner);
+    CModuleNode* module = nullptr;
+    if (!TranslateToStream(parser, path, &module, stdout))
+        throw CLI::RuntimeError(kExitTranslationError);
+}
+
+} // namespace
+
+bool TranslateToStream(CParser& parser, const std::string& path, CModuleNode** module,
+                       std::FILE* stream) {
+    CTranslationChannel channel(stream);
+    bool translated = false;
+    RunOnLargeStack([&] { translated = TranslateWithReport(parser, path, module); });
+    return translated;
+}
+
+void AddTranslateCommand(CLI::App& app) {
+    auto path = std::make_shared<std::string>();
+    CLI::App* command =
+        app.add_subcommand("translate", "Translate FILE and print the translation report");
+    command->add_option("FILE", *path, "Program file (.tvn, Windows-1251)")->required();
+    command->callback([path] { RunTranslate(*path); });
+}

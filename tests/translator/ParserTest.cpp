@@ -1,0 +1,380 @@
+// The module a translation builds: its tables, the bodies of definitions, the terms of
+// expressions, and the parser's ownership of the nodes.
+
+#include "ParserSupport.h"
+
+#include "interpreter/StackGuard.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using test::As;
+
+class ParserTest : public testing::Test {
+protected:
+    // Translates and expects success; the module stays valid until the parser is cleared.
+    CModuleNode* Accept(const std::string& source) {
+        const test::Translation result = test::TranslateText(m_parser, source);
+        EXPECT_TRUE(result.ok) << result.report;
+        return result.module;
+    }
+
+    static std::vector<std::string> Keys(const std::map<std::string, CNode*>& table) {
+        std::vector<std::string> keys;
+        for (const auto& entry : table)
+            keys.push_back(entry.first);
+        return keys;
+    }
+
+    static CFunctionNode* Function(CModuleNode* module, const std::string& name) {
+        return As<CFunctionNode>(module->named.at(name));
+    }
+
+    CScanner m_scanner;
+    CParser m_parser{&m_scanner};
+};
+
+struct AcceptedCase {
+    const char* source;
+    int lines; // the scanner's line at the end of the text
+};
+
+const AcceptedCase kAccepted[] = {
+    {"prefunc >> f; funcdef x { x } >> f;", 1},
+    {"prefunc >> f >> g; funcdef x { x : f else g } >> h; funcdef x { x } >> f;\n"
+     "funcdef x { x } >> g",
+     2},
+    {"fact << funcdef n { n : fact }", 1},
+    {"funcdef x { } >> f", 1},
+    {"funcdef { 1 } >> one\n", 2},
+    {"const 1 >> a const 2 >> b", 1},
+    {"f[] << funcdef x { x }\nf[1] << funcdef x { x : f }\n", 3},
+    {"const y >> c", 1},
+    {"funcdef x { (x >> a , a) } >> f", 1},
+    {"funcdef x { x : int ; x : type ; {x, x} : datalist ; x : () ; [] ; {} ; dup } >> f", 1},
+    {"funcdef x { block { x >> break } ; block { } >> b } >> f", 1},
+    {"typedef v { (v, 0) : > } >> positive\nfuncdef x { x : positive } >> f", 2},
+    {"// comment\nconst 1 >> a /* block\ncomment */ ;;; const 'q' >> b", 3},
+    {"f << g << funcdef x { x : f : g }", 1},
+    {"funcdef x { x ; x ; } >> f", 1},
+    {"c << const (1, a << 2, 3 >> b, [4, 5]) : \"txt\" ^ 1.5", 1},
+    {"funcdef x { a << x >> b >> c ; (a, b, c) } >> f", 1},
+};
+
+TEST_F(ParserTest, AcceptsProgramsAndCountsTheirLines) {
+    for (const AcceptedCase& accepted : kAccepted) {
+        SCOPED_TRACE(accepted.source);
+        const test::Translation result = test::TranslateText(m_parser, accepted.source);
+        EXPECT_TRUE(result.ok);
+        EXPECT_NE(result.module, nullptr);
+        EXPECT_EQ(result.report, test::SuccessReport(accepted.lines));
+    }
+}
+
+TEST_F(ParserTest, FunctionTableIsOrderedByBytes) {
+    CModuleNode* module = Accept("funcdef x { x } >> b >> a1 >> a.b >> _x >> B >> a");
+    ASSERT_NE(module, nullptr);
+    const std::vector<std::string> expected = {"B", "_x", "a", "a.b", "a1", "b"};
+    EXPECT_EQ(Keys(module->named), expected);
+    // One function under six names: it is called by the first.
+    EXPECT_EQ(module->named.at("a"), module->named.at("b"));
+    EXPECT_EQ(module->named.at("a")->name, "b");
+}
+
+TEST_F(ParserTest, DefinitionsGoToTheirTables) {
+    CModuleNode* module = Accept("const 7 >> seven\n"
+                                 "typedef v { (v, 0) : > } >> positive\n"
+                                 "funcdef x { x } >> id\n"
+                                 "twice << funcdef x { (x, x) }\n"
+                                 "pair << const (1, 2)\n"
+                                 "natural << typedef n { n : positive }");
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(Keys(module->named), (std::vector<std::string>{"id", "twice"}));
+    EXPECT_EQ(Keys(module->constants), (std::vector<std::string>{"pair", "seven"}));
+    EXPECT_EQ(Keys(module->types), (std::vector<std::string>{"natural", "positive"}));
+    EXPECT_TRUE(module->overloads.empty());
+    EXPECT_EQ(module->constants.at("seven")->name, "seven");
+    EXPECT_EQ(module->types.at("natural")->name, "natural");
+    EXPECT_NE(As<CFunctionNode>(module->types.at("positive")), nullptr);
+    EXPECT_NE(As<CExpressionNode>(module->constants.at("pair")), nullptr);
+}
+
+TEST_F(ParserTest, OverloadsAreOrderedByIndexAndKeepSourceOrderOnTies) {
+    CModuleNode* module = Accept("f[2] << funcdef x { x }\n"
+                                 "f[] << funcdef x { x }\n"
+                                 "f[2] << funcdef x { x }\n"
+                                 "f[1.5] << funcdef x { x }\n"
+                                 "f[-1] << funcdef x { x }");
+    ASSERT_NE(module, nullptr);
+    const OverloadList& variants = module->overloads.at("f");
+    std::vector<std::pair<float, int>> seen; // index, line of the definition
+    for (const auto& [index, node] : variants)
+        seen.emplace_back(index, As<CFunctionNode>(node)->firstLine);
+    const std::vector<std::pair<float, int>> expected = {
+        {-1.0f, 5}, {0.0f, 2}, {1.5f, 4}, {2.0f, 1}, {2.0f, 3}};
+    EXPECT_EQ(seen, expected);
+    EXPECT_TRUE(module->named.empty());
+    EXPECT_EQ(variants.front().second->name, "f");
+}
+
+TEST_F(ParserTest, ChainOfNamesKeepsTheOuterOverloadIndex) {
+    CModuleNode* module = Accept("f[2] << g << funcdef x { x }");
+    ASSERT_NE(module, nullptr);
+    const OverloadList& variants = module->overloads.at("f");
+    ASSERT_EQ(variants.size(), 1u);
+    EXPECT_EQ(variants[0].first, 2.0f);
+    EXPECT_EQ(variants[0].second, module->named.at("g"));
+    EXPECT_EQ(variants[0].second->name, "g");
+}
+
+TEST_F(ParserTest, LeftAndRightNamesAddUp) {
+    CModuleNode* module = Accept("a << b << const 1 >> c >> d");
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(Keys(module->constants), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(module->constants.at("a"), module->constants.at("d"));
+}
+
+TEST_F(ParserTest, DeclarationIsReplacedByTheDefinition) {
+    CModuleNode* module = Accept("prefunc >> f >> g\n"
+                                 "funcdef x { x : g } >> f\n"
+                                 "g << funcdef x { x : f }");
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(Function(module, "f")->firstLine, 2);
+    EXPECT_EQ(Function(module, "g")->firstLine, 3);
+}
+
+TEST_F(ParserTest, FunctionRecordsItsParameterAndLines) {
+    CModuleNode* module = Accept("const 1 >> one\n"
+                                 "funcdef n {\n"
+                                 "  n >> r ;\n"
+                                 "  r >> return\n"
+                                 "} >> f\n"
+                                 "funcdef { one } >> g\n");
+    ASSERT_NE(module, nullptr);
+    CFunctionNode* f = Function(module, "f");
+    EXPECT_EQ(f->argName, "n");
+    EXPECT_EQ(f->firstLine, 2);
+    EXPECT_EQ(f->lastLine, 5);
+    EXPECT_EQ(f->owner, module);
+    EXPECT_EQ(Function(module, "g")->argName, "");
+    EXPECT_EQ(Function(module, "g")->firstLine, 6);
+}
+
+TEST_F(ParserTest, BodyKeepsNamedAndUnnamedExpressions) {
+    CModuleNode* module = Accept("funcdef n { n : int >> m ; m ; (m >> k, k) ; a << n >> b } >> f");
+    ASSERT_NE(module, nullptr);
+    CFunctionNode* f = Function(module, "f");
+    EXPECT_EQ(Keys(f->named), (std::vector<std::string>{"a", "b", "k", "m"}));
+    EXPECT_EQ(f->named.at("m")->name, "expression"); // a right naming does not rename
+    EXPECT_EQ(f->named.at("a"), f->named.at("b"));
+    EXPECT_EQ(f->named.at("a")->name, "b"); // after a left naming the right ones do
+    ASSERT_EQ(f->unnamed.size(), 2u);
+    // The list's first element stands for the value it names.
+    auto* list = As<CListNode>(As<CExpressionNode>(f->unnamed[1])->terms.at(0));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->kind, 36);
+    ASSERT_EQ(list->elements.size(), 2u);
+    EXPECT_EQ(As<CIdentifierNode>(list->elements[0])->text, "k");
+    EXPECT_NE(As<CExpressionNode>(list->elements[1]), nullptr);
+    EXPECT_EQ(list->elements[0]->owner, f);
+}
+
+TEST_F(ParserTest, LeftNamedListElementDefinesTheNameInTheScope) {
+    CModuleNode* module = Accept("funcdef x { block { [a << x, a] >> break } } >> f");
+    ASSERT_NE(module, nullptr);
+    CFunctionNode* f = Function(module, "f");
+    auto* block = As<CBlockNode>(As<CExpressionNode>(f->unnamed.at(0))->terms.at(0));
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->owner, f);
+    EXPECT_EQ(Keys(block->named), (std::vector<std::string>{"a", "break"}));
+    auto* list = As<CListNode>(As<CExpressionNode>(block->named.at("break"))->terms.at(0));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->kind, 37);
+    EXPECT_EQ(As<CIdentifierNode>(list->elements.at(0))->text, "a");
+    EXPECT_EQ(list->elements.at(0)->owner, block);
+}
+
+// The kind of each term of an expression: the class, and for atoms their payload.
+std::string Describe(CNode* term) {
+    if (auto* id = As<CIdentifierNode>(term))
+        return "id " + id->text;
+    if (auto* keyword = As<CKeywordNode>(term))
+        return "keyword " + std::to_string(keyword->code);
+    if (auto* sign = As<CSignAtom>(term))
+        return "sign " + std::to_string(sign->code);
+    if (auto* integer = As<CIntAtom>(term))
+        return "int " + std::to_string(integer->value);
+    if (auto* real = As<CRealAtom>(term))
+        return "real " + std::to_string(real->value);
+    if (auto* boolean = As<CBoolAtom>(term))
+        return boolean->value ? "true" : "false";
+    if (auto* character = As<CCharAtom>(term))
+        return std::string("char ") + character->value;
+    if (auto* list = As<CListNode>(term))
+        return "list " + std::to_string(list->kind) + "/" + std::to_string(list->elements.size());
+    if (As<CBlockNode>(term) != nullptr)
+        return "block";
+    return "?";
+}
+
+std::vector<std::string> Terms(CNode* expression) {
+    std::vector<std::string> terms;
+    for (CNode* term : As<CExpressionNode>(expression)->terms)
+        terms.push_back(Describe(term));
+    return terms;
+}
+
+struct TermsCase {
+    const char* body;
+    std::vector<std::string> terms;
+};
+
+TEST_F(ParserTest, ExpressionsListTheirTermsInApplicationOrder) {
+    const TermsCase cases[] = {
+        {"x : int", {"id x", "keyword 62"}},
+        {"int ^ x", {"id x", "keyword 62"}},
+        {"int ^ float ^ x", {"id x", "keyword 60", "keyword 62"}},
+        {"x : int ^ 5", {"id x", "int 5", "keyword 62"}},
+        {"x ^ 1 : 2 ^ 3", {"int 1", "id x", "int 3", "int 2"}},
+        {"(x, 2) : + : - : * : / : %",
+         {"list 36/2", "sign 2", "sign 3", "sign 4", "sign 5", "sign 6"}},
+        {"x : () : [] : {} : . : .. : < : > : | : #",
+         {"id x", "sign 7", "sign 8", "sign 9", "sign 10", "sign 11", "sign 12", "sign 13",
+          "sign 14", "sign 15"}},
+        {"x : <= : =< : >= : => : = : != : ? : dup",
+         {"id x", "sign 16", "sign 16", "sign 17", "sign 17", "sign 18", "sign 19", "sign 20",
+          "sign 21"}},
+        {"true : false : 'c' : -7 : 2.5", {"true", "false", "char c", "int -7", "real 2.500000"}},
+        {"\"ab\"", {"list 36/2"}},
+        {"\"\" : x", {"list 36/0", "id x"}},
+        {"[x, x, x] : {x}", {"list 37/3", "list 38/1"}},
+        {"block { x >> break }", {"block"}},
+        {"x : bool : float : int : signal : type : in : out : char",
+         {"id x", "keyword 54", "keyword 60", "keyword 62", "keyword 65", "keyword 68",
+          "keyword 69", "keyword 70", "keyword 71"}},
+        {"x : datalist : parlist : delaylist : value",
+         {"id x", "keyword 72", "keyword 73", "keyword 74", "keyword 76"}},
+    };
+    for (const TermsCase& c : cases) {
+        SCOPED_TRACE(c.body);
+        CModuleNode* module = Accept(std::string("funcdef x { ") + c.body + " } >> f");
+        ASSERT_NE(module, nullptr);
+        EXPECT_EQ(Terms(Function(module, "f")->unnamed.at(0)), c.terms);
+    }
+}
+
+TEST_F(ParserTest, StringBecomesDataListOfItsCharacters) {
+    CModuleNode* module = Accept("funcdef x { \"a\\tb\" } >> f");
+    ASSERT_NE(module, nullptr);
+    auto* list = As<CListNode>(As<CExpressionNode>(Function(module, "f")->unnamed.at(0))->terms[0]);
+    ASSERT_NE(list, nullptr);
+    std::string text;
+    for (CNode* element : list->elements)
+        text += As<CCharAtom>(element)->value;
+    EXPECT_EQ(text, "a\tb");
+}
+
+TEST_F(ParserTest, ElseSetsTheAlternativeOfTheTermBeforeIt) {
+    CModuleNode* module = Accept("funcdef x { x : int else 0 : float ^ 1 else 2 } >> f");
+    ASSERT_NE(module, nullptr);
+    const std::vector<CNode*>& terms =
+        As<CExpressionNode>(Function(module, "f")->unnamed.at(0))->terms;
+    ASSERT_EQ(terms.size(), 4u); // x, int, 1, float
+    EXPECT_EQ(As<CTermNode>(terms[0])->alternative, nullptr);
+    EXPECT_EQ(Describe(As<CTermNode>(terms[1])->alternative), "int 0");
+    EXPECT_EQ(Describe(As<CTermNode>(terms[2])->alternative), "int 2");
+    EXPECT_EQ(As<CTermNode>(terms[3])->alternative, nullptr);
+}
+
+TEST_F(ParserTest, ExpressionRecordsTheLineWhereItStarts) {
+    CModuleNode* module = Accept("funcdef x {\n"
+                                 "  x : int >> a ;\n"
+                                 "  a >> return\n"
+                                 "} >> f");
+    ASSERT_NE(module, nullptr);
+    CFunctionNode* f = Function(module, "f");
+    EXPECT_EQ(As<CExpressionNode>(f->named.at("a"))->line, 2);
+    EXPECT_EQ(As<CExpressionNode>(f->named.at("return"))->line, 3);
+}
+
+TEST_F(ParserTest, ConstantListNamesBecomeConstants) {
+    CModuleNode* module = Accept("const (1, a << 2, 3 >> b >> c, [4, d << 5]) >> list");
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(Keys(module->constants), (std::vector<std::string>{"a", "b", "c", "d", "list"}));
+    EXPECT_EQ(module->constants.at("b"), module->constants.at("c"));
+    EXPECT_EQ(module->constants.at("a")->name, "expression");
+    auto* list = As<CListNode>(As<CExpressionNode>(module->constants.at("list"))->terms.at(0));
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->elements.size(), 4u);
+    EXPECT_NE(As<CExpressionNode>(list->elements[0]), nullptr);
+    EXPECT_EQ(As<CIdentifierNode>(list->elements[1])->text, "a");
+    EXPECT_EQ(As<CIdentifierNode>(list->elements[2])->text, "b");
+    EXPECT_EQ(As<CIdentifierNode>(list->elements[1])->owner, module);
+}
+
+TEST_F(ParserTest, ConstantsDoNotCheckTheirNamesAgain) {
+    // Names inside constant lists keep an existing constant and raise nothing.
+    CModuleNode* module = Accept("const 1 >> a\nconst (a << 2) >> b");
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(Terms(module->constants.at("a")), std::vector<std::string>{"int 1"});
+}
+
+TEST_F(ParserTest, ClearDeletesEveryNodeAlsoAfterAnError) {
+    EXPECT_EQ(m_parser.NodeCount(), 0u);
+    m_parser.Clear();
+    EXPECT_EQ(m_parser.NodeCount(), 0u);
+    const test::Translation failed =
+        test::TranslateText(m_parser, "funcdef x { (x, [x, block { x >> break }], \"ab\" : y) }");
+    EXPECT_FALSE(failed.ok);
+    EXPECT_GT(m_parser.NodeCount(), 10u);
+    m_parser.Clear();
+    EXPECT_EQ(m_parser.NodeCount(), 0u);
+}
+
+TEST_F(ParserTest, EachTranslationStartsFromNothing) {
+    Accept("funcdef x { x } >> f");
+    const std::size_t nodes = m_parser.NodeCount();
+    CModuleNode* module = Accept("funcdef x { x } >> f");
+    EXPECT_EQ(m_parser.NodeCount(), nodes);
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(Keys(module->named), std::vector<std::string>{"f"});
+}
+
+TEST_F(ParserTest, FileThatCannotBeOpenedIsReportedWithoutReading) {
+    CModuleNode* module = nullptr;
+    const std::string path = "/nonexistent-folder/program.tvn";
+    EXPECT_FALSE(m_parser.Translate(path.c_str(), &module));
+    EXPECT_EQ(module, nullptr);
+
+    test::SinkCapture capture(kChannelTranslation);
+    EXPECT_FALSE(TranslateWithReport(m_parser, path, &module));
+    EXPECT_EQ(capture.Text(kChannelTranslation),
+              test::W("Трансляция...\r\nОшибка: не удалось открыть файл \"") + path + "\"\r\n");
+}
+
+std::string Nested(int depth) {
+    return "funcdef x { " + std::string(depth, '(') + "x" + std::string(depth, ')') + " } >> f";
+}
+
+TEST_F(ParserTest, DeepNestingTranslatesOnALargeStack) {
+    test::Translation result;
+    RunOnLargeStack([&] { result = test::TranslateText(m_parser, Nested(10000)); });
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.report, test::SuccessReport(1));
+}
+
+TEST_F(ParserTest, NestingBeyondTheStackIsAnErrorNotACrash) {
+    const test::Translation result = test::TranslateText(m_parser, Nested(1000000));
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.report,
+              "Трансляция...\r\nОшибка в строке 1 : Переполнение стека: слишком глубокая "
+              "рекурсия\r\n");
+    m_parser.Clear();
+    EXPECT_EQ(m_parser.NodeCount(), 0u);
+}
+
+} // namespace
