@@ -6,8 +6,8 @@
 // A session owns the arena of its run: the argument value, every value of the run and the
 // result live until the session is destroyed, after the result has been printed. It also
 // keeps the argument's parser (which owns the argument's nodes) and the temporary
-// function the argument belongs to: the argument value may hold delayed terms that the
-// run evaluates later.
+// function the argument belongs to, so that nothing the argument's value could refer to
+// goes away while the run may still reach it.
 //
 // The caller sets and clears the running flags and clears g_bStopRequested before a run
 // or debug session starts, so that an argument evaluated after an abort is not stopped.
