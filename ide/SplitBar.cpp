@@ -52,14 +52,13 @@ void CSplitBar::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
     m_lastPoint = event->globalPosition().toPoint();
+    // Qt keeps sending the moves to the pressed widget until the button is released.
     m_bDragging = true;
-    grabMouse(Qt::SizeVerCursor);
 }
 
 void CSplitBar::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return QWidget::mouseReleaseEvent(event);
-    releaseMouse();
     m_bDragging = false;
 }
 

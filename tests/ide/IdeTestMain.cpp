@@ -1,0 +1,17 @@
+// The GUI tests need a QApplication before any widget; the offscreen platform lets them
+// run without a display, also when the test list is discovered at build time.
+
+#include "ide/TirvaneIDEApp.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    CTirvaneIDEApp::SetIdentity();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

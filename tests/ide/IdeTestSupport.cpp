@@ -1,0 +1,152 @@
+#include "IdeTestSupport.h"
+
+#include "ide/OutputBar.h"
+#include "ide/RunWorker.h"
+#include "ide/TextCodec.h"
+#include "ide/TirvaneIDEDoc.h"
+#include "interpreter/DebugControl.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QToolBar>
+
+#include <ostream>
+
+namespace idetest {
+
+void PrintTo(const StopBox& box, std::ostream* os) {
+    *os << "[" << box.caption.toStdString() << "] " << box.text.toStdString();
+}
+
+// QTest's key helpers know ASCII keys only; other letters go as key events with text.
+void TypeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(widget, c.toLatin1());
+            continue;
+        }
+        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!cond()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QTest::qSleep(1);
+    }
+    QCoreApplication::processEvents();
+    return true;
+}
+
+void FrameTest::SetUp() {
+    g_bRunning = false;
+    g_bDebugging = false;
+    g_bStopRequested = false;
+    g_bWaitingForStep = false;
+    ASSERT_TRUE(dir.isValid());
+    ShellDialogHooks hooks;
+    hooks.stopBox = [this](const QString& caption, const QString& text) {
+        boxes.push_back({caption, text});
+    };
+    hooks.saveChanges = [](const QString&) { return SaveChoice::Discard; };
+    hooks.saveFileName = [this](const QString&) {
+        ++saveAsAsked;
+        return saveAsAnswer;
+    };
+    hooks.openFileName = [] { return QString(); };
+    m_previousHooks = SetShellDialogHooks(hooks);
+    frame = std::make_unique<CMainFrame>();
+    ASSERT_TRUE(frame->Create());
+    frame->resize(900, 700);
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+}
+
+// Closing the window ends every run; nothing may be left behind for the next test.
+void FrameTest::TearDown() {
+    if (frame != nullptr) {
+        frame->close();
+        frame.reset();
+    }
+    EXPECT_EQ(CRunWorker::LiveCount(), 0);
+    SetShellDialogHooks(m_previousHooks);
+}
+
+QString FrameTest::WriteProgram(const QString& name, const QString& text) {
+    const QString path = dir.filePath(name);
+    QString crlf = text;
+    crlf.replace(u'\n', QStringLiteral("\r\n"));
+    const std::string bytes = ToCp1251(crlf);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    return path;
+}
+
+CTirvaneIDEDoc* FrameTest::OpenProgram(const QString& name, const QString& text) {
+    return frame->OpenDocument(WriteProgram(name, text));
+}
+
+bool FrameTest::IsEnabled(int commandId) const {
+    return frame->Action(commandId)->isEnabled();
+}
+
+bool FrameTest::Press(int commandId) {
+    frame->UpdateCommands();
+    QAction* action = frame->Action(commandId);
+    auto* button = qobject_cast<QAbstractButton*>(frame->ToolBar()->widgetForAction(action));
+    if (button == nullptr || !button->isEnabled())
+        return false;
+    QTest::mouseClick(button, Qt::LeftButton);
+    return true;
+}
+
+QPlainTextEdit* FrameTest::Pane(int channel) const {
+    return frame->OutputBar()->PaneEdit(channel);
+}
+
+QString FrameTest::PaneText(int channel) {
+    QCoreApplication::processEvents();
+    return Pane(channel)->toPlainText();
+}
+
+void FrameTest::TypeArgument(const QString& text) {
+    Pane(kChannelArgument)->clear();
+    TypeText(Pane(kChannelArgument), text);
+}
+
+QStringList FrameTest::FunctionListItems() const {
+    QStringList items;
+    for (int i = 0; i < frame->FunctionList()->count(); ++i)
+        items << frame->FunctionList()->itemText(i);
+    return items;
+}
+
+int FrameTest::FunctionListSelection() const {
+    return frame->FunctionList()->currentIndex();
+}
+
+void FrameTest::SelectFunction(const QString& name) {
+    const int index = frame->FunctionList()->findText(name);
+    ASSERT_GE(index, 0) << name.toStdString();
+    frame->FunctionList()->setCurrentIndex(index);
+}
+
+bool FrameTest::WaitForRunEnd(int timeoutMs) {
+    const bool ended = WaitFor([] { return CRunWorker::LiveCount() == 0; }, timeoutMs);
+    QCoreApplication::processEvents();
+    return ended;
+}
+
+} // namespace idetest

@@ -1,0 +1,293 @@
+// Translate, Run, Debug and the aborts, driven through the tool bar like a user would.
+
+#include "IdeTestSupport.h"
+
+#include "ide/ChildFrame.h"
+#include "ide/Commands.h"
+#include "ide/OutputBar.h"
+#include "ide/RunWorker.h"
+#include "ide/TirvaneIDEDoc.h"
+#include "ide/TirvaneIDEView.h"
+#include "interpreter/DebugControl.h"
+#include "output/Encoding.h"
+#include "output/OutputSink.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QMdiArea>
+#include <QTest>
+
+namespace idetest {
+namespace {
+
+// Four lines, no line break after the last: the scanner stops on line 4.
+const QString kGoodProgram = QStringLiteral("answer << funcdef { 42 >> return };\n"
+                                            "funcdef x { (x, 2) : * >> return } >> double;\n"
+                                            "funcdef x { (x, 1) : + >> return } >> inc;\n"
+                                            "loop << funcdef x { x : loop >> return }");
+
+const QString kEvaluateArgument = QStringLiteral("Вычисление аргумента");
+
+class DocumentCommandsTest : public FrameTest {
+protected:
+    CTirvaneIDEDoc* TranslateGood() {
+        CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("good.tvn"), kGoodProgram);
+        EXPECT_NE(doc, nullptr);
+        EXPECT_TRUE(Press(ID_TRANSLATE));
+        return doc;
+    }
+};
+
+TEST_F(DocumentCommandsTest, TranslateReportsOnTheTranslationChannel) {
+    struct Case {
+        const char* name;
+        QString program;
+        QString report;
+        QStringList functions;
+    };
+    const Case cases[] = {
+        {"good program",
+         kGoodProgram,
+         QStringLiteral("Трансляция...\nПроверено строк : 4\nСинтаксических ощибок не найдено\n"),
+         {kEvaluateArgument, "answer", "double", "inc", "loop"}},
+        {"unknown identifier with its name",
+         QStringLiteral("funcdef x { x >> return } >> id;\n\nfuncdef x { x : y >> return } >> bad"),
+         QStringLiteral("Трансляция...\nОшибка в строке 3 : Неизвестный идентификатор : \"y\"\n"),
+         {}},
+        {"missing semicolon without text",
+         QStringLiteral("funcdef x { x ; x x } >> f"),
+         QStringLiteral("Трансляция...\nОшибка в строке 1 : Пропущена точка с запятой \";\"\n"),
+         {}},
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("p%1.tvn").arg(++number), c.program);
+        ASSERT_NE(doc, nullptr) << c.name;
+        g_OutputSink.Select(kChannelTranslation);
+        g_OutputSink.Write("old report");
+        frame->OutputBar()->ShowChannel(kChannelResult);
+        ASSERT_TRUE(Press(ID_TRANSLATE)) << c.name;
+        EXPECT_EQ(PaneText(kChannelTranslation), c.report) << c.name;
+        EXPECT_EQ(frame->OutputBar()->ShownChannel(), kChannelTranslation) << c.name;
+        EXPECT_EQ(FunctionListItems(), c.functions) << c.name;
+        EXPECT_EQ(doc->Flags().translated, !c.functions.isEmpty()) << c.name;
+        EXPECT_EQ(IsEnabled(ID_TRANSLATE), c.functions.isEmpty()) << c.name;
+        EXPECT_EQ(IsEnabled(ID_RUN), !c.functions.isEmpty()) << c.name;
+    }
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(DocumentCommandsTest, AnEditEnablesTranslateAgainAndDisablesRunAndDebug) {
+    CTirvaneIDEDoc* doc = TranslateGood();
+    EXPECT_FALSE(IsEnabled(ID_TRANSLATE));
+    EXPECT_TRUE(IsEnabled(ID_RUN));
+    EXPECT_TRUE(IsEnabled(ID_DEBUG));
+    EXPECT_FALSE(IsEnabled(ID_ABORT_RUN));
+    EXPECT_FALSE(IsEnabled(ID_ABORT_DEBUG));
+
+    TypeText(doc->View(), QStringLiteral(" "));
+    frame->UpdateCommands();
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_TRUE(IsEnabled(ID_TRANSLATE));
+    EXPECT_FALSE(IsEnabled(ID_RUN));
+    EXPECT_FALSE(IsEnabled(ID_DEBUG));
+}
+
+TEST_F(DocumentCommandsTest, TranslateSavesTheEditedTextFirst) {
+    CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("edit.tvn"), QStringLiteral("x"));
+    doc->View()->selectAll();
+    TypeText(doc->View(), QStringLiteral("/* тождество */"));
+    QTest::keyClick(doc->View(), Qt::Key_Return);
+    TypeText(doc->View(), QStringLiteral("funcdef x { x >> return } >> same"));
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(FunctionListItems(), QStringList({kEvaluateArgument, "same"}));
+    QFile file(doc->PathName());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    EXPECT_EQ(std::string(saved.constData(), static_cast<std::size_t>(saved.size())),
+              Cp(u8"/* тождество */\r\nfuncdef x { x >> return } >> same"));
+}
+
+TEST_F(DocumentCommandsTest, CancelledSaveAsOfAnUntitledDocumentLeavesEverythingAsItWas) {
+    frame->NewDocument();
+    g_OutputSink.Select(kChannelTranslation);
+    g_OutputSink.Write("earlier report");
+    saveAsAnswer.clear();
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    EXPECT_EQ(saveAsAsked, 1);
+    EXPECT_EQ(PaneText(kChannelTranslation), QStringLiteral("earlier report"));
+    EXPECT_TRUE(FunctionListItems().isEmpty());
+}
+
+TEST_F(DocumentCommandsTest, UntitledDocumentIsSavedUnderTheChosenNameAndTranslated) {
+    CTirvaneIDEDoc* doc = frame->NewDocument();
+    TypeText(doc->View(), QStringLiteral("funcdef x { x >> return } >> id"));
+    saveAsAnswer = dir.filePath(QStringLiteral("new.tvn"));
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    EXPECT_EQ(doc->PathName(), saveAsAnswer);
+    EXPECT_EQ(FunctionListItems(), QStringList({kEvaluateArgument, "id"}));
+}
+
+TEST_F(DocumentCommandsTest, FunctionListRemembersTheSelectionOfEachDocument) {
+    CTirvaneIDEDoc* first = TranslateGood();
+    EXPECT_EQ(FunctionListSelection(), -1); // the list was empty when Translate began
+    SelectFunction(QStringLiteral("inc"));
+
+    // A later Translate restores the index that was selected when it began.
+    TypeText(first->View(), QStringLiteral(" "));
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    EXPECT_EQ(FunctionListSelection(), 3);
+
+    CTirvaneIDEDoc* second = OpenProgram(QStringLiteral("second.tvn"),
+                                         QStringLiteral("funcdef x { x >> return } >> id"));
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    EXPECT_EQ(FunctionListItems(), QStringList({kEvaluateArgument, "id"}));
+    SelectFunction(kEvaluateArgument);
+
+    QMdiArea* mdi = frame->MdiArea();
+    for (QMdiSubWindow* window : mdi->subWindowList()) {
+        if (static_cast<CChildFrame*>(window)->Document() == first)
+            mdi->setActiveSubWindow(window);
+    }
+    EXPECT_EQ(FunctionListItems().size(), 5);
+    EXPECT_EQ(frame->FunctionList()->currentText(), QStringLiteral("inc"));
+    for (QMdiSubWindow* window : mdi->subWindowList()) {
+        if (static_cast<CChildFrame*>(window)->Document() == second)
+            mdi->setActiveSubWindow(window);
+    }
+    EXPECT_EQ(frame->FunctionList()->currentText(), kEvaluateArgument);
+
+    for (QMdiSubWindow* window : mdi->subWindowList())
+        window->close();
+    EXPECT_TRUE(FunctionListItems().isEmpty());
+}
+
+TEST_F(DocumentCommandsTest, RunShowsTheResultOrTheRightMessageBox) {
+    struct Case {
+        const char* name;
+        QString function; // empty: nothing selected
+        QString argument;
+        QString result;
+        std::vector<StopBox> boxes;
+    };
+    const Case cases[] = {
+        {"argument only", kEvaluateArgument, "(1, 2)", "(1,2)\n", {}},
+        {"function on an argument", "double", "5", "10\n", {}},
+        {"function without argument", "answer", "", "42\n", {}},
+        {"empty argument to evaluate",
+         kEvaluateArgument,
+         "",
+         "",
+         {{"Ошибка интерпретации аргумента !", "Пустая строка аргумента"}}},
+        {"nothing selected",
+         "",
+         "5",
+         "",
+         {{"Неправильное имя запускаемой функции!", "Неизвестно имя запускаемой функции."}}},
+        {"argument syntax",
+         "double",
+         ")",
+         "",
+         {{"Ошибка аргумента", "Ошибка синтаксиса аргумента!"}}},
+        {"parameter without a value",
+         "double",
+         "",
+         "",
+         {{"Ошибка интерпретации", "Аргумент функции не инициализирован в функции: double"}}},
+    };
+    TranslateGood();
+    for (const Case& c : cases) {
+        boxes.clear();
+        if (c.function.isEmpty())
+            frame->FunctionList()->setCurrentIndex(-1);
+        else
+            SelectFunction(c.function);
+        TypeArgument(c.argument);
+        ASSERT_TRUE(Press(ID_RUN)) << c.name;
+        ASSERT_TRUE(WaitForRunEnd()) << c.name;
+        EXPECT_EQ(PaneText(kChannelResult), c.result) << c.name;
+        EXPECT_EQ(boxes, c.boxes) << c.name;
+        if (!c.result.isEmpty()) {
+            EXPECT_EQ(frame->OutputBar()->ShownChannel(), kChannelResult) << c.name;
+        }
+        EXPECT_FALSE(g_bRunning) << c.name;
+        EXPECT_TRUE(IsEnabled(ID_RUN)) << c.name;
+        EXPECT_FALSE(IsEnabled(ID_ABORT_RUN)) << c.name;
+    }
+}
+
+TEST_F(DocumentCommandsTest, DebugStepsOneApplicationPerPress) {
+    TranslateGood();
+    SelectFunction(QStringLiteral("double"));
+    TypeArgument(QStringLiteral("5"));
+    ASSERT_TRUE(Press(ID_DEBUG));
+    ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
+    EXPECT_EQ(frame->OutputBar()->ShownChannel(), kChannelDebug);
+    EXPECT_TRUE(IsEnabled(ID_ABORT_DEBUG));
+    EXPECT_FALSE(IsEnabled(ID_RUN));
+    EXPECT_TRUE(WaitFor([this] { return PaneText(kChannelDebug) == "(5,2):* "; }))
+        << PaneText(kChannelDebug).toStdString();
+
+    frame->OutputBar()->ShowChannel(kChannelTranslation);
+    ASSERT_TRUE(Press(ID_DEBUG)); // the next step, not a second session
+    EXPECT_EQ(frame->OutputBar()->ShownChannel(), kChannelDebug);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(PaneText(kChannelDebug), QStringLiteral("(5,2):*  -> 10\n"));
+    EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("10\n"));
+    EXPECT_FALSE(g_bDebugging);
+    EXPECT_TRUE(IsEnabled(ID_DEBUG));
+    EXPECT_FALSE(IsEnabled(ID_ABORT_DEBUG));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(DocumentCommandsTest, AbortDebugDuringAPauseEndsSilently) {
+    TranslateGood();
+    SelectFunction(QStringLiteral("double"));
+    TypeArgument(QStringLiteral("5"));
+    ASSERT_TRUE(Press(ID_DEBUG));
+    ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
+    ASSERT_TRUE(Press(ID_ABORT_DEBUG));
+    EXPECT_TRUE(IsEnabled(ID_RUN));
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(PaneText(kChannelResult).isEmpty());
+    EXPECT_FALSE(g_bDebugging);
+}
+
+TEST_F(DocumentCommandsTest, SecondRunRightAfterAbortingARunawayRecursionPrintsItsResult) {
+    TranslateGood();
+    SelectFunction(QStringLiteral("loop"));
+    TypeArgument(QStringLiteral("1"));
+    ASSERT_TRUE(Press(ID_RUN));
+    QTest::qWait(200);
+    EXPECT_EQ(CRunWorker::LiveCount(), 1);
+    ASSERT_TRUE(Press(ID_ABORT_RUN));
+    EXPECT_TRUE(IsEnabled(ID_RUN)); // at once, before the old worker has ended
+
+    SelectFunction(QStringLiteral("double"));
+    TypeArgument(QStringLiteral("21"));
+    ASSERT_TRUE(Press(ID_RUN));
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("42\n"));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(g_bRunning);
+}
+
+TEST_F(DocumentCommandsTest, ClosingADocumentStopsItsRunFirst) {
+    TranslateGood();
+    SelectFunction(QStringLiteral("loop"));
+    TypeArgument(QStringLiteral("1"));
+    ASSERT_TRUE(Press(ID_RUN));
+    QTest::qWait(100);
+    ASSERT_TRUE(frame->ActiveChild()->close());
+    EXPECT_EQ(CRunWorker::LiveCount(), 0);
+    EXPECT_FALSE(g_bRunning);
+    EXPECT_TRUE(boxes.empty());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(frame->MdiArea()->subWindowList().isEmpty());
+}
+
+} // namespace
+} // namespace idetest
