@@ -15,11 +15,18 @@ class CModuleNode;
 enum RunnerExit : int {
     kExitSuccess = 0,
     kExitTranslationError = 1,
+    kExitArgumentError = 2,
+    kExitNoResult = 3,
+    kExitRunError = 4,
     kExitUsage = 64,
+    kExitStopped = 130,
 };
 
 // `tirvane translate FILE`.
 void AddTranslateCommand(CLI::App& app);
+
+// `tirvane run [--trace] FILE FUNCTION [ARGUMENT]` and `tirvane eval FILE ARGUMENT`.
+void AddRunCommands(CLI::App& app);
 
 // Translates the file with the "Трансляция" report printed to stream (UTF-8, "\n" line
 // ends), on a thread with a stack large enough for deeply nested programs. True on success.

@@ -53,5 +53,6 @@ int main(int argc, char** argv) {
     CLI::App app;
     Describe(app);
     AddTranslateCommand(app);
+    AddRunCommands(app);
     return Parse(app, argc, argv);
 }
