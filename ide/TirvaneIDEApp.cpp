@@ -3,7 +3,9 @@
 #include "ide/MainFrame.h"
 
 #include <QCommandLineParser>
+#include <QGuiApplication>
 #include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -47,6 +49,9 @@ bool CTirvaneIDEApp::InitInstance() {
         if (m_pMainFrame->OpenDocument(file) == nullptr)
             return false;
     }
+    // Without a window manager "maximised" means nothing: start at the screen's size.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        m_pMainFrame->setGeometry(screen->availableGeometry());
     m_pMainFrame->showMaximized();
     if (parser.isSet(screenshot))
         return ScheduleScreenshot(parser.value(screenshot), parser.value(delay).toInt());
