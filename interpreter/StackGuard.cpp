@@ -23,8 +23,12 @@ namespace {
 
 #ifdef TIRVANE_SANITIZED
 constexpr std::size_t kReserve = std::size_t(8) << 20; // instrumented frames are larger
+// AddressSanitizer cleans up after a throw only within 64 MiB of the stack's top; deeper
+// stacks give false reports, so the sanitized build recurses less deeply.
+constexpr std::size_t kUsableDepth = std::size_t(56) << 20;
 #else
 constexpr std::size_t kReserve = std::size_t(1) << 20;
+constexpr std::size_t kUsableDepth = ~std::size_t(0);
 #endif
 // Below this the thread's stack cannot take a useful run anyway.
 constexpr std::size_t kSmallestLargeStack = std::size_t(64) << 20;
@@ -44,7 +48,10 @@ StackBounds ReadBounds() {
     if (pthread_attr_getstack(&attr, &low, &size) == 0 && size > 0) {
         // A small stack keeps three quarters of itself usable.
         const std::size_t reserve = std::min(kReserve, size / 4);
-        bounds.limit = reinterpret_cast<std::uintptr_t>(low) + reserve;
+        const auto bottom = reinterpret_cast<std::uintptr_t>(low);
+        bounds.limit = bottom + reserve;
+        if (size > kUsableDepth)
+            bounds.limit = std::max(bounds.limit, bottom + size - kUsableDepth);
         bounds.known = true;
     }
     pthread_attr_destroy(&attr);

@@ -49,8 +49,8 @@ TEST(StackGuardTest, DeepRecursionEndsWithAnErrorInsteadOfACrash) {
 
 TEST(StackGuardTest, LargeStackTakesRecursionFarBeyondAnOrdinaryThread) {
     int reached = 0;
-    RunOnLargeStack([&] { reached = Recurse(0, 64 * 1024); }); // about 64 MiB of frames
-    EXPECT_EQ(reached, 64 * 1024);
+    RunOnLargeStack([&] { reached = Recurse(0, 32 * 1024); }); // over 32 MiB of frames
+    EXPECT_EQ(reached, 32 * 1024);
     bool headroom = false;
     RunOnLargeStack([&] { headroom = StackHasHeadroom(); });
     EXPECT_TRUE(headroom);
