@@ -23,6 +23,10 @@ std::mutex g_waitMutex;
 std::condition_variable g_waitCondition;
 std::atomic<bool> g_bAutoRelease{false};
 
+// Per thread, so that a bound set for one worker never stops another's run.
+thread_local bool tl_bBudgeted = false;
+thread_local long long tl_nBudget = 0;
+
 std::mutex g_listenerMutex;
 StepListener g_pListener = nullptr;
 void* g_pListenerContext = nullptr;
@@ -57,6 +61,13 @@ void SetAutoRelease(bool on) {
 void CheckStopRequest() {
     if (g_bStopRequested)
         ThrowStop();
+    if (tl_bBudgeted && tl_nBudget-- <= 0)
+        ThrowStop();
+}
+
+void SetApplicationBudget(long long applications) {
+    tl_bBudgeted = applications >= 0;
+    tl_nBudget = applications;
 }
 
 void WaitForStep() {

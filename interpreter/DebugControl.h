@@ -22,6 +22,12 @@ void SetAutoRelease(bool on);
 
 // Interpreter side. Throws CExeption code 19 when a stop is requested.
 void CheckStopRequest();
+
+// A bound on the applications of runs on the calling thread, for fuzzing and tests: after
+// `applications` more stop checks, every further check stops the run (code 19) as a
+// user's abort would. A negative count removes the bound.
+void SetApplicationBudget(long long applications);
+
 // Sets g_bWaitingForStep and blocks until the shell clears it; code 19 on a stop.
 void WaitForStep();
 
