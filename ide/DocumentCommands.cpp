@@ -15,7 +15,6 @@
 
 #include <QComboBox>
 #include <QFile>
-#include <QStatusBar>
 
 namespace {
 
