@@ -145,7 +145,8 @@ void CRunSession::PrintResult(const CValue* value, const std::function<void()>& 
 
 CRunSession::Outcome CRunSession::Execute(const std::function<void()>& showResultChannel,
                                           CMessageBox* box) {
-    g_bStopRequested = false;
+    // The stop request is cleared by the caller before the argument is evaluated; clearing
+    // it again here would lose an abort that came in while the worker was starting.
     CArenaScope scope(*m_pArena);
     try {
         if (m_params.functionName == EvaluateArgumentEntry()) {

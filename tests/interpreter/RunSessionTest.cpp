@@ -64,12 +64,20 @@ TEST_F(RunSessionExecuteTest, ASuccessfulRunShowsTheResultChannelThenPrintsTheRe
         CArenaScope scope(m_argumentArena);
         m_argument = new CIntValue(5);
     }
-    g_bStopRequested = true; // an earlier abort does not stop the next run
     EXPECT_EQ(Execute(), Outcome::Printed);
     EXPECT_EQ(m_capture.Text(kChannelResult), "6\r\n");
     EXPECT_EQ(m_nShown, 1);
     EXPECT_EQ(m_strShownBefore, "");
-    EXPECT_FALSE(g_bStopRequested);
+}
+
+TEST_F(RunSessionExecuteTest, AnAbortThatCameInWhileTheWorkerStartedIsKept) {
+    Define([](CValue* input, CValue** out) {
+        *out = input;
+        return true;
+    });
+    g_bStopRequested = true;
+    Execute();
+    EXPECT_TRUE(g_bStopRequested);
 }
 
 TEST_F(RunSessionExecuteTest, OutcomesOfRunsThatPrintNothing) {
