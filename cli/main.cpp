@@ -6,6 +6,9 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -32,10 +35,41 @@ void Describe(CLI::App& app) {
     app.require_subcommand(1);
 }
 
+bool IsOptionOfTermCommands(std::string_view word) {
+    return word == "--trace" || word == "-h" || word == "--help";
+}
+
+// The argument of run and eval is a term, and a term may begin with "-" ("-.5", "-x",
+// "-"); the option parser would take such a word for an unknown option. So after the
+// command's word, the first word that begins with "-" and is none of the commands' options
+// starts the positional arguments, as if "--" stood before it.
+std::vector<std::string> WithTermsPositional(int argc, char** argv) {
+    std::vector<std::string> words(argv, argv + argc);
+    std::size_t at = 1;
+    while (at < words.size() && words[at].starts_with('-'))
+        ++at;
+    if (at == words.size() || (words[at] != "run" && words[at] != "eval"))
+        return words;
+    for (++at; at < words.size(); ++at) {
+        if (words[at] == "--")
+            break;
+        if (words[at].size() > 1 && words[at].starts_with('-') &&
+            !IsOptionOfTermCommands(words[at])) {
+            words.insert(words.begin() + static_cast<std::ptrdiff_t>(at), "--");
+            break;
+        }
+    }
+    return words;
+}
+
 // Usage errors have one exit code, whatever the parser found wrong.
 int Parse(CLI::App& app, int argc, char** argv) {
     try {
-        app.parse(argc, argv);
+        const std::vector<std::string> words = WithTermsPositional(argc, argv);
+        std::vector<const char*> pointers;
+        for (const std::string& word : words)
+            pointers.push_back(word.c_str());
+        app.parse(static_cast<int>(pointers.size()), pointers.data());
         return kExitSuccess;
     } catch (const CLI::RuntimeError& outcome) {
         return outcome.get_exit_code();
