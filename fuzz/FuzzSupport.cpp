@@ -1,0 +1,132 @@
+#include "FuzzSupport.h"
+
+#include "interpreter/DebugControl.h"
+#include "interpreter/RunSession.h"
+#include "interpreter/StackGuard.h"
+#include "model/Scope.h"
+#include "output/OutputSink.h"
+#include "translator/Parser.h"
+#include "translator/TranslationReport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+// fmemopen takes a buffer of size 0 as an empty text, so an empty input needs no special
+// case.
+bool CMemoryScanner::Open(const char*) {
+    Close();
+    Reset();
+    file = fmemopen(m_strText.data(), m_strText.size(), "rb");
+    return file != nullptr;
+}
+
+namespace fuzz {
+
+void PrepareProcess() {
+    if (std::getenv("TIRVANE_FUZZ_VERBOSE") == nullptr && std::freopen("/dev/null", "w", stdout))
+        std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+    setenv("TIRVANE_MEMORY_LIMIT_MB", kMemoryLimitMb, 1);
+}
+
+void ClearChannels() {
+    for (int channel = 0; channel < kChannelCount; ++channel)
+        g_OutputSink.Clear(channel);
+    g_OutputSink.Select(kChannelTranslation);
+}
+
+std::string Bytes(const std::uint8_t* data, std::size_t size) {
+    return std::string(reinterpret_cast<const char*>(data), size);
+}
+
+CLoadedProgram::~CLoadedProgram() {
+    if (parser)
+        parser->Clear();
+}
+
+std::unique_ptr<CLoadedProgram> Translate(std::string text) {
+    auto program = std::make_unique<CLoadedProgram>();
+    program->scanner = std::make_unique<CMemoryScanner>(std::move(text));
+    program->parser = std::make_unique<CParser>(program->scanner.get());
+    g_OutputSink.Select(kChannelTranslation);
+    g_OutputSink.Clear(kChannelTranslation);
+    TranslateWithReport(*program->parser, "fuzz.tvn", &program->module);
+    return program;
+}
+
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::unique_ptr<CLoadedProgram>> TranslateExamples() {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(TIRVANE_EXAMPLES_DIR)) {
+        if (entry.path().extension() == ".tvn")
+            files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<std::unique_ptr<CLoadedProgram>> programs;
+    for (const auto& file : files) {
+        auto program = Translate(ReadFile(file));
+        if (program->module == nullptr) {
+            std::fprintf(stderr, "example does not translate: %s\n", file.c_str());
+            std::abort();
+        }
+        programs.push_back(std::move(program));
+    }
+    if (programs.empty()) {
+        std::fprintf(stderr, "no examples in %s\n", TIRVANE_EXAMPLES_DIR);
+        std::abort();
+    }
+    ClearChannels();
+    return programs;
+}
+
+} // namespace
+
+const std::vector<std::unique_ptr<CLoadedProgram>>& Examples() {
+    static const std::vector<std::unique_ptr<CLoadedProgram>> examples = TranslateExamples();
+    return examples;
+}
+
+std::vector<std::string> FunctionNames(const CModuleNode& module) {
+    std::vector<std::string> names;
+    for (const auto& [name, function] : module.named) {
+        if (function != nullptr)
+            names.push_back(name);
+    }
+    return names;
+}
+
+void RunBounded(CModuleNode* module, const std::string& argument, std::size_t index) {
+    const std::vector<std::string> names = FunctionNames(*module);
+    index %= names.size() + 1;
+    const std::string function = index == 0 ? EvaluateArgumentEntry() : names[index - 1];
+    CRunSession session(module, function, static_cast<int>(index), false);
+    g_OutputSink.Select(kChannelArgument);
+    g_OutputSink.Clear(kChannelArgument);
+    g_OutputSink.Write(argument);
+    g_bStopRequested = false;
+    CMessageBox box;
+    SetApplicationBudget(kApplicationBudget);
+    const bool prepared = session.PrepareArgument(&box);
+    SetApplicationBudget(-1);
+    if (prepared) {
+        RunOnLargeStack(
+            [&] {
+                SetApplicationBudget(kApplicationBudget);
+                session.Execute({}, &box);
+            },
+            kWorkerStack);
+        SetApplicationBudget(-1); // the run fell back to this thread when no worker started
+    }
+    ClearChannels();
+}
+
+} // namespace fuzz
