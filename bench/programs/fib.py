@@ -1,0 +1,9 @@
+"""Naive recursive Fibonacci, the twin of fib.tvn. Usage: python3 fib.py 27"""
+import sys
+
+
+def fib(n):
+    return n if n < 2 else fib(n - 1) + fib(n - 2)
+
+
+print(fib(int(sys.argv[1])))
