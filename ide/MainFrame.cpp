@@ -3,9 +3,10 @@
 #include "ide/ChildFrame.h"
 #include "ide/CommandState.h"
 #include "ide/Commands.h"
+#include "ide/HelpWindow.h"
+#include "ide/KeyboardLocks.h"
 #include "ide/OutputBar.h"
 #include "ide/RunWorker.h"
-#include "ide/ShellDialogs.h"
 #include "ide/SplitBar.h"
 #include "ide/TirvaneIDEDoc.h"
 #include "ide/TirvaneIDEView.h"
@@ -16,23 +17,46 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
-#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleOption>
 #include <QToolBar>
 
 namespace {
 
 constexpr int kFuncListWidth = 150;
+constexpr int kToolBarGap = 12;
+constexpr int kPositionPaneWidth = 70;
 constexpr int kCommandPollMs = 100;
 const QString kReadyText = QStringLiteral("Готов");
 
+// The wider separators on both sides of the function list.
+class CToolBarGap : public QWidget {
+public:
+    explicit CToolBarGap(QWidget* parent) : QWidget(parent) { setFixedWidth(kToolBarGap); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        QStyleOption option;
+        option.initFrom(this);
+        option.state |= QStyle::State_Horizontal;
+        style()->drawPrimitive(QStyle::PE_IndicatorToolBarSeparator, &option, &painter, this);
+    }
+};
+
 } // namespace
 
-CMainFrame::CMainFrame() {
+CMainFrame::CMainFrame() : m_recentFiles(kRecentFileCount) {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(QStringLiteral("Среда разработки Тирвейн"));
+    setWindowIcon(EmblemIcon());
+    setAcceptDrops(true);
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -40,11 +64,19 @@ CMainFrame::~CMainFrame() = default;
 bool CMainFrame::Create() {
     CreateClientArea();
     CreateFileActions();
+    CreateRecentFileActions();
+    CreateEditActions();
+    CreateViewActions();
     CreateProgramActions();
+    CreateWindowActions();
+    CreateHelpActions();
     CreateMenus();
     if (!CreateToolBar())
         return false;
     CreateStatusBar();
+    m_recentFiles.Load();
+    UpdateRecentFileMenu();
+    ShowMenusFor(false);
     // Command availability depends on flags a worker may change: poll like an idle handler.
     connect(&m_updateTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommands);
     m_updateTimer.start(kCommandPollMs);
@@ -56,8 +88,12 @@ void CMainFrame::CreateClientArea() {
     auto* client = new QWidget(this);
     m_pMdiArea = new QMdiArea(client);
     m_pMdiArea->setObjectName(QStringLiteral("MdiArea"));
+    m_pMdiArea->setWhatsThis(QStringLiteral("Окна документов: тексты программ на языке Тирвейн."));
     m_pOutputBar = new COutputBar(client);
     m_pOutputBar->setObjectName(QStringLiteral("OutputBar"));
+    m_pOutputBar->setWhatsThis(
+        QStringLiteral("Панель вывода: отчёт трансляции, аргумент запускаемой функции, "
+                       "трасса отладки и результат выполнения."));
     m_pSplitBar = new CSplitBar(m_pMdiArea, client);
     m_pSplitBar->SetLowerWindow(m_pOutputBar);
     setCentralWidget(client);
@@ -66,7 +102,17 @@ void CMainFrame::CreateClientArea() {
 
 QAction* CMainFrame::AddAction(int id, const QString& text) {
     QAction* action = MakeCommandAction(id, text, this);
+    action->setIcon(CommandIcon(id));
+    action->setWhatsThis(action->statusTip());
+    // Shortcuts work whichever of the two menus is shown.
+    addAction(action);
     m_actions[id] = action;
+    return action;
+}
+
+QAction* CMainFrame::AddAction(int id, const QString& text, void (CMainFrame::*slot)()) {
+    QAction* action = AddAction(id, text);
+    connect(action, &QAction::triggered, this, slot);
     return action;
 }
 
@@ -75,88 +121,37 @@ QAction* CMainFrame::Action(int id) const {
     return found == m_actions.end() ? nullptr : found->second;
 }
 
-void CMainFrame::CreateFileActions() {
-    QAction* fileNew = AddAction(ID_FILE_NEW, QStringLiteral("Новый"));
-    fileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    fileNew->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
-    connect(fileNew, &QAction::triggered, this, [this] { NewDocument(); });
-
-    QAction* open = AddAction(ID_FILE_OPEN, QStringLiteral("Открыть..."));
-    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    open->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    connect(open, &QAction::triggered, this, &CMainFrame::OnFileOpen);
-
-    connect(AddAction(ID_FILE_CLOSE, QStringLiteral("Закрыть")), &QAction::triggered, this,
-            &CMainFrame::OnFileClose);
-
-    QAction* save = AddAction(ID_FILE_SAVE, QStringLiteral("Сохранить"));
-    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    connect(save, &QAction::triggered, this, [this] {
-        if (CTirvaneIDEDoc* doc = ActiveDocument())
-            doc->Save();
-    });
-
-    connect(AddAction(ID_FILE_SAVE_AS, QStringLiteral("Сохранить как...")), &QAction::triggered,
-            this, [this] {
-                if (CTirvaneIDEDoc* doc = ActiveDocument())
-                    doc->SaveAs();
-            });
-
-    connect(AddAction(ID_APP_EXIT, QStringLiteral("Выход")), &QAction::triggered, this,
-            &QWidget::close);
-}
-
-void CMainFrame::CreateProgramActions() {
-    const struct {
-        int id;
-        const char16_t* text;
-        void (CTirvaneIDEDoc::*command)();
-    } kCommands[] = {
-        {ID_TRANSLATE, u"Трансляция", &CTirvaneIDEDoc::OnTranslate},
-        {ID_RUN, u"Выполнение", &CTirvaneIDEDoc::OnRun},
-        {ID_ABORT_RUN, u"Прерывание выполнения", &CTirvaneIDEDoc::OnAbortRun},
-        {ID_DEBUG, u"Отладка", &CTirvaneIDEDoc::OnDebug},
-        {ID_ABORT_DEBUG, u"Прерывание отладки", &CTirvaneIDEDoc::OnAbortDebug},
-    };
-    for (const auto& command : kCommands) {
-        QAction* action = AddAction(command.id, QString::fromUtf16(command.text));
-        action->setIcon(CommandIcon(command.id));
-        connect(action, &QAction::triggered, this,
-                [this, fn = command.command] { RunDocumentCommand(fn); });
-    }
-}
-
-void CMainFrame::CreateMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
-    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS})
-        file->addAction(Action(id));
-    file->addSeparator();
-    file->addAction(Action(ID_APP_EXIT));
-
-    QMenu* program = menuBar()->addMenu(QStringLiteral("Программа"));
-    for (int id : {ID_TRANSLATE, ID_RUN, ID_ABORT_RUN, ID_DEBUG, ID_ABORT_DEBUG})
-        program->addAction(Action(id));
-}
-
 bool CMainFrame::CreateToolBar() {
     m_pToolBar = addToolBar(QStringLiteral("Панель инструментов"));
     if (m_pToolBar == nullptr)
         return false;
     m_pToolBar->setObjectName(QStringLiteral("ToolBar"));
     m_pToolBar->setIconSize(QSize(17, 17));
-    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE})
-        m_pToolBar->addAction(Action(id));
-    m_pToolBar->addSeparator();
+    AddToolBarButtons({ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY,
+                       ID_EDIT_PASTE, 0, ID_EDIT_UNDO, 0, ID_EDIT_FIND, 0, ID_FILE_PRINT});
+    AddToolBarGap();
     if (!CreateFunctionList())
         return false;
-    m_pToolBar->addSeparator();
-    for (int id : {ID_TRANSLATE, ID_RUN, ID_ABORT_RUN})
-        m_pToolBar->addAction(Action(id));
-    m_pToolBar->addSeparator();
-    for (int id : {ID_DEBUG, ID_ABORT_DEBUG})
-        m_pToolBar->addAction(Action(id));
+    AddToolBarGap();
+    AddToolBarButtons({ID_FUNC_DEFINITION, ID_FUNC_PROPERTIES, 0, ID_TRANSLATE, ID_RUN,
+                       ID_ABORT_RUN, 0, ID_DEBUG, ID_ABORT_DEBUG, 0, ID_APP_ABOUT});
+    connect(m_pToolBar, &QToolBar::visibilityChanged, Action(ID_VIEW_TOOLBAR),
+            &QAction::setChecked);
     return true;
+}
+
+// 0 stands for a separator.
+void CMainFrame::AddToolBarButtons(std::initializer_list<int> ids) {
+    for (int id : ids) {
+        if (id == 0)
+            m_pToolBar->addSeparator();
+        else
+            m_pToolBar->addAction(Action(id));
+    }
+}
+
+void CMainFrame::AddToolBarGap() {
+    m_pToolBar->addWidget(new CToolBarGap(m_pToolBar));
 }
 
 bool CMainFrame::CreateFunctionList() {
@@ -169,6 +164,7 @@ bool CMainFrame::CreateFunctionList() {
     const QString prompt = CommandPrompt(ID_FUNC_LIST);
     m_pFuncCombo->setStatusTip(prompt.section(u'\n', 0, 0));
     m_pFuncCombo->setToolTip(prompt.section(u'\n', 1));
+    m_pFuncCombo->setWhatsThis(m_pFuncCombo->statusTip());
     m_funcListFont = QFont(QStringLiteral("MS Sans Serif"));
     m_funcListFont.setPixelSize(12);
     m_funcListFont.setStyleHint(QFont::SansSerif);
@@ -176,7 +172,8 @@ bool CMainFrame::CreateFunctionList() {
     return m_pToolBar->addWidget(m_pFuncCombo) != nullptr;
 }
 
-// The message pane shows "Готов" whenever no prompt is shown.
+// The message pane shows "Готов" whenever no prompt is shown; then come the caret's line
+// and column and the keyboard's lock keys.
 void CMainFrame::CreateStatusBar() {
     QStatusBar* bar = statusBar();
     connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& message) {
@@ -184,6 +181,36 @@ void CMainFrame::CreateStatusBar() {
             bar->showMessage(kReadyText);
     });
     bar->showMessage(kReadyText);
+    const auto makePane = [bar](const QString& name, int width) {
+        auto* pane = new QLabel(bar);
+        pane->setObjectName(name);
+        pane->setFixedWidth(width);
+        pane->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        pane->setIndent(3);
+        bar->addPermanentWidget(pane);
+        return pane;
+    };
+    m_pLinePane = makePane(QStringLiteral("LinePane"), kPositionPaneWidth);
+    m_pColumnPane = makePane(QStringLiteral("ColumnPane"), kPositionPaneWidth);
+    const QString lockNames[] = {QStringLiteral("CapsPane"), QStringLiteral("NumPane"),
+                                 QStringLiteral("ScrollPane")};
+    for (std::size_t i = 0; i < m_lockPanes.size(); ++i) {
+        m_lockPanes[i] = makePane(lockNames[i], 44);
+        m_lockPanes[i]->setAlignment(Qt::AlignCenter);
+    }
+}
+
+void CMainFrame::ShowPosition(int line, int column) {
+    m_pLinePane->setText(QStringLiteral("Cтр. %1").arg(line));
+    m_pColumnPane->setText(QStringLiteral("Поз. %1").arg(column));
+}
+
+void CMainFrame::UpdateLockPanes() {
+    const KeyboardLocks locks = QueryKeyboardLocks();
+    const QString texts[] = {QStringLiteral("CAP"), QStringLiteral("NUM"), QStringLiteral("SCRL")};
+    const bool on[] = {locks.caps, locks.num, locks.scroll};
+    for (std::size_t i = 0; i < m_lockPanes.size(); ++i)
+        m_lockPanes[i]->setText(on[i] ? texts[i] : QString());
 }
 
 CChildFrame* CMainFrame::ActiveChild() const {
@@ -194,9 +221,14 @@ CTirvaneIDEDoc* CMainFrame::ActiveDocument() const {
     return m_pActiveChild.isNull() ? nullptr : m_pActiveChild->Document();
 }
 
+CTirvaneIDEView* CMainFrame::ActiveView() const {
+    return m_pActiveChild.isNull() ? nullptr : m_pActiveChild->View();
+}
+
 CChildFrame* CMainFrame::AddChild(CTirvaneIDEDoc* doc, CTirvaneIDEView* view) {
     auto* child = new CChildFrame(doc, view);
-    connect(doc, &CTirvaneIDEDoc::StateChanged, this, &CMainFrame::UpdateCommands);
+    connect(doc, &CTirvaneIDEDoc::StateChanged, this, &CMainFrame::UpdateCommands,
+            Qt::UniqueConnection);
     QMdiSubWindow* current = m_pMdiArea->currentSubWindow();
     m_pMdiArea->addSubWindow(child);
     if (current == nullptr || current->isMaximized())
@@ -210,7 +242,6 @@ CChildFrame* CMainFrame::AddChild(CTirvaneIDEDoc* doc, CTirvaneIDEView* view) {
 CTirvaneIDEDoc* CMainFrame::NewDocument() {
     auto* doc = new CTirvaneIDEDoc(this);
     auto* view = new CTirvaneIDEView(doc);
-    doc->SetView(view);
     doc->SetUntitled(QStringLiteral("Программа%1").arg(++m_nUntitled));
     AddChild(doc, view);
     return doc;
@@ -222,30 +253,25 @@ CTirvaneIDEDoc* CMainFrame::OpenDocument(const QString& path) {
         auto* child = qobject_cast<CChildFrame*>(window);
         if (child != nullptr && child->Document()->PathName() == absolute) {
             m_pMdiArea->setActiveSubWindow(child);
+            AddRecentFile(absolute);
             return child->Document();
         }
     }
     auto* doc = new CTirvaneIDEDoc(this);
     auto* view = new CTirvaneIDEView(doc);
-    doc->SetView(view);
     if (!doc->Open(path)) {
         delete view;
         delete doc;
         return nullptr;
     }
     AddChild(doc, view);
+    AddRecentFile(absolute);
     return doc;
 }
 
-void CMainFrame::OnFileOpen() {
-    const QString path = AskOpenFileName(this);
-    if (!path.isEmpty())
-        OpenDocument(path);
-}
-
-void CMainFrame::OnFileClose() {
-    if (!m_pActiveChild.isNull())
-        m_pActiveChild->close();
+void CMainFrame::AddRecentFile(const QString& path) {
+    m_recentFiles.Add(path);
+    UpdateRecentFileMenu();
 }
 
 void CMainFrame::RunDocumentCommand(void (CTirvaneIDEDoc::*command)()) {
@@ -265,8 +291,13 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window) {
     if (!m_pActiveChild.isNull())
         m_pActiveChild->OnActivate(false);
     m_pActiveChild = child;
-    if (child != nullptr)
+    if (child != nullptr) {
         child->OnActivate(true);
+    } else {
+        m_pLinePane->clear();
+        m_pColumnPane->clear();
+    }
+    ShowMenusFor(child != nullptr);
     UpdateCommands();
 }
 
@@ -280,8 +311,13 @@ void CMainFrame::UpdateCommands() {
     Action(ID_ABORT_RUN)->setEnabled(states.abortRun);
     Action(ID_DEBUG)->setEnabled(states.debug);
     Action(ID_ABORT_DEBUG)->setEnabled(states.abortDebug);
-    for (int id : {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS})
+    for (int id :
+         {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW,
+          ID_EDIT_FIND, ID_FUNC_DEFINITION, ID_FUNC_PROPERTIES, ID_WINDOW_NEW, ID_WINDOW_CASCADE,
+          ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE, ID_NEXT_PANE, ID_PREV_PANE})
         Action(id)->setEnabled(doc != nullptr);
+    UpdateEditCommands();
+    UpdateLockPanes();
 }
 
 void CMainFrame::ShowWaitNote() {
@@ -292,7 +328,7 @@ void CMainFrame::ClearWaitNote() {
     statusBar()->clearMessage();
 }
 
-// Every document window closes first, each asking to save and ending its run.
+// Every document window closes first, each document asking to save and ending its run.
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (CRunWorker::Waiting()) {
         event->ignore();
@@ -305,5 +341,36 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         }
     }
     m_updateTimer.stop();
+    if (m_pHelpWindow != nullptr)
+        m_pHelpWindow->close();
     event->accept();
+}
+
+namespace {
+
+QStringList LocalFiles(const QMimeData* data) {
+    QStringList files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    }
+    return files;
+}
+
+} // namespace
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+// Each dropped file opens in a window of its own.
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QStringList files = LocalFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    activateWindow();
+    for (const QString& file : files)
+        OpenDocument(file);
 }

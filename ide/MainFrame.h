@@ -1,13 +1,22 @@
 #pragma once
 // The main window: tool bar with the function list, the MDI area of document windows, the
-// output panel below it with its sizing bar, and the status bar.
+// output panel below it with its sizing bar, and the status bar. Two menus: a short one while
+// no document window is open, the full one otherwise.
+
+#include "ide/Commands.h"
+#include "ide/FindDialog.h"
+#include "ide/HelpWindow.h"
+#include "ide/RecentFileList.h"
 
 #include <QFont>
+#include <QList>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
 
+#include <array>
 #include <map>
+#include <memory>
 
 class CChildFrame;
 class COutputBar;
@@ -16,8 +25,12 @@ class CTirvaneIDEDoc;
 class CTirvaneIDEView;
 class QAction;
 class QComboBox;
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
+class QMenu;
+class QPlainTextEdit;
+class QPrinter;
 class QToolBar;
 
 class CMainFrame : public QMainWindow {
@@ -36,16 +49,28 @@ public:
     QMdiArea* MdiArea() const { return m_pMdiArea; }
     QToolBar* ToolBar() const { return m_pToolBar; }
     QAction* Action(int id) const;
+    // The menus of the menu bar now shown: the main menu or the document menu.
+    QList<QMenu*> ShownMenus() const;
+    QLabel* LinePane() const { return m_pLinePane; }
+    QLabel* ColumnPane() const { return m_pColumnPane; }
+    CRecentFileList& RecentFiles() { return m_recentFiles; }
+    CFindDialog* FindDialog() const { return m_pFindDialog; }
+    CHelpWindow* HelpWindow() const { return m_pHelpWindow; }
 
     CChildFrame* ActiveChild() const;
     CTirvaneIDEDoc* ActiveDocument() const;
+    CTirvaneIDEView* ActiveView() const;
 
     CTirvaneIDEDoc* NewDocument();
     // Opens the file in a new window, or activates the window that already shows it.
     CTirvaneIDEDoc* OpenDocument(const QString& path);
+    // A file was opened or saved under this name.
+    void AddRecentFile(const QString& path);
 
     // Enables the commands by the active document's state and the running session.
     void UpdateCommands();
+    // The caret's place in the status bar panes "Cтр." and "Поз.".
+    void ShowPosition(int line, int column);
 
     // A status note while a command waits for an aborted run to end.
     void ShowWaitNote();
@@ -53,31 +78,93 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // Set-up, one menu at a time (MainFrame.cpp, FrameMenus.cpp).
     void CreateClientArea();
     void CreateFileActions();
+    void CreateRecentFileActions();
+    void CreateEditActions();
+    void CreateViewActions();
     void CreateProgramActions();
+    void CreateWindowActions();
+    void CreateHelpActions();
     void CreateMenus();
+    QMenu* AddMenu(const QString& title, std::initializer_list<int> ids);
     bool CreateToolBar();
+    void AddToolBarButtons(std::initializer_list<int> ids);
+    void AddToolBarGap();
     bool CreateFunctionList();
     void CreateStatusBar();
     QAction* AddAction(int id, const QString& text);
+    QAction* AddAction(int id, const QString& text, void (CMainFrame::*slot)());
 
+    // Documents and windows.
     CChildFrame* AddChild(CTirvaneIDEDoc* doc, CTirvaneIDEView* view);
     void OnSubWindowActivated(QMdiSubWindow* window);
+    void ShowMenusFor(bool documentOpen);
     void RunDocumentCommand(void (CTirvaneIDEDoc::*command)());
+    void UpdateEditCommands();
+    void UpdateRecentFileMenu();
+    void UpdateLockPanes();
+
+    // Command handlers (FrameCommands.cpp).
+    void OnFileNew();
     void OnFileOpen();
     void OnFileClose();
+    void OnFileSave();
+    void OnFileSaveAs();
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    void OnFilePrintSetup();
+    void OnRecentFile(int index);
+    void OnEditUndo();
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void OnEditFind();
+    void OnFuncDefinition();
+    void OnFuncProperties();
+    void OnWindowNew();
+    void OnWindowCascade();
+    void OnWindowTile();
+    void OnWindowArrange();
+    void FillWindowList();
+    void OnNextPane();
+    void OnPrevPane();
+    void MovePaneFocus(int step);
+    void OnAppAbout();
+    void OnHelpFinder();
+    void OnHelp();
+    void OnContextHelp();
+    CHelpWindow* ShowHelpWindow();
+    QPrinter* Printer();
+    // The editor that edit commands act on: the focused pane or view, else the active view.
+    QPlainTextEdit* EditTarget() const;
 
     CSplitBar* m_pSplitBar = nullptr;
     COutputBar* m_pOutputBar = nullptr;
     QFont m_funcListFont;
     QComboBox* m_pFuncCombo = nullptr;
     QToolBar* m_pToolBar = nullptr;
+    QLabel* m_pLinePane = nullptr;
+    QLabel* m_pColumnPane = nullptr;
+    std::array<QLabel*, 3> m_lockPanes{};
     QMdiArea* m_pMdiArea = nullptr;
     std::map<int, QAction*> m_actions;
+    QList<QMenu*> m_mainMenus;
+    QList<QMenu*> m_docMenus;
+    QMenu* m_pWindowMenu = nullptr;
+    QList<QAction*> m_windowListActions;
+    std::array<QAction*, kRecentFileCount> m_recentActions{};
+    QAction* m_pRecentPlaceholder = nullptr;
+    CRecentFileList m_recentFiles;
     QPointer<CChildFrame> m_pActiveChild;
+    QPointer<CFindDialog> m_pFindDialog;
+    QPointer<CHelpWindow> m_pHelpWindow;
+    std::unique_ptr<QPrinter> m_pPrinter;
     QTimer m_updateTimer;
     int m_nUntitled = 0;
 };

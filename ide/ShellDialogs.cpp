@@ -7,6 +7,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QThread>
 
 namespace {
@@ -18,12 +20,12 @@ ShellDialogHooks& Hooks() {
 
 const QString kFilter = QStringLiteral("Файлы Тирвейн (*.tvn);;Все файлы (*)");
 
-void ShowStopBoxNow(const QString& caption, const QString& text) {
+void ShowStopBoxNow(QWidget* owner, const QString& caption, const QString& text) {
     if (Hooks().stopBox) {
         Hooks().stopBox(caption, text);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
     box.exec();
 }
 
@@ -38,10 +40,15 @@ ShellDialogHooks SetShellDialogHooks(ShellDialogHooks hooks) {
 void ShowStopBox(const QString& caption, const QString& text) {
     if (QThread::currentThread() != qApp->thread()) {
         QMetaObject::invokeMethod(
-            qApp, [caption, text] { ShowStopBoxNow(caption, text); }, Qt::QueuedConnection);
+            qApp, [caption, text] { ShowStopBoxNow(nullptr, caption, text); },
+            Qt::QueuedConnection);
         return;
     }
-    ShowStopBoxNow(caption, text);
+    ShowStopBoxNow(nullptr, caption, text);
+}
+
+void ShowStopBox(QWidget* owner, const QString& caption, const QString& text) {
+    ShowStopBoxNow(owner, caption, text);
 }
 
 void ShowStopBox(const CMessageBox& box) {
@@ -74,4 +81,20 @@ QString AskOpenFileName(QWidget* parent) {
     if (Hooks().openFileName)
         return Hooks().openFileName();
     return QFileDialog::getOpenFileName(parent, QStringLiteral("Открыть"), QString(), kFilter);
+}
+
+bool AskPrint(QWidget* parent, QPrinter* printer) {
+    if (Hooks().print)
+        return Hooks().print(printer);
+    QPrintDialog dialog(printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Печать"));
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool AskPageSetup(QWidget* parent, QPrinter* printer) {
+    if (Hooks().pageSetup)
+        return Hooks().pageSetup(printer);
+    QPageSetupDialog dialog(printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Установки печати"));
+    return dialog.exec() == QDialog::Accepted;
 }

@@ -7,6 +7,7 @@
 #include <functional>
 
 struct CMessageBox;
+class QPrinter;
 class QWidget;
 
 enum class SaveChoice { Save, Discard, Cancel };
@@ -19,6 +20,9 @@ struct ShellDialogHooks {
     // Replace the file dialogs; an empty name cancels.
     std::function<QString(const QString& suggested)> saveFileName;
     std::function<QString()> openFileName;
+    // Replace the print and page set-up dialogs; false cancels.
+    std::function<bool(QPrinter* printer)> print;
+    std::function<bool(QPrinter* printer)> pageSetup;
 };
 
 // Installs hooks (empty members keep the real dialogs); returns the previous ones.
@@ -26,9 +30,13 @@ ShellDialogHooks SetShellDialogHooks(ShellDialogHooks hooks);
 
 // Shown on the GUI thread; a call from another thread is queued there.
 void ShowStopBox(const QString& caption, const QString& text);
+// The same box owned by a window of the shell.
+void ShowStopBox(QWidget* owner, const QString& caption, const QString& text);
 // A box prepared by the core, in Windows-1251.
 void ShowStopBox(const CMessageBox& box);
 
 SaveChoice AskSaveChanges(QWidget* parent, const QString& title);
 QString AskSaveFileName(QWidget* parent, const QString& suggested);
 QString AskOpenFileName(QWidget* parent);
+bool AskPrint(QWidget* parent, QPrinter* printer);
+bool AskPageSetup(QWidget* parent, QPrinter* printer);

@@ -40,12 +40,13 @@ QString CoreTextToWidget(std::string_view bytes) {
 
 // QTextDocument keeps paragraph separators (U+2029) in its raw text; a plain "\n" or a
 // line separator (U+2028) may come from pasted text.
-std::string WidgetTextToCore(const QString& rawText) {
+std::string WidgetTextToCore(const QString& rawText, std::string_view lineBreak) {
+    const QString breakText = QString::fromLatin1(lineBreak.data(), qsizetype(lineBreak.size()));
     QString text;
     text.reserve(rawText.size() + rawText.size() / 16);
     for (const QChar c : rawText) {
         if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == u'\n')
-            text += QStringLiteral("\r\n");
+            text += breakText;
         else
             text += c;
     }

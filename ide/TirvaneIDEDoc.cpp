@@ -14,11 +14,15 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QPlainTextDocumentLayout>
 #include <QSaveFile>
+#include <QTextDocument>
 
 CTirvaneIDEDoc::CTirvaneIDEDoc(CMainFrame* frame, QObject* parent)
-    : QObject(parent), m_pFrame(frame), m_pScanner(std::make_unique<CScanner>()),
+    : QObject(parent), m_pFrame(frame), m_pText(new QTextDocument(this)),
+      m_pScanner(std::make_unique<CScanner>()),
       m_pParser(std::make_unique<CParser>(m_pScanner.get())) {
+    m_pText->setDocumentLayout(new QPlainTextDocumentLayout(m_pText));
 }
 
 // The frame waits for a run before it closes the window; should a worker still be alive
@@ -29,6 +33,16 @@ CTirvaneIDEDoc::~CTirvaneIDEDoc() {
         m_pRunThread.reset();
     }
     m_pParser.reset();
+}
+
+void CTirvaneIDEDoc::AddView(CTirvaneIDEView* view) {
+    m_views.append(view);
+    emit TitleChanged();
+}
+
+void CTirvaneIDEDoc::RemoveView(CTirvaneIDEView* view) {
+    m_views.removeAll(view);
+    emit TitleChanged();
 }
 
 void CTirvaneIDEDoc::SetUntitled(const QString& title) {
@@ -58,12 +72,24 @@ bool CTirvaneIDEDoc::Open(const QString& path) {
             QStringLiteral("Не удалось открыть файл %1.\n%2").arg(path, file.errorString()));
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    m_pView->SetTextQuietly(CoreTextToWidget(
-        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    LoadText(file.readAll());
     SetPathName(path);
     SetModifiedFlag(false);
     return true;
+}
+
+// A file whose lines end in a bare "\n" keeps them so: saving must not rewrite every line.
+void CTirvaneIDEDoc::LoadText(const QByteArray& bytes) {
+    const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const bool bareLineFeeds =
+        text.find('\n') != std::string_view::npos && text.find('\r') == std::string_view::npos;
+    m_strLineBreak = bareLineFeeds ? "\n" : "\r\n";
+    if (CTirvaneIDEView* view = View())
+        view->SetTextQuietly(CoreTextToWidget(text));
+}
+
+std::string CTirvaneIDEDoc::FileBytes() const {
+    return WidgetTextToCore(m_pText->toRawText(), m_strLineBreak);
 }
 
 bool CTirvaneIDEDoc::Save() {
@@ -76,7 +102,7 @@ bool CTirvaneIDEDoc::Save() {
 bool CTirvaneIDEDoc::SaveAs() {
     const QString suggested =
         m_strPathName.isEmpty() ? m_strTitle + QStringLiteral(".tvn") : m_strPathName;
-    const QString path = AskSaveFileName(m_pView, suggested);
+    const QString path = AskSaveFileName(View(), suggested);
     if (path.isEmpty())
         return false;
     return SaveTo(path);
@@ -84,7 +110,7 @@ bool CTirvaneIDEDoc::SaveAs() {
 
 // Atomic: a failed save leaves the old file as it was.
 bool CTirvaneIDEDoc::SaveTo(const QString& path) {
-    const std::string bytes = m_pView->CoreText();
+    const std::string bytes = FileBytes();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
@@ -102,7 +128,7 @@ bool CTirvaneIDEDoc::SaveTo(const QString& path) {
 
 bool CTirvaneIDEDoc::CanClose() {
     if (m_bModified) {
-        switch (AskSaveChanges(m_pView, m_strTitle)) {
+        switch (AskSaveChanges(View(), m_strTitle)) {
         case SaveChoice::Cancel:
             return false;
         case SaveChoice::Save:
@@ -124,6 +150,29 @@ void CTirvaneIDEDoc::OnTextChanged() {
     SetModifiedFlag(true);
     if (wasTranslated)
         emit StateChanged();
+}
+
+void CTirvaneIDEDoc::ShiftFunctionLines(int fromLine, int delta) {
+    if (m_pModule == nullptr)
+        return;
+    for (const auto& entry : m_pModule->named) {
+        if (entry.second == nullptr || !entry.second->IsFunction())
+            continue;
+        auto* function = static_cast<CFunctionNode*>(entry.second);
+        if (function->firstLine >= fromLine)
+            function->firstLine += delta;
+        if (function->lastLine >= fromLine)
+            function->lastLine += delta;
+    }
+}
+
+CFunctionNode* CTirvaneIDEDoc::FindFunction(const QString& name) const {
+    if (m_pModule == nullptr)
+        return nullptr;
+    const auto found = m_pModule->named.find(ToCp1251(name));
+    if (found == m_pModule->named.end() || found->second == nullptr || !found->second->IsFunction())
+        return nullptr;
+    return static_cast<CFunctionNode*>(found->second);
 }
 
 void CTirvaneIDEDoc::FillFunctionList() {

@@ -4,11 +4,14 @@
 
 #include "ide/CommandState.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
 #include <memory>
+#include <string>
 
+class CFunctionNode;
 class CMainFrame;
 class CModuleNode;
 class CParser;
@@ -16,6 +19,7 @@ class CRunSession;
 class CRunWorker;
 class CScanner;
 class CTirvaneIDEView;
+class QTextDocument;
 struct CMessageBox;
 
 class CTirvaneIDEDoc : public QObject {
@@ -24,9 +28,19 @@ public:
     explicit CTirvaneIDEDoc(CMainFrame* frame, QObject* parent = nullptr);
     ~CTirvaneIDEDoc() override;
 
-    // Storage. The file holds the first view's text as Windows-1251 bytes.
-    void SetView(CTirvaneIDEView* view) { m_pView = view; }
-    CTirvaneIDEView* View() const { return m_pView; }
+    CMainFrame* Frame() const { return m_pFrame; }
+
+    // The text, shared by every window on the document ("Новое окно"), so that they show the
+    // same text; the document owns it and outlives its views.
+    QTextDocument* TextDocument() const { return m_pText; }
+    // Views register themselves while they exist; the first one is the document's own.
+    void AddView(CTirvaneIDEView* view);
+    void RemoveView(CTirvaneIDEView* view);
+    CTirvaneIDEView* View() const { return m_views.isEmpty() ? nullptr : m_views.first(); }
+    const QList<CTirvaneIDEView*>& Views() const { return m_views; }
+
+    // Storage. The file holds the text as Windows-1251 bytes, lines ended as the file
+    // ended them when it was opened ("\r\n" for a new document).
     void SetUntitled(const QString& title);
     bool Open(const QString& path);
     // File Save: an untitled or read-only document asks for a name first.
@@ -54,6 +68,11 @@ public:
 
     // The editor's text changed.
     void OnTextChanged();
+    // Lines were inserted (delta > 0) or removed before fromLine's start: the translated
+    // functions' line ranges that start or end on fromLine or below move with their text.
+    void ShiftFunctionLines(int fromLine, int delta);
+    // A translated function by name, or null.
+    CFunctionNode* FindFunction(const QString& name) const;
 
     DocumentFlags Flags() const { return {m_bTranslated, m_bRunning, m_bDebugging}; }
     CModuleNode* Module() const { return m_pModule; }
@@ -68,6 +87,8 @@ signals:
 private:
     bool SaveTo(const QString& path);
     void SetPathName(const QString& path);
+    void LoadText(const QByteArray& bytes);
+    std::string FileBytes() const;
     bool PrepareArgument(CRunSession& session, CMessageBox* box);
     bool StartWorker(std::unique_ptr<CRunSession> session);
     void OnWorkerEnded();
@@ -77,7 +98,9 @@ private:
     void WaitForAllWorkers();
 
     CMainFrame* m_pFrame;
-    CTirvaneIDEView* m_pView = nullptr;
+    QTextDocument* m_pText;
+    QList<CTirvaneIDEView*> m_views;
+    std::string m_strLineBreak = "\r\n";
     QString m_strPathName;
     QString m_strTitle;
     bool m_bModified = false;

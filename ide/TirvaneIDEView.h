@@ -1,17 +1,26 @@
 #pragma once
-// The editor of one document: a plain-text editor whose changes reset the document's
-// translation.
+// The editor of one document: a plain-text editor that shows the caret's place in the status
+// bar, keeps the translated functions' line ranges in step with edits, and offers a
+// function's definition and properties from the function list and its context menu.
 
+#include <QFont>
 #include <QPlainTextEdit>
+#include <QPoint>
+#include <QPointer>
 
 #include <string>
 
+#include "ide/FunctionPropertiesDlg.h"
+
+class CFunctionNode;
 class CTirvaneIDEDoc;
 
 class CTirvaneIDEView : public QPlainTextEdit {
     Q_OBJECT
 public:
+    // The view shows the document's shared text and registers with it.
     explicit CTirvaneIDEView(CTirvaneIDEDoc* doc, QWidget* parent = nullptr);
+    ~CTirvaneIDEView() override;
 
     CTirvaneIDEDoc* Document() const { return m_pDoc; }
 
@@ -20,10 +29,49 @@ public:
     // The text as the file holds it: Windows-1251, lines ended by "\r\n".
     std::string CoreText() const;
 
+    // The editor font, also used by the properties dialog.
+    static QFont EditorFont();
+
+    // Shows the caret's 1-based line and column in the status bar.
+    void UpdatePosition();
+    int CurrentLine() const { return m_nCurrentLine; }
+    int CurrentColumn() const { return m_nCurrentColumn; }
+
+    // The commands on the function selected in the tool bar's function list.
+    void OnFuncDefinition();
+    void OnFuncProperties();
+    // Scrolls the function's first line to the top; the caret stays.
+    void GoToDefinition(const CFunctionNode* function);
+    // The modal "Свойства функции" dialog with the function's current lines.
+    void ShowProperties(const CFunctionNode* function);
+    CFunctionPropertiesDlg* PropertiesDialog() const { return m_pPropertiesDlg; }
+
+    // The word of ASCII letters and digits at the client point, empty if there is none.
+    QString WordAt(const QPoint& clientPoint) const;
+    // The word at the caret or just before it.
+    QString WordAtCaret() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
-    void OnChange();
+    void OnChange(int position, int charsRemoved, int charsAdded);
+    CFunctionNode* SelectedFunction();
+    bool IsActiveView() const;
 
     CTirvaneIDEDoc* m_pDoc;
+    CFunctionNode* m_pMenuFunction = nullptr;
+    QPoint m_menuPoint;
+    QPointer<CFunctionPropertiesDlg> m_pPropertiesDlg;
+    int m_nLineCount = 1;
+    int m_nCurrentLine = 1;
+    int m_nCurrentColumn = 1;
     QFont m_font;
     bool m_bQuiet = false;
 };

@@ -1,7 +1,15 @@
 #pragma once
-// Tool bar pictures of the language commands, drawn rather than loaded.
+// Tool bar pictures, drawn as vector shapes on a 17 x 17 grid so that they stay sharp at
+// any size and screen scale.
 
 #include <QIcon>
 
+class QPainter;
+
 // The picture of a command id, or a null icon for commands without one.
 QIcon CommandIcon(int id);
+
+// The program's emblem, scaled into the square of side `side` at the painter's origin:
+// the about box picture and the window icon.
+void PaintEmblem(QPainter& painter, double side);
+QIcon EmblemIcon();

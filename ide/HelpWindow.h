@@ -1,0 +1,43 @@
+#pragma once
+// The help window: the user's guide and the other documents compiled into the program,
+// with a table of contents built from their headings.
+
+#include <QMainWindow>
+#include <QStringList>
+#include <QUrl>
+
+class QLineEdit;
+class QTextBrowser;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class CHelpWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CHelpWindow(QWidget* parent = nullptr);
+
+    // The guide's first page with the contents open.
+    void ShowContents();
+    // The first place in the documents where the word stands as a whole word, the guide
+    // first; false if it stands nowhere.
+    bool ShowTopic(const QString& word);
+
+    QTextBrowser* Browser() const { return m_pBrowser; }
+    QTreeWidget* Contents() const { return m_pContents; }
+    // The documents, the guide first, as resource urls.
+    const QList<QUrl>& Documents() const { return m_documents; }
+
+private:
+    void FindDocuments();
+    void BuildContents();
+    void CreateToolBar();
+    void OnContentsItem(QTreeWidgetItem* item);
+    void ShowHeading(const QUrl& document, const QString& heading);
+    bool FindFromStart(const QString& text, bool wholeWord);
+    void OnFindInPage();
+
+    QTextBrowser* m_pBrowser;
+    QTreeWidget* m_pContents;
+    QLineEdit* m_pFind = nullptr;
+    QList<QUrl> m_documents;
+};
