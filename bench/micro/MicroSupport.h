@@ -1,0 +1,69 @@
+#pragma once
+// What the micro-benchmarks share: a program translated from text, and an arena that is
+// renewed now and then so that a long benchmark does not grow the process without end.
+
+#include "interpreter/Arena.h"
+#include "model/Scope.h"
+#include "translator/Parser.h"
+#include "translator/Scanner.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace bench {
+
+// A translated program; the parser owns its nodes for the object's lifetime.
+class CProgram {
+public:
+    explicit CProgram(const std::string& text);
+    CModuleNode* Module() const { return m_pModule; }
+    CNode* Function(const std::string& name) const;
+
+private:
+    CScanner m_scanner;
+    CParser m_parser{&m_scanner};
+    CModuleNode* m_pModule = nullptr;
+};
+
+// The arena of a benchmark's inputs: current from construction until a CArenaCycle
+// made later takes over; the inputs live as long as the object.
+class CInputs {
+public:
+    CInputs() : m_scope(m_arena) {}
+
+private:
+    CArena m_arena;
+    CArenaScope m_scope;
+};
+
+// The current arena of the benchmark's thread. Tick() replaces it after a fixed number of
+// iterations, outside the timed part.
+class CArenaCycle {
+public:
+    explicit CArenaCycle(benchmark::State& state) : m_state(state) { Renew(); }
+    void Tick() {
+        if (++m_nTicks % kRenewEvery == 0) {
+            m_state.PauseTiming();
+            Renew();
+            m_state.ResumeTiming();
+        }
+    }
+
+private:
+    static constexpr std::uint64_t kRenewEvery = 1 << 16;
+    void Renew() {
+        m_pScope.reset();
+        m_pArena = std::make_unique<CArena>();
+        m_pScope = std::make_unique<CArenaScope>(*m_pArena);
+    }
+
+    benchmark::State& m_state;
+    std::uint64_t m_nTicks = 0;
+    std::unique_ptr<CArena> m_pArena;
+    std::unique_ptr<CArenaScope> m_pScope;
+};
+
+} // namespace bench
