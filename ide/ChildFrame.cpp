@@ -13,6 +13,7 @@ CChildFrame::CChildFrame(CTirvaneIDEDoc* doc, CTirvaneIDEView* view, QWidget* pa
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(CommandIcon(ID_FILE_NEW));
     setWidget(m_pView);
+    m_pDoc->AttachWindow();
     connect(m_pDoc, &CTirvaneIDEDoc::TitleChanged, this, &CChildFrame::UpdateTitle);
     connect(m_pDoc, &CTirvaneIDEDoc::ModifiedChanged, this, &QWidget::setWindowModified);
     setWindowModified(m_pDoc->IsModified());
@@ -26,7 +27,7 @@ CChildFrame::~CChildFrame() {
     setWidget(nullptr);
     delete m_pView;
     m_pView = nullptr;
-    if (m_pDoc->Views().isEmpty())
+    if (m_pDoc->DetachWindow() == 0)
         m_pDoc->setParent(this);
 }
 

@@ -42,19 +42,24 @@ bool CTirvaneIDEApp::InitInstance() {
     m_pMainFrame = std::make_unique<CMainFrame>();
     if (!m_pMainFrame->Create())
         return false;
-    const QStringList files = parser.positionalArguments();
-    if (files.isEmpty())
-        m_pMainFrame->NewDocument();
-    for (const QString& file : files) {
-        if (m_pMainFrame->OpenDocument(file) == nullptr)
-            return false;
-    }
+    if (!OpenStartupDocuments(*m_pMainFrame, parser.positionalArguments()))
+        return false;
     // Without a window manager "maximised" means nothing: start at the screen's size.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         m_pMainFrame->setGeometry(screen->availableGeometry());
     m_pMainFrame->showMaximized();
     if (parser.isSet(screenshot))
         return ScheduleScreenshot(parser.value(screenshot), parser.value(delay).toInt());
+    return true;
+}
+
+bool CTirvaneIDEApp::OpenStartupDocuments(CMainFrame& frame, const QStringList& files) {
+    if (files.isEmpty())
+        frame.NewDocument();
+    for (const QString& file : files) {
+        if (frame.OpenDocument(file) == nullptr)
+            return false;
+    }
     return true;
 }
 

@@ -2,6 +2,7 @@
 // The application: Qt's application object, the settings' home and the main window.
 
 #include <QApplication>
+#include <QStringList>
 
 #include <memory>
 
@@ -24,6 +25,9 @@ public:
     // Sets the organisation and application names under which QSettings keeps the
     // settings. Also for tests that build a frame without the application object.
     static void SetIdentity();
+    // A new document "Программа1" without files, else each file in a window of its own;
+    // false if a file cannot be opened (reported already).
+    static bool OpenStartupDocuments(CMainFrame& frame, const QStringList& files);
 
 private:
     bool ScheduleScreenshot(const QString& file, int delayMs);

@@ -123,6 +123,7 @@ bool CTirvaneIDEDoc::SaveTo(const QString& path) {
     }
     SetPathName(path);
     SetModifiedFlag(false);
+    m_pFrame->AddRecentFile(path);
     return true;
 }
 

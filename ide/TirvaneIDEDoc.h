@@ -38,6 +38,10 @@ public:
     void RemoveView(CTirvaneIDEView* view);
     CTirvaneIDEView* View() const { return m_views.isEmpty() ? nullptr : m_views.first(); }
     const QList<CTirvaneIDEView*>& Views() const { return m_views; }
+    // The windows that exist on the document, closed ones included until they are deleted;
+    // the last one to go deletes the document.
+    void AttachWindow() { ++m_nWindows; }
+    int DetachWindow() { return --m_nWindows; }
 
     // Storage. The file holds the text as Windows-1251 bytes, lines ended as the file
     // ended them when it was opened ("\r\n" for a new document).
@@ -100,6 +104,7 @@ private:
     CMainFrame* m_pFrame;
     QTextDocument* m_pText;
     QList<CTirvaneIDEView*> m_views;
+    int m_nWindows = 0;
     std::string m_strLineBreak = "\r\n";
     QString m_strPathName;
     QString m_strTitle;

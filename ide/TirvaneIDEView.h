@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPoint>
 #include <QPointer>
+#include <QTextBlock>
 
 #include <string>
 
@@ -36,6 +37,8 @@ public:
     void UpdatePosition();
     int CurrentLine() const { return m_nCurrentLine; }
     int CurrentColumn() const { return m_nCurrentColumn; }
+    // The 1-based line at the top of the window.
+    int FirstVisibleLine() const { return firstVisibleBlock().blockNumber() + 1; }
 
     // The commands on the function selected in the tool bar's function list.
     void OnFuncDefinition();

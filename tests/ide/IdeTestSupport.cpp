@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QTest>
 #include <QToolBar>
 
@@ -66,6 +67,8 @@ void FrameTest::SetUp() {
     };
     hooks.openFileName = [] { return QString(); };
     m_previousHooks = SetShellDialogHooks(hooks);
+    // Each test starts with an empty recent-file list.
+    QSettings().remove(QStringLiteral("Recent File List"));
     frame = std::make_unique<CMainFrame>();
     ASSERT_TRUE(frame->Create());
     frame->resize(900, 700);

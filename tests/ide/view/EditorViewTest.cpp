@@ -1,0 +1,333 @@
+// The editor view: the caret's place in the status bar, the functions' line ranges that
+// follow edits, Definition, Properties and the context menu, driven like a user would.
+
+#include "IdeTestSupport.h"
+#include "UiTestSupport.h"
+
+#include "ide/ChildFrame.h"
+#include "ide/Commands.h"
+#include "ide/FunctionPropertiesDlg.h"
+#include "ide/TirvaneIDEDoc.h"
+#include "ide/TirvaneIDEView.h"
+#include "model/Scope.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTest>
+
+#include <utility>
+
+namespace idetest {
+namespace {
+
+// "first" spans lines 3 to 8, "second" lines 10 to 14.
+const QString kTwoFunctions = QStringLiteral("// строки для проверки\n"
+                                             "\n"
+                                             "funcdef x {\n"
+                                             "  (x, 1) : + >> y ;\n"
+                                             "  (y, 2) : * >> z ;\n"
+                                             "  z >> w ;\n"
+                                             "  w >> return\n"
+                                             "} >> first;\n"
+                                             "\n"
+                                             "funcdef x {\n"
+                                             "  (x, 2) : + >> a ;\n"
+                                             "  (a, 3) : * >> b ;\n"
+                                             "  b >> return\n"
+                                             "} >> second\n");
+
+using Range = std::pair<int, int>;
+
+class EditorViewTest : public FrameTest {
+protected:
+    CTirvaneIDEView* OpenTranslated(const QString& text = kTwoFunctions) {
+        doc = OpenProgram(QStringLiteral("lines.tvn"), text);
+        EXPECT_NE(doc, nullptr);
+        EXPECT_TRUE(Press(ID_TRANSLATE));
+        view = doc->View();
+        view->setFocus();
+        return view;
+    }
+
+    Range RangeOf(const char* name) const {
+        const CFunctionNode* function = doc->FindFunction(QString::fromLatin1(name));
+        return function != nullptr ? Range{function->firstLine, function->lastLine} : Range{};
+    }
+
+    QString Line(int line) const { return view->document()->findBlockByNumber(line - 1).text(); }
+
+    // The context menu's items over the character at the line's column.
+    QStringList ContextMenuAt(int line, int column, const QString& choose = {}) {
+        QTextCursor cursor(view->document()->findBlockByNumber(line - 1));
+        cursor.setPosition(cursor.position() + column);
+        const QPoint point = view->cursorRect(cursor).center() + QPoint(2, 0);
+        QStringList texts;
+        const bool shown = WithModal(
+            [&] {
+                QContextMenuEvent event(QContextMenuEvent::Mouse, point,
+                                        view->viewport()->mapToGlobal(point));
+                QApplication::sendEvent(view->viewport(), &event);
+            },
+            [&](QWidget* popup) {
+                auto* menu = qobject_cast<QMenu*>(popup);
+                ASSERT_NE(menu, nullptr);
+                texts = ItemTexts(menu);
+                for (QAction* action : menu->actions()) {
+                    if (!choose.isEmpty() && action->text() == choose)
+                        action->trigger();
+                }
+            },
+            true);
+        EXPECT_TRUE(shown);
+        return texts;
+    }
+
+    // The text of the properties dialog that the action opens.
+    QString PropertiesText(const std::function<void()>& open) {
+        QString text;
+        QString caption;
+        EXPECT_TRUE(WithModal(open, [&](QWidget* dialog) {
+            auto* properties = qobject_cast<CFunctionPropertiesDlg*>(dialog);
+            ASSERT_NE(properties, nullptr);
+            caption = properties->windowTitle();
+            text = properties->Edit()->toPlainText();
+            EXPECT_TRUE(properties->Edit()->isReadOnly());
+            EXPECT_EQ(properties->Edit()->textCursor().position(), 0);
+        }));
+        EXPECT_EQ(caption, QStringLiteral("Свойства функции"));
+        return text;
+    }
+
+    CTirvaneIDEDoc* doc = nullptr;
+    CTirvaneIDEView* view = nullptr;
+};
+
+TEST_F(EditorViewTest, StatusBarShowsTheCaretsLineAndColumnWhateverTheFont) {
+    OpenTranslated();
+    EXPECT_EQ(frame->LinePane()->text(), QStringLiteral("Cтр. 1"));
+    EXPECT_EQ(frame->ColumnPane()->text(), QStringLiteral("Поз. 1"));
+    EXPECT_EQ(frame->LinePane()->text().at(0), QChar(u'C')); // a Latin C
+
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Down);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(view, Qt::Key_Right);
+    EXPECT_EQ(frame->LinePane()->text(), QStringLiteral("Cтр. 3"));
+    EXPECT_EQ(frame->ColumnPane()->text(), QStringLiteral("Поз. 4"));
+
+    QFont large = view->font();
+    large.setPixelSize(31);
+    view->setFont(large);
+    QTextCursor target(view->document()->findBlockByNumber(4));
+    target.setPosition(target.position() + 7);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->cursorRect(target).center() - QPoint(1, 0));
+    EXPECT_EQ(frame->LinePane()->text(), QStringLiteral("Cтр. 5"));
+    EXPECT_EQ(frame->ColumnPane()->text(), QStringLiteral("Поз. 8"));
+}
+
+TEST_F(EditorViewTest, FunctionLineRangesFollowEdits) {
+    struct Case {
+        const char* name;
+        std::function<void(CTirvaneIDEView*)> edit;
+        Range first, second;
+    };
+    const Case cases[] = {
+        {"nothing changed", [](CTirvaneIDEView*) {}, {3, 8}, {10, 14}},
+        {"Enter at the start of line 10",
+         [](CTirvaneIDEView* v) {
+             PlaceCaret(v, 10);
+             QTest::keyClick(v, Qt::Key_Return);
+         },
+         {3, 8},
+         {11, 15}},
+        // The header stays on line 10; its body moves down.
+        {"Enter at the end of line 10",
+         [](CTirvaneIDEView* v) {
+             PlaceCaret(v, 10, -1);
+             QTest::keyClick(v, Qt::Key_Return);
+         },
+         {3, 8},
+         {10, 15}},
+        {"Enter after the closing line of the last function",
+         [](CTirvaneIDEView* v) {
+             PlaceCaret(v, 14, -1);
+             QTest::keyClick(v, Qt::Key_Return);
+         },
+         {3, 8},
+         {10, 14}},
+        {"two whole lines deleted above both",
+         [](CTirvaneIDEView* v) {
+             SelectLines(v, 1, 2);
+             QTest::keyClick(v, Qt::Key_Delete);
+         },
+         {1, 6},
+         {8, 12}},
+        {"a line deleted inside the second",
+         [](CTirvaneIDEView* v) {
+             SelectLines(v, 12, 12);
+             QTest::keyClick(v, Qt::Key_Delete);
+         },
+         {3, 8},
+         {10, 13}},
+        {"two lines deleted inside the first",
+         [](CTirvaneIDEView* v) {
+             SelectLines(v, 4, 5);
+             QTest::keyClick(v, Qt::Key_Backspace);
+         },
+         {3, 6},
+         {8, 12}},
+        {"Backspace joins line 11 to line 10",
+         [](CTirvaneIDEView* v) {
+             PlaceCaret(v, 11);
+             QTest::keyClick(v, Qt::Key_Backspace);
+         },
+         {3, 8},
+         {10, 13}},
+        {"typing inside a line",
+         [](CTirvaneIDEView* v) {
+             PlaceCaret(v, 10, 3);
+             TypeText(v, QStringLiteral("abc"));
+         },
+         {3, 8},
+         {10, 14}},
+        {"an inserted line undone",
+         [](CTirvaneIDEView* v) {
+             PlaceCaret(v, 10);
+             QTest::keyClick(v, Qt::Key_Return);
+             QTest::keyClick(v, Qt::Key_Z, Qt::ControlModifier);
+         },
+         {3, 8},
+         {10, 14}},
+        // Pasted far from where the caret was last seen by a key or the mouse.
+        {"two lines pasted at the top from the Edit menu",
+         [](CTirvaneIDEView* v) {
+             QApplication::clipboard()->setText(QStringLiteral("// a\n// b\n"));
+             v->moveCursor(QTextCursor::Start);
+             v->Document()->Frame()->UpdateCommands();
+             v->Document()->Frame()->Action(ID_EDIT_PASTE)->trigger();
+         },
+         {5, 10},
+         {12, 16}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenTranslated();
+        c.edit(view);
+        EXPECT_EQ(RangeOf("first"), c.first);
+        EXPECT_EQ(RangeOf("second"), c.second);
+        doc->SetModifiedFlag(false);
+        frame->ActiveChild()->close();
+        QCoreApplication::processEvents();
+    }
+}
+
+TEST_F(EditorViewTest, PropertiesShowTheFunctionsCurrentLines) {
+    OpenTranslated();
+    SelectFunction(QStringLiteral("second"));
+    EXPECT_EQ(PropertiesText([this] { Press(ID_FUNC_PROPERTIES); }),
+              QStringLiteral("funcdef x {\n  (x, 2) : + >> a ;\n  (a, 3) : * >> b ;\n"
+                             "  b >> return\n} >> second\n"));
+
+    PlaceCaret(view, 10);
+    QTest::keyClick(view, Qt::Key_Return);
+    PlaceCaret(view, 13, -1);
+    QTest::keyClick(view, Qt::Key_Return);
+    TypeText(view, QStringLiteral("  b >> c ;"));
+    EXPECT_EQ(RangeOf("second"), Range(11, 16));
+    EXPECT_EQ(PropertiesText([this] { Press(ID_FUNC_PROPERTIES); }),
+              QStringLiteral("funcdef x {\n  (x, 2) : + >> a ;\n  (a, 3) : * >> b ;\n"
+                             "  b >> c ;\n  b >> return\n} >> second\n"));
+}
+
+TEST_F(EditorViewTest, PropertiesCutLongLinesTo500Characters) {
+    const QString longComment = QStringLiteral("// ") + QString(600, u'q');
+    OpenTranslated(
+        QStringLiteral("funcdef x {\n  x >> y ; %1\n  x >> return\n} >> f\n").arg(longComment));
+    SelectFunction(QStringLiteral("f"));
+    const QStringList lines = PropertiesText([this] { Press(ID_FUNC_PROPERTIES); }).split(u'\n');
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines[1].size(), 500);
+    EXPECT_EQ(lines[1], (QStringLiteral("  x >> y ; ") + longComment).left(500));
+}
+
+TEST_F(EditorViewTest, WithoutAFunctionSelectedDefinitionAndPropertiesSayTheNameIsUnknown) {
+    OpenTranslated();
+    const StopBox unknown{QStringLiteral("Ошибка"), QStringLiteral("Неизвестно имя функции.")};
+    struct Case {
+        const char* name;
+        int selection;
+        int command;
+    };
+    const Case cases[] = {
+        {"nothing selected, Definition", -1, ID_FUNC_DEFINITION},
+        {"nothing selected, Properties", -1, ID_FUNC_PROPERTIES},
+        {"argument entry, Definition", 0, ID_FUNC_DEFINITION},
+        {"argument entry, Properties", 0, ID_FUNC_PROPERTIES},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes.clear();
+        frame->FunctionList()->setCurrentIndex(c.selection);
+        ASSERT_TRUE(Press(c.command));
+        EXPECT_EQ(boxes, std::vector<StopBox>{unknown});
+    }
+}
+
+TEST_F(EditorViewTest, DefinitionScrollsTheFunctionsFirstLineToTheTop) {
+    QString text;
+    for (int line = 1; line < 120; ++line)
+        text += QStringLiteral("// строка %1\n").arg(line);
+    text += QStringLiteral("funcdef x {\n  x >> return\n} >> far");
+    for (int line = 0; line < 80; ++line)
+        text += QStringLiteral("\n// ещё");
+    OpenTranslated(text);
+    SelectFunction(QStringLiteral("far"));
+    ASSERT_TRUE(Press(ID_FUNC_DEFINITION));
+    EXPECT_EQ(view->FirstVisibleLine(), 120);
+    EXPECT_EQ(view->textCursor().position(), 0); // the caret stays
+
+    view->verticalScrollBar()->setValue(105); // the name's line in sight, lower down
+    ContextMenuAt(122, 6, QStringLiteral("Определение far"));
+    EXPECT_EQ(view->FirstVisibleLine(), 120);
+}
+
+TEST_F(EditorViewTest, ContextMenuOffersAFunctionsPropertiesAndDefinitionOverItsName) {
+    const QStringList editing = {QStringLiteral("Вырезать"), QStringLiteral("Копировать"),
+                                 QStringLiteral("Вставить")};
+    doc = OpenProgram(QStringLiteral("menu.tvn"), kTwoFunctions);
+    view = doc->View();
+    EXPECT_EQ(ContextMenuAt(14, 6), editing) << "before translation";
+
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    struct Case {
+        const char* name;
+        int line, column;
+        QStringList items;
+    };
+    const Case cases[] = {
+        {"first letter of a function name", 14, 5,
+         editing + QStringList{QString(), QStringLiteral("Свойства second"),
+                               QStringLiteral("Определение second")}},
+        {"last letter of a function name", 8, 9,
+         editing + QStringList{QString(), QStringLiteral("Свойства first"),
+                               QStringLiteral("Определение first")}},
+        {"a keyword", 10, 2, editing},
+        {"an unknown word", 11, 15, editing},
+        {"beyond the end of the line", 14, 40, editing},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ContextMenuAt(c.line, c.column), c.items);
+    }
+
+    EXPECT_EQ(PropertiesText([this] { ContextMenuAt(8, 6, QStringLiteral("Свойства first")); }),
+              QStringLiteral("funcdef x {\n  (x, 1) : + >> y ;\n  (y, 2) : * >> z ;\n"
+                             "  z >> w ;\n  w >> return\n} >> first;\n"));
+}
+
+} // namespace
+} // namespace idetest
