@@ -38,6 +38,7 @@ QLabel* TextLine(const QString& text, QWidget* parent) {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutDlg"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("О среде разработки Tirvane"));
     QFont dialogFont(QStringLiteral("MS Sans Serif"), 8);
     dialogFont.setStyleHint(QFont::SansSerif);

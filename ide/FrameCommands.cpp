@@ -17,9 +17,11 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTextBlock>
 #include <QWhatsThis>
 
+#include <algorithm>
 #include <array>
 
 void CMainFrame::OnFileNew() {
@@ -171,8 +173,25 @@ void CMainFrame::OnWindowNew() {
     AddChild(doc, view);
 }
 
+// Each window steps one title bar down and right of the one before and takes the rest of
+// the area, so that every title stays in sight and the texts are as large as they can be.
 void CMainFrame::OnWindowCascade() {
-    m_pMdiArea->cascadeSubWindows();
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList(QMdiArea::StackingOrder)) {
+        if (!window->isMinimized())
+            windows.append(window);
+    }
+    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+    const QSize area = m_pMdiArea->viewport()->size();
+    const int spread = step * int(windows.size() - 1);
+    const QSize size(std::max(area.width() - spread, area.width() / 2),
+                     std::max(area.height() - spread, area.height() / 2));
+    int offset = 0;
+    for (QMdiSubWindow* window : windows) {
+        window->showNormal();
+        window->setGeometry(QRect(QPoint(offset, offset), size));
+        offset = (offset + step) % std::max(area.height() - size.height() + step, step);
+    }
 }
 
 void CMainFrame::OnWindowTile() {

@@ -22,6 +22,8 @@ public:
     static QString FunctionText(const QTextDocument* text, int firstLine, int lastLine);
 
 private:
+    void FitToText();
+
     QFont m_font;
     const CFunctionNode* m_pFunction;
     CTirvaneIDEView* m_pView;

@@ -3,6 +3,7 @@
 #include "ide/ToolbarIcons.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -54,6 +55,19 @@ QList<std::pair<int, QString>> Headings(const QString& markdown) {
     return headings;
 }
 
+// The anchor a heading gets on the usual Markdown hosts: lower case, blanks turned into
+// hyphens, everything but letters, digits, hyphens and underscores dropped.
+QString HeadingSlug(const QString& heading) {
+    QString slug;
+    for (const QChar c : heading.toLower()) {
+        if (c.isLetterOrNumber() || c == u'-' || c == u'_')
+            slug += c;
+        else if (c == u' ')
+            slug += u'-';
+    }
+    return slug;
+}
+
 } // namespace
 
 CHelpWindow::CHelpWindow(QWidget* parent)
@@ -64,7 +78,9 @@ CHelpWindow::CHelpWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("Справка - Среда разработки Тирвейн"));
     setWindowIcon(EmblemIcon());
     m_pBrowser->setObjectName(QStringLiteral("HelpBrowser"));
-    m_pBrowser->setOpenExternalLinks(true);
+    // Links to headings are resolved here: the Markdown reader gives headings no anchors.
+    m_pBrowser->setOpenLinks(false);
+    connect(m_pBrowser, &QTextBrowser::anchorClicked, this, &CHelpWindow::OnLink);
     m_pBrowser->document()->setDocumentMargin(12);
     m_pContents->setObjectName(QStringLiteral("HelpContents"));
     m_pContents->setHeaderLabel(QStringLiteral("Оглавление"));
@@ -160,6 +176,9 @@ void CHelpWindow::ShowHeading(const QUrl& document, const QString& heading) {
     if (FindFromStart(heading, false)) {
         QScrollBar* bar = m_pBrowser->verticalScrollBar();
         bar->setValue(bar->value() + m_pBrowser->cursorRect().top() - 8);
+        QTextCursor cursor = m_pBrowser->textCursor();
+        cursor.clearSelection();
+        m_pBrowser->setTextCursor(cursor);
     }
 }
 
@@ -180,6 +199,24 @@ bool CHelpWindow::ShowTopic(const QString& word) {
             return true;
     }
     return false;
+}
+
+void CHelpWindow::OnLink(const QUrl& link) {
+    if (!link.isRelative() && link.scheme() != QStringLiteral("qrc")) {
+        QDesktopServices::openUrl(link);
+        return;
+    }
+    const QUrl target = m_pBrowser->source().resolved(link);
+    QUrl document = target;
+    document.setFragment(QString());
+    const QString fragment = QUrl::fromPercentEncoding(target.fragment().toUtf8());
+    for (const auto& heading : Headings(ResourceText(document))) {
+        if (!fragment.isEmpty() && HeadingSlug(heading.second) == fragment) {
+            ShowHeading(document, heading.second);
+            return;
+        }
+    }
+    ShowHeading(document, QString());
 }
 
 void CHelpWindow::OnFindInPage() {

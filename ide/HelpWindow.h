@@ -35,6 +35,7 @@ private:
     void ShowHeading(const QUrl& document, const QString& heading);
     bool FindFromStart(const QString& text, bool wholeWord);
     void OnFindInPage();
+    void OnLink(const QUrl& link);
 
     QTextBrowser* m_pBrowser;
     QTreeWidget* m_pContents;

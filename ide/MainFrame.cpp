@@ -34,6 +34,7 @@ constexpr int kToolBarGap = 12;
 constexpr int kPositionPaneWidth = 70;
 constexpr int kCommandPollMs = 100;
 const QString kReadyText = QStringLiteral("Готов");
+const QString kMainTitle = QStringLiteral("Среда разработки Тирвейн");
 
 // The wider separators on both sides of the function list.
 class CToolBarGap : public QWidget {
@@ -54,7 +55,7 @@ protected:
 
 CMainFrame::CMainFrame() : m_recentFiles(kRecentFileCount) {
     setObjectName(QStringLiteral("MainFrame"));
-    setWindowTitle(QStringLiteral("Среда разработки Тирвейн"));
+    setWindowTitle(kMainTitle);
     setWindowIcon(EmblemIcon());
     setAcceptDrops(true);
 }
@@ -229,6 +230,8 @@ CChildFrame* CMainFrame::AddChild(CTirvaneIDEDoc* doc, CTirvaneIDEView* view) {
     auto* child = new CChildFrame(doc, view);
     connect(doc, &CTirvaneIDEDoc::StateChanged, this, &CMainFrame::UpdateCommands,
             Qt::UniqueConnection);
+    connect(doc, &CTirvaneIDEDoc::TitleChanged, this, &CMainFrame::UpdateTitle,
+            Qt::UniqueConnection);
     QMdiSubWindow* current = m_pMdiArea->currentSubWindow();
     m_pMdiArea->addSubWindow(child);
     if (current == nullptr || current->isMaximized())
@@ -298,7 +301,14 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window) {
         m_pColumnPane->clear();
     }
     ShowMenusFor(child != nullptr);
+    UpdateTitle();
     UpdateCommands();
+}
+
+// The active document's name follows the program's.
+void CMainFrame::UpdateTitle() {
+    const CTirvaneIDEDoc* doc = ActiveDocument();
+    setWindowTitle(doc == nullptr ? kMainTitle : kMainTitle + QStringLiteral(" - ") + doc->Title());
 }
 
 void CMainFrame::UpdateCommands() {

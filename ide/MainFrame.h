@@ -105,6 +105,7 @@ private:
     CChildFrame* AddChild(CTirvaneIDEDoc* doc, CTirvaneIDEView* view);
     void OnSubWindowActivated(QMdiSubWindow* window);
     void ShowMenusFor(bool documentOpen);
+    void UpdateTitle();
     void RunDocumentCommand(void (CTirvaneIDEDoc::*command)());
     void UpdateEditCommands();
     void UpdateRecentFileMenu();
