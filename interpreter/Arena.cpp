@@ -2,54 +2,80 @@
 
 #include "model/Node.h"
 
-#include <algorithm>
-#include <cstdlib>
+#include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
-thread_local CArena* t_pCurrent = nullptr;
 
-constexpr std::size_t kAlignment = alignof(std::max_align_t);
-constexpr std::size_t kMaxBlock = 4 * 1024 * 1024;
+// Address space is reserved for the whole limit but committed in steps, so that a small
+// run costs little and a large one few system calls.
+constexpr std::size_t kFirstCommit = std::size_t(1) << 20;
+constexpr std::size_t kLargestCommit = std::size_t(64) << 20;
+// When the limit's address space cannot be had (a bounded address space), the arena
+// makes do with less, down to this; its limit shrinks with it.
+constexpr std::size_t kSmallestReservation = std::size_t(64) << 20;
 
-std::size_t AlignUp(std::size_t bytes) {
-    return (bytes + kAlignment - 1) & ~(kAlignment - 1);
+std::size_t PageSize() {
+    static const std::size_t size = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    return size;
 }
+
+std::size_t RoundUp(std::size_t bytes, std::size_t unit) {
+    return (bytes + unit - 1) / unit * unit;
+}
+
 } // namespace
 
 CArena::CArena(std::size_t limitBytes) : m_nLimit(limitBytes) {
+    std::size_t size = RoundUp(std::max<std::size_t>(m_nLimit, PageSize()), PageSize());
+    for (;;) {
+        void* range =
+            mmap(nullptr, size, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (range != MAP_FAILED) {
+            m_pBase = m_pTop = m_pCommitted = static_cast<std::byte*>(range);
+            m_pReservedEnd = m_pBase + size;
+            break;
+        }
+        if (size <= kSmallestReservation)
+            throw std::bad_alloc();
+        size = std::max(kSmallestReservation, size / 2);
+    }
+    m_nLimit = std::min(m_nLimit, size);
 }
 
 CArena::~CArena() {
     for (auto it = m_adopted.rbegin(); it != m_adopted.rend(); ++it)
         delete *it;
-}
-
-void* CArena::Allocate(std::size_t bytes) {
-    bytes = AlignUp(bytes == 0 ? 1 : bytes);
-    if (static_cast<std::size_t>(m_pEnd - m_pNext) >= bytes) {
-        void* result = m_pNext;
-        m_pNext += bytes;
-        return result;
-    }
-    return AllocateSlow(bytes);
+    munmap(m_pBase, static_cast<std::size_t>(m_pReservedEnd - m_pBase));
 }
 
 void* CArena::AllocateSlow(std::size_t bytes) {
-    // A request as large as a block gets a block of its own; the current block stays open.
-    const bool dedicated = bytes >= m_nNextBlock;
-    const std::size_t blockSize = dedicated ? bytes : m_nNextBlock;
-    if (blockSize > m_nLimit || m_nUsed > m_nLimit - blockSize)
+    if (bytes == 0)
+        return Allocate(kAlignment);
+    const std::size_t used = BytesUsed();
+    if (bytes > m_nLimit || used > m_nLimit - bytes)
         throw CMemoryLimitError();
-    m_blocks.emplace_back(new std::byte[blockSize]);
-    m_nUsed += blockSize;
-    std::byte* block = m_blocks.back().get();
-    if (dedicated)
-        return block;
-    m_nNextBlock = std::min(m_nNextBlock * 2, kMaxBlock);
-    m_pNext = block + bytes;
-    m_pEnd = block + blockSize;
-    return block;
+    const std::size_t committed = static_cast<std::size_t>(m_pCommitted - m_pBase);
+    const std::size_t step = std::clamp(committed, kFirstCommit, kLargestCommit);
+    const std::size_t wanted = RoundUp(std::max(used + bytes - committed, step), PageSize());
+    const std::size_t grow =
+        std::min(wanted, static_cast<std::size_t>(m_pReservedEnd - m_pCommitted));
+    if (mprotect(m_pCommitted, grow, PROT_READ | PROT_WRITE) != 0)
+        throw CMemoryLimitError();
+    m_pCommitted += grow;
+    return Allocate(bytes);
+}
+
+void CArena::Release(std::byte* mark) {
+    if (mark < m_pBase || mark >= m_pTop)
+        return;
+#ifdef TIRVANE_ASAN
+    ASAN_POISON_MEMORY_REGION(mark, static_cast<std::size_t>(m_pTop - mark));
+#endif
+    m_pTop = mark;
 }
 
 void CArena::Adopt(CNode* node) {
@@ -69,18 +95,16 @@ std::size_t CArena::DefaultLimit() {
     return static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize) / 4;
 }
 
-CArena& CArena::Current() {
-    if (t_pCurrent)
-        return *t_pCurrent;
-    // Values made outside any run (tests, tools) live as long as their thread.
+// Values made outside any run (tests, tools) live as long as their thread.
+CArena& CArena::ThreadArena() {
     thread_local CArena s_threadArena;
     return s_threadArena;
 }
 
-CArenaScope::CArenaScope(CArena& arena) : m_pPrevious(t_pCurrent) {
-    t_pCurrent = &arena;
+CArenaScope::CArenaScope(CArena& arena) : m_pPrevious(CArena::s_pCurrent) {
+    CArena::s_pCurrent = &arena;
 }
 
 CArenaScope::~CArenaScope() {
-    t_pCurrent = m_pPrevious;
+    CArena::s_pCurrent = m_pPrevious;
 }

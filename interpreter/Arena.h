@@ -3,11 +3,27 @@
 // all at once with the arena. Nodes made at run time (the terms of list values) are
 // adopted and deleted with it. A run may not exhaust the machine: allocation beyond the
 // arena's limit throws CMemoryLimitError, which ends the run with an error box.
+//
+// The arena is one reserved range of address space, as large as its limit, that is
+// committed as it fills. Being contiguous, it can also give back its newest part: a
+// caller that knows nothing allocated after a mark is still reachable releases
+// everything above the mark for reuse.
 
 #include <cstddef>
 #include <memory>
 #include <new>
 #include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TIRVANE_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TIRVANE_ASAN 1
+#endif
+#endif
+#ifdef TIRVANE_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
 
 class CNode;
 
@@ -18,34 +34,71 @@ public:
 
 class CArena {
 public:
+    // Every allocation is a multiple of this; values hold nothing wider than a pointer.
+    static constexpr std::size_t kAlignment = alignof(void*);
+
     explicit CArena(std::size_t limitBytes = DefaultLimit());
     CArena(const CArena&) = delete;
     CArena& operator=(const CArena&) = delete;
     ~CArena();
 
-    void* Allocate(std::size_t bytes);
+    void* Allocate(std::size_t bytes) {
+        bytes = (bytes + kAlignment - 1) & ~(kAlignment - 1);
+        if (bytes != 0 && bytes <= static_cast<std::size_t>(m_pCommitted - m_pTop)) {
+            std::byte* result = m_pTop;
+            m_pTop += bytes;
+            return Unpoisoned(result, bytes);
+        }
+        return AllocateSlow(bytes);
+    }
     void Adopt(CNode* node);
 
-    std::size_t BytesUsed() const { return m_nUsed; }
+    std::size_t BytesUsed() const { return static_cast<std::size_t>(m_pTop - m_pBase); }
     std::size_t Limit() const { return m_nLimit; }
+
+    // The end of what is allocated: everything allocated later lies at or above it.
+    std::byte* Top() const { return m_pTop; }
+    bool Contains(const void* p) const {
+        return static_cast<const std::byte*>(p) >= m_pBase &&
+               static_cast<const std::byte*>(p) < m_pTop;
+    }
+    // Forgets everything allocated at or above mark (a former Top()); the space is reused.
+    void Release(std::byte* mark);
 
     // A quarter of the physical memory, or TIRVANE_MEMORY_LIMIT_MB from the environment.
     static std::size_t DefaultLimit();
 
     // The arena that `new` of a value uses on this thread. Without a CArenaScope it is a
     // per-thread arena that lives until the thread ends.
-    static CArena& Current();
+    static CArena& Current() {
+        CArena* current = s_pCurrent;
+        return current != nullptr ? *current : ThreadArena();
+    }
 
 private:
-    void* AllocateSlow(std::size_t bytes);
+    friend class CArenaScope;
 
-    std::vector<std::unique_ptr<std::byte[]>> m_blocks;
-    std::vector<CNode*> m_adopted;
-    std::byte* m_pNext = nullptr;
-    std::byte* m_pEnd = nullptr;
-    std::size_t m_nUsed = 0;
+    void* AllocateSlow(std::size_t bytes);
+    static CArena& ThreadArena();
+    // Under AddressSanitizer released space is poisoned, so that a value used after its
+    // region was reclaimed is reported; allocation makes it usable again.
+    static void* Unpoisoned(std::byte* p, std::size_t bytes) {
+#ifdef TIRVANE_ASAN
+        ASAN_UNPOISON_MEMORY_REGION(p, bytes);
+#else
+        (void)bytes;
+#endif
+        return p;
+    }
+
+    static inline thread_local CArena* s_pCurrent = nullptr;
+
+    std::byte* m_pBase = nullptr;      // the reserved range: [m_pBase, m_pReservedEnd)
+    std::byte* m_pTop = nullptr;       // the next allocation
+    std::byte* m_pCommitted = nullptr; // readable and writable up to here
+    std::byte* m_pReservedEnd = nullptr;
     std::size_t m_nLimit;
-    std::size_t m_nNextBlock = 64 * 1024;
+    std::vector<CNode*> m_adopted;
 };
 
 // Makes an arena the current one on this thread for the scope's lifetime.

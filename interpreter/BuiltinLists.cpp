@@ -1,6 +1,6 @@
 // The list built-ins: wrapping, length, transposition, positions, repetition, selection
-// by an integer and the guard by a boolean. Results share the argument's elements unless a
-// copy is needed to keep values unchanged once handed out.
+// by an integer and the guard by a boolean. Results share the argument's elements; where a
+// copy is asked for, only its outermost object is new (CopyValue).
 
 #include "interpreter/BuiltinHelpers.h"
 #include "interpreter/Interpreter.h"
@@ -46,7 +46,7 @@ CValue* TransposeRectangular(const CListValue* rows) {
     for (std::int32_t j = 0; j < m; ++j) {
         CListValue* column = NewDataList(rows->count);
         for (std::int32_t i = 0; i < rows->count; ++i)
-            column->elements[i] = CloneValue(AsList(rows->elements[i])->elements[j]);
+            column->elements[i] = CopyValue(AsList(rows->elements[i])->elements[j]);
         result->elements[j] = column;
     }
     return result;
@@ -66,7 +66,7 @@ CValue* TransposeRagged(const CListValue* rows) {
         std::int32_t k = 0;
         for (std::int32_t i = 0; i < rows->count; ++i) {
             if (RowLength(rows->elements[i]) > j)
-                column->elements[k++] = CloneValue(AsList(rows->elements[i])->elements[j]);
+                column->elements[k++] = CopyValue(AsList(rows->elements[i])->elements[j]);
         }
         result->elements[j] = column;
     }
@@ -93,18 +93,16 @@ CValue* WithoutElement(const CListValue* list, std::int32_t index) {
 
 bool CInterpreter::MakeDataList(CValue* arg, CValue** out) {
     CListValue* result = NewDataList(1);
-    result->elements[0] = CloneValue(arg);
+    result->elements[0] = CopyValue(arg);
     return Succeed(out, result);
 }
 
 bool CInterpreter::MakeParallelList(CValue* arg, CValue** out) {
     if (!IsDataList(arg))
-        return Succeed(out, CloneValue(arg));
+        return Succeed(out, CopyValue(arg));
     if (AsList(arg)->count == 1)
         return Succeed(out, AsList(arg)->elements[0]);
-    CValue* copy = CloneValue(arg); // fresh, so its kind may still change
-    copy->kind = kKindParList;
-    return Succeed(out, copy);
+    return Succeed(out, new CListValue(kKindParList, *AsList(arg)));
 }
 
 // (.) is the empty list that selection leaves behind, so it counts as empty.
@@ -119,7 +117,7 @@ bool CInterpreter::Length(CValue* arg, CValue** out) {
 
 bool CInterpreter::Transpose(CValue* arg, CValue** out) {
     if (!IsDataList(arg))
-        return Succeed(out, CloneValue(arg));
+        return Succeed(out, CopyValue(arg));
     const CListValue* rows = AsList(arg);
     if (!AllDataLists(rows))
         return Fail(out, kIErrInterpretation);
@@ -150,6 +148,8 @@ bool CInterpreter::Duplicate(CValue* arg, CValue** out) {
         return Fail(out, kIErrInterpretation);
     const std::int32_t n = IntOf(Second(arg));
     CListValue* result = NewDataList(n);
+    // Deep copies, each as large as the original: a program that repeats its own growth
+    // reaches the memory limit as fast as its values grow.
     for (std::int32_t i = 0; i < n; ++i)
         result->elements[i] = CloneValue(First(arg));
     return Succeed(out, result);
@@ -173,6 +173,6 @@ bool CInterpreter::SelectByIndex(CValue* arg, CValue* func, CValue** out) {
 
 bool CInterpreter::Guard(CValue* arg, CValue* func, CValue** out) {
     if (static_cast<const CBoolValue*>(func)->value == 1)
-        return Succeed(out, CloneValue(arg));
+        return Succeed(out, CopyValue(arg));
     return Succeed(out, EmptyMarker());
 }

@@ -112,14 +112,14 @@ bool CInterpreter::Cast(CValue* arg, CValue* func, CValue** out) {
 // A typed value answers with its own type reference, so that the answer can check again.
 bool CInterpreter::TypeOf(CValue* arg, CValue** out) {
     if (arg->kind == kKindTyped)
-        return Succeed(out, CloneValue(static_cast<const CTypedValue*>(arg)->type));
+        return Succeed(out, CopyValue(static_cast<const CTypedValue*>(arg)->type));
     return Succeed(out, new CSignValue(TypeCode(arg)));
 }
 
 bool CInterpreter::InnerValue(CValue* arg, CValue** out) {
     if (arg->kind == kKindTyped)
-        return Succeed(out, CloneValue(static_cast<const CTypedValue*>(arg)->value));
-    return Succeed(out, CloneValue(arg));
+        return Succeed(out, CopyValue(static_cast<const CTypedValue*>(arg)->value));
+    return Succeed(out, CopyValue(arg));
 }
 
 // A value already typed with a type of this name passes unchecked; anything else passes
@@ -151,14 +151,14 @@ bool CInterpreter::Membership(CValue* arg, CValue** out, bool* debug) {
     CValue* verdict = nullptr;
     test->Eval(First(arg), &verdict, debug, this);
     if (verdict != nullptr && verdict->kind == kKindBool)
-        return Succeed(out, CloneValue(verdict));
+        return Succeed(out, CopyValue(verdict));
     return Fail(out, kIErrInterpretation);
 }
 
 // The text goes to the sink's current channel; the line end goes to standard output.
 // Flushed, so that the line end keeps its place among the other writes to the terminal.
 bool CInterpreter::Output(CValue* arg, CValue** out) {
-    *out = CloneValue(arg);
+    *out = CopyValue(arg);
     arg->Print();
     std::fputs("\n", stdout);
     std::fflush(stdout);

@@ -105,7 +105,7 @@ template <class T> bool Holds(int code, T a, T b) {
 
 bool CInterpreter::Add(CValue* arg, CValue** out) {
     if (!IsDataList(arg))
-        return Succeed(out, CloneValue(arg));
+        return Succeed(out, CopyValue(arg));
     if (IsPair(arg) && BothNumbers(arg))
         return Succeed(out, NumberArith(Arith::Add, arg));
     if (IsPair(arg) && BothAre(arg, kKindChar))

@@ -41,25 +41,27 @@ CNode* AlternativeOf(CNode* term) {
 }
 
 // Evaluates the named, then the unnamed expressions of a function or block body in a frame
-// of its own and takes the value computed under resultName.
+// of its own and takes the value computed under the result's name. A named expression's
+// value goes to its own slot of the frame: the scope defines every name of its table.
 bool EvalBody(CBlockNode& scope, const char* resultName, CValue* input, CValue** out, bool* debug,
               CInterpreter* interp, CValue** result) {
     CFrameGuard frame(scope.frames);
     bool ok = true;
-    for (const auto& [name, node] : scope.named) {
-        const bool done = node->Eval(input, out, debug, interp);
+    int slot = 0;
+    for (const auto& entry : scope.named) {
+        const bool done = entry.second->Eval(input, out, debug, interp);
         ok = done && ok;
         // A failing first expression may leave nothing behind: nothing is stored then.
         if (*out)
-            scope.StoreValue(name, *out);
+            *scope.frames.TopSlot(slot) = *out;
+        ++slot;
     }
     for (CNode* node : scope.unnamed) {
         const bool done = node->Eval(input, out, debug, interp);
         ok = done && ok;
     }
-    const ValueFrame& top = scope.frames.back();
-    auto it = top.find(resultName);
-    *result = it != top.end() ? it->second : nullptr;
+    CValue** kept = scope.frames.TopSlot(scope.ResultSlot(resultName));
+    *result = kept != nullptr ? *kept : nullptr;
     return ok;
 }
 
@@ -76,18 +78,38 @@ CNode* TopLevelOf(CNode* node, CNode* module) {
     return node;
 }
 
+// A term's value: the one it keeps, or a fresh evaluation.
+bool EvalTerm(CNode* term, CValue* input, CValue** out, bool* debug, CInterpreter* interp) {
+    if (term->constant != nullptr) {
+        *out = term->constant;
+        return true;
+    }
+    return term->Eval(input, out, debug, interp);
+}
+
 } // namespace
 
+// The stack is checked where evaluation nests: an expression that applies, a list, a
+// block, a function. An expression of one term only hands on its term's value.
 bool CExpressionNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) {
-    CheckStack();
     CValue* v = nullptr;
-    if (!terms[0]->Eval(input, &v, debug, interp))
+    if (terms.size() == 1) {
+        // A failed term may leave a part of a value behind: the slot gets nothing then.
+        if (!EvalTerm(terms[0], input, &v, debug, interp))
+            return false;
+        // An expression of one constant term is itself constant, from now on.
+        constant = terms[0]->constant;
+        *out = v;
+        return true;
+    }
+    CheckStack();
+    if (!EvalTerm(terms[0], input, &v, debug, interp))
         return false;
     for (std::size_t i = 1; i < terms.size(); ++i) {
         CheckStopRequest();
         CNode* term = terms[i];
         CValue* w = nullptr;
-        if (!term->Eval(input, &w, debug, interp))
+        if (!EvalTerm(term, input, &w, debug, interp))
             return false;
         if (*debug) {
             TraceStep(v, w);
@@ -115,49 +137,110 @@ bool CExpressionNode::Eval(CValue* input, CValue** out, bool* debug, CInterprete
     return true;
 }
 
-bool CIdentifierNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) {
+// The lookup order: the argument of the enclosing top-level function, the function table,
+// the types, the overloaded functions, then the values and definitions of the enclosing
+// scopes and the module's constants.
+void CIdentifierNode::Resolve() {
     CModuleNode* module = ModuleOf(this);
-    CNode* definition = TopLevelOf(this, module);
-    if (owner != module && definition->IsFunction()) {
-        auto* function = static_cast<CFunctionNode*>(definition);
-        if (!function->argName.empty() && text == function->argName) {
-            if (!input)
-                throw CExeption(function, Cp(u8"Аргумент функции не инициализирован в функции: "),
-                                0);
-            *out = CloneValue(input);
-            return true;
+    m_pTopLevel = TopLevelOf(this, module);
+    if (owner != module && m_pTopLevel->IsFunction()) {
+        const std::string& argName = static_cast<CFunctionNode*>(m_pTopLevel)->argName;
+        if (!argName.empty() && text == argName) {
+            m_meaning = Meaning::Argument;
+            return;
         }
     }
     if (module) {
         if (auto it = module->named.find(text); it != module->named.end()) {
-            *out = new CRefValue(kKindFuncRef, it->second);
-            return true;
+            m_reference.node = it->second;
+            m_meaning = Meaning::Function;
+            constant = &m_reference;
+            return;
         }
         if (auto it = module->types.find(text); it != module->types.end()) {
-            *out = new CRefValue(kKindTypeRef, it->second);
-            return true;
+            m_reference.kind = kKindTypeRef;
+            m_reference.node = it->second;
+            m_meaning = Meaning::Type;
+            constant = &m_reference;
+            return;
         }
         if (auto it = module->overloads.find(text); it != module->overloads.end()) {
-            const OverloadList& variants = it->second;
-            auto* list = new CListValue(kKindParList, static_cast<std::int32_t>(variants.size()));
-            for (std::size_t k = 0; k < variants.size(); ++k)
-                list->elements[k] = new CRefValue(kKindFuncRef, variants[k].second);
-            *out = list;
-            return true;
+            m_pOverloads = &it->second;
+            m_meaning = Meaning::Overloads;
+            return;
         }
     }
-    // Identifiers are created inside scopes only: blocks, functions or the module.
-    auto* scope = static_cast<CBlockNode*>(owner);
-    if (scope->LookupValue(text, out))
+    ResolveValue(module);
+}
+
+// The first enclosing scope whose table has the name keeps its value; above all scopes the
+// module keeps the values of constants. A name of neither has no value and no definition.
+void CIdentifierNode::ResolveValue(CNode* module) {
+    m_meaning = Meaning::Value;
+    for (CNode* node = owner; node != nullptr; node = node->owner) {
+        // Identifiers are created inside scopes only: blocks, functions or the module.
+        auto* scope = static_cast<CBlockNode*>(node);
+        const NameTable& table =
+            node == module ? static_cast<CModuleNode*>(node)->constants : scope->named;
+        if (auto it = table.find(text); it != table.end()) {
+            m_pDefinition = it->second;
+            m_pFrames = &scope->frames;
+            m_nSlot = scope->frames.IndexOf(text);
+            return;
+        }
+        if (node == module)
+            return;
+    }
+}
+
+bool CIdentifierNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) {
+    if (m_meaning == Meaning::Unresolved)
+        Resolve();
+    switch (m_meaning) {
+    case Meaning::Argument:
+        if (!input)
+            throw CExeption(m_pTopLevel, Cp(u8"Аргумент функции не инициализирован в функции: "),
+                            0);
+        // Values never change, so the argument itself serves as its copy.
+        *out = input;
         return true;
-    if (CNode* node = scope->FindNamed(text)) {
-        if (node->Eval(input, out, debug, interp)) {
-            scope->StoreValue(text, *out);
+    case Meaning::Function:
+    case Meaning::Type:
+        *out = constant;
+        return true;
+    case Meaning::Overloads: {
+        const OverloadList& variants = *m_pOverloads;
+        auto* list = new CListValue(kKindParList, static_cast<std::int32_t>(variants.size()));
+        for (std::size_t k = 0; k < variants.size(); ++k)
+            list->elements[k] = new CRefValue(kKindFuncRef, variants[k].second);
+        *out = list;
+        return true;
+    }
+    default:
+        return EvalValue(input, out, debug, interp);
+    }
+}
+
+// A value computed already in the running evaluation of its scope, or else its definition
+// evaluated now and kept for the rest of that evaluation.
+bool CIdentifierNode::EvalValue(CValue* input, CValue** out, bool* debug, CInterpreter* interp) {
+    if (m_pFrames != nullptr) {
+        if (CValue** slot = m_pFrames->TopSlot(m_nSlot); slot != nullptr && *slot != nullptr) {
+            *out = *slot;
             return true;
         }
     }
+    if (m_pDefinition != nullptr && m_pDefinition->Eval(input, out, debug, interp)) {
+        if (CValue** slot = m_pFrames->TopSlot(m_nSlot))
+            *slot = *out;
+        return true;
+    }
+    return NotFound();
+}
+
+bool CIdentifierNode::NotFound() const {
     std::printf("Error in function \"%s\":\nIdentifier \"%s\" NOT found !!!\n",
-                definition->name.c_str(), text.c_str());
+                m_pTopLevel->name.c_str(), text.c_str());
     std::fflush(stdout);
     return false;
 }

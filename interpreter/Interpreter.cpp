@@ -23,6 +23,10 @@ bool IsParList(const CValue* v) {
 bool IsSpreadList(const CValue* v) {
     return IsDataList(v) || IsParList(v);
 }
+// A delayed term or a delay list: something to evaluate before the application.
+bool IsDelayed(const CValue* v) {
+    return v->kind == kKindDelayed || v->kind == kKindDelayList;
+}
 
 const CListValue* AsList(const CValue* v) {
     return static_cast<const CListValue*>(v);
@@ -38,18 +42,7 @@ bool Fail(CValue** out, int code) {
 CInterpreter::~CInterpreter() = default;
 
 bool CInterpreter::ContainsError(const CValue* value) const {
-    if (value->kind == kKindError)
-        return true;
-    if (!value->IsList())
-        return false;
-    // Lists can be nested as deep as a program cares to build them.
-    CheckStack();
-    const CListValue* list = AsList(value);
-    for (std::int32_t i = 0; i < list->count; ++i) {
-        if (ContainsError(list->elements[i]))
-            return true;
-    }
-    return false;
+    return ContainsErrorValue(value);
 }
 
 std::int32_t CInterpreter::GetInt(const CValue* value) const {
@@ -70,13 +63,15 @@ unsigned char CInterpreter::GetByte(const CValue* value) const {
 }
 
 bool CInterpreter::Interpret(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug) {
-    if (ContainsError(arg) || ContainsError(func)) {
-        *out = CloneValue(arg);
+    if (ContainsErrorValue(arg) || ContainsErrorValue(func)) {
+        *out = CopyValue(arg);
         return false;
     }
-    if (!ForceDelayed(input, &arg, debug) || !ForceDelayed(input, &func, debug) ||
-        !ForceDelayList(input, &arg, debug) || !ForceDelayList(input, &func, debug))
-        return Fail(out, kIErrInterpretation);
+    if (IsDelayed(arg) || IsDelayed(func)) {
+        if (!ForceDelayed(input, &arg, debug) || !ForceDelayed(input, &func, debug) ||
+            !ForceDelayList(input, &arg, debug) || !ForceDelayList(input, &func, debug))
+            return Fail(out, kIErrInterpretation);
+    }
     if (IsParList(arg) || IsSpreadList(func))
         return Spread(input, arg, func, out, debug);
     return ApplyOne(input, arg, func, out, debug);
@@ -120,6 +115,8 @@ bool CInterpreter::ForceDelayList(CValue* input, CValue** value, bool* debug) {
 // The list rows of the dispatch. Functions vary slowest when a parallel argument meets a
 // data list of functions.
 bool CInterpreter::Spread(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug) {
+    // Lists of functions can be nested as deep as a program cares to build them.
+    CheckStack();
     if (!IsParList(arg)) {
         const CListValue* funcs = AsList(func);
         return SpreadInto(
@@ -151,7 +148,8 @@ bool CInterpreter::Spread(CValue* input, CValue* arg, CValue* func, CValue** out
         input, out, debug);
 }
 
-bool CInterpreter::SpreadInto(int kind, std::int64_t count, const PairAt& pairAt, CValue* input,
+template <class PairAt>
+bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValue* input,
                               CValue** out, bool* debug) {
     // More elements than a list can count cannot fit in any run's memory either.
     if (count > std::numeric_limits<std::int32_t>::max())
@@ -191,7 +189,7 @@ bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** o
     case 73:
         return MakeParallelList(arg, out);
     case 10:
-        *out = CloneValue(arg);
+        *out = CopyValue(arg);
         return true;
     case 11:
         return Range(arg, out);

@@ -3,7 +3,6 @@
 // run and per argument evaluation, handed to every Eval.
 
 #include <cstdint>
-#include <functional>
 
 class CValue;
 class CListValue;
@@ -28,10 +27,10 @@ private:
     bool ForceDelayed(CValue* input, CValue** value, bool* debug);
     bool ForceDelayList(CValue* input, CValue** value, bool* debug);
     bool Spread(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug);
-    // Builds a list of kind with count slots; slot i is the application pair(i), applied in
-    // slot order. True only if every application succeeded.
-    using PairAt = std::function<void(std::int32_t i, CValue** arg, CValue** func)>;
-    bool SpreadInto(int kind, std::int64_t count, const PairAt& pairAt, CValue* input, CValue** out,
+    // Builds a list of kind with count slots; slot i is the application pairAt(i, &arg,
+    // &func), applied in slot order. True only if every application succeeded.
+    template <class PairAt>
+    bool SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValue* input, CValue** out,
                     bool* debug);
     bool ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug);
 

@@ -1,6 +1,7 @@
 #include "interpreter/Value.h"
 
 #include "interpreter/Arena.h"
+#include "interpreter/StackGuard.h"
 #include "model/Terms.h"
 
 #include <climits>
@@ -11,10 +12,6 @@ const char* const g_apszInterpErrors[10] = {
     "Zero division!",   "Interpretation error!", "Bound error!",           "No expression error!",
     "Error type cast!", "Value extract error!"};
 
-void* CValue::operator new(std::size_t bytes) {
-    return CArena::Current().Allocate(bytes);
-}
-
 void CValue::Print() const {
 }
 
@@ -22,12 +19,19 @@ CNode* CValue::GetTerm() const {
     return nullptr;
 }
 
-CListValue::CListValue(std::int32_t kind, std::int32_t count)
-    : CValue(kind), count(count), elements(nullptr) {
-    if (count > 0) {
-        elements = static_cast<CValue**>(
-            CArena::Current().Allocate(static_cast<std::size_t>(count) * sizeof(CValue*)));
+bool CListValue::HoldsError() const {
+    if (count <= 0)
+        return false;
+    std::uintptr_t& state = HeaderOf(elements);
+    if (state == kErrorsUnknown) {
+        // Lists can be nested as deep as a program cares to build them.
+        CheckStack();
+        bool found = false;
+        for (std::int32_t i = 0; i < count && !found; ++i)
+            found = elements[i] != nullptr && ContainsErrorValue(elements[i]);
+        state = found ? kHasErrors : kNoErrors;
     }
+    return state == kHasErrors;
 }
 
 CListValue::CListValue(const CListValue& source) : CListValue(source.kind, source.count) {
@@ -47,6 +51,17 @@ CNode* CListValue::GetTerm() const {
         node->Add(term);
     }
     return node;
+}
+
+CValue* CopyValue(const CValue* value) {
+    switch (value->kind) {
+    case kKindDataList:
+    case kKindParList:
+    case kKindDelayList:
+        return new CListValue(value->kind, *static_cast<const CListValue*>(value));
+    default:
+        return CloneValue(value);
+    }
 }
 
 CValue* CloneValue(const CValue* value) {

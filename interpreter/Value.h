@@ -9,6 +9,14 @@
 // value of a run (and every list's element array) is bump-allocated in that run's arena
 // (Arena.h), and the whole arena goes at once when the run is over. That is also why the
 // value classes hold no owning members: their destructors are never run.
+//
+// Since no value changes, a copy is indistinguishable from its original except by its
+// address. The interpreter therefore copies only the outermost object where the rules ask
+// for a copy (CopyValue): a copied list shares its element array. An element array
+// carries one header word before its first slot, which remembers whether the elements
+// hold an error, so that the test every application makes is not a walk over the list.
+
+#include "interpreter/Arena.h"
 
 #include <cstdint>
 
@@ -57,7 +65,7 @@ public:
     bool IsList() const { return kind >= kKindDataList && kind <= kKindDelayList; }
 
     // Values live in the current thread's arena (Arena.h).
-    static void* operator new(std::size_t bytes);
+    static void* operator new(std::size_t bytes) { return CArena::Current().Allocate(bytes); }
     static void operator delete(void*) noexcept {}
 
     int kind;
@@ -109,16 +117,37 @@ public:
 class CListValue : public CValue {
 public:
     // The slots are not initialised: the maker fills every one before the list is used.
-    CListValue(std::int32_t kind, std::int32_t count);
+    CListValue(std::int32_t kind, std::int32_t count)
+        : CValue(kind), count(count), elements(count > 0 ? NewElementArray(count) : nullptr) {}
     // A deep copy: every element cloned.
     CListValue(const CListValue& source);
+    // Another list of kind over the same element array (shared, not copied).
+    CListValue(std::int32_t kind, const CListValue& source)
+        : CValue(kind), count(source.count), elements(source.elements) {}
     void Print() const override;
     // A new list node of the same kind with the terms of the elements; it belongs to the
     // current arena.
     CNode* GetTerm() const override;
 
+    // True when an element is an error value or a list that holds one, at any depth.
+    // Computed once per element array: the elements are complete by the time it is asked.
+    bool HoldsError() const;
+
     std::int32_t count;
     CValue** elements;
+
+    // The header word of an element array: how far its error test has got.
+    enum ErrorState : std::uintptr_t { kErrorsUnknown = 0, kNoErrors = 1, kHasErrors = 2 };
+    static std::uintptr_t& HeaderOf(CValue** elements) {
+        return reinterpret_cast<std::uintptr_t*>(elements)[-1];
+    }
+    static CValue** NewElementArray(std::int32_t count) {
+        void* block =
+            CArena::Current().Allocate((static_cast<std::size_t>(count) + 1) * sizeof(CValue*));
+        auto* elements = static_cast<CValue**>(block) + 1;
+        HeaderOf(elements) = kErrorsUnknown;
+        return elements;
+    }
 };
 
 class CRefValue : public CValue {
@@ -137,7 +166,19 @@ public:
     CValue* value; // the value that passed the type's check
 };
 
+// A deep copy: new objects at every level of lists.
 CValue* CloneValue(const CValue* value);
+// A copy of the outermost object only; a list copy shares the element array. For every use
+// where the rules ask for a copy: values never change, so nothing can tell the two apart.
+CValue* CopyValue(const CValue* value);
+
+// An error value, or a list that holds one at any depth. Delayed terms, references and
+// typed values are not looked into.
+inline bool ContainsErrorValue(const CValue* value) {
+    if (value->kind == kKindError)
+        return true;
+    return value->IsList() && static_cast<const CListValue*>(value)->HoldsError();
+}
 // Canonical shape of a freshly built list: one-element parallel lists unwrapped, nested
 // parallel lists spliced one level, "." dropped from data and delay lists.
 CValue* Normalize(CListValue* list);

@@ -30,6 +30,11 @@ public:
 
     CNode* owner;     // the enclosing scope (block, function or module), or null
     std::string name; // the class word, or the name the node is defined under
+    // For a node whose every evaluation yields an equal value (an atom, a keyword, a name
+    // of the function table): one such value, which the evaluation of an expression or a
+    // list may take instead of evaluating the node. It lives as long as the node. Values
+    // never change, so nothing can tell it from a fresh one.
+    CValue* constant = nullptr;
 };
 
 // A sequence of terms applied left to right with ":".

@@ -1,6 +1,38 @@
 #include "model/Scope.h"
 
 #include <algorithm>
+#include <iterator>
+
+void CValueFrames::emplace_back() {
+    m_tops.push_back(m_slots.size());
+    m_slots.resize(m_slots.size() + m_pNames->size(), nullptr);
+}
+
+void CValueFrames::pop_back() {
+    m_slots.resize(m_tops.back());
+    m_tops.pop_back();
+}
+
+CValueFrames::CFrame CValueFrames::back() {
+    return CFrame(*this);
+}
+
+int CValueFrames::IndexOf(const std::string& name) const {
+    auto it = m_pNames->find(name);
+    if (it == m_pNames->end())
+        return -1;
+    return static_cast<int>(std::distance(m_pNames->begin(), it));
+}
+
+std::size_t CValueFrames::CFrame::count(const std::string& name) const {
+    CValue** slot = m_frames.TopSlot(m_frames.IndexOf(name));
+    return slot != nullptr && *slot != nullptr ? 1 : 0;
+}
+
+CValue*& CValueFrames::CFrame::operator[](const std::string& name) {
+    CValue** slot = m_frames.TopSlot(m_frames.IndexOf(name));
+    return slot != nullptr ? *slot : m_pNowhere;
+}
 
 CBlockNode::CBlockNode(CNode* owner) : CTermNode(owner, "block") {
 }
@@ -21,29 +53,33 @@ CNode* CBlockNode::FindNamed(const std::string& name) {
 }
 
 bool CBlockNode::LookupValue(const std::string& name, CValue** out) {
-    if (!frames.empty()) {
-        const ValueFrame& top = frames.back();
-        auto it = top.find(name);
-        if (it != top.end()) {
-            *out = it->second;
-            return true;
-        }
+    const int index = frames.IndexOf(name);
+    if (CValue** slot = frames.TopSlot(index); slot != nullptr && *slot != nullptr) {
+        *out = *slot;
+        return true;
     }
     // Defined here but not computed yet in this evaluation: an outer value must not shadow it.
-    if (named.count(name) != 0)
+    if (index >= 0)
         return false;
     // Scopes are owned by scopes: blocks, functions and, at the top, the module.
     return owner ? static_cast<CBlockNode*>(owner)->LookupValue(name, out) : false;
 }
 
 void CBlockNode::StoreValue(const std::string& name, CValue* value) {
-    if (named.count(name) != 0) {
-        if (!frames.empty())
-            frames.back()[name] = value;
+    const int index = frames.IndexOf(name);
+    if (index >= 0) {
+        if (CValue** slot = frames.TopSlot(index))
+            *slot = value;
         return;
     }
     if (owner)
         static_cast<CBlockNode*>(owner)->StoreValue(name, value);
+}
+
+int CBlockNode::ResultSlot(const char* resultName) {
+    if (m_nResultSlot == -2)
+        m_nResultSlot = frames.IndexOf(resultName);
+    return m_nResultSlot;
 }
 
 CFunctionNode::CFunctionNode(CNode* owner) : CBlockNode(owner) {
@@ -54,8 +90,10 @@ bool CFunctionNode::IsFunction() const {
     return true;
 }
 
+// The module's frames keep the values of constants.
 CModuleNode::CModuleNode() : CBlockNode(nullptr) {
     name = "module";
+    frames.SetNames(&constants);
 }
 
 void CModuleNode::AddNamed(const std::string& name, CNode* node) {
@@ -72,19 +110,16 @@ bool CModuleNode::Eval(CValue*, CValue**, bool*, CInterpreter*) {
 }
 
 bool CModuleNode::LookupValue(const std::string& name, CValue** out) {
-    if (frames.empty())
+    CValue** slot = frames.TopSlot(frames.IndexOf(name));
+    if (slot == nullptr || *slot == nullptr)
         return false;
-    const ValueFrame& top = frames.back();
-    auto it = top.find(name);
-    if (it == top.end())
-        return false;
-    *out = it->second;
+    *out = *slot;
     return true;
 }
 
 void CModuleNode::StoreValue(const std::string& name, CValue* value) {
-    if (!frames.empty() && constants.count(name) != 0)
-        frames.back()[name] = value;
+    if (CValue** slot = frames.TopSlot(frames.IndexOf(name)))
+        *slot = value;
 }
 
 void CModuleNode::AddOverload(std::pair<std::string, CNode*> entry, float index) {

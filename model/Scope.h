@@ -5,11 +5,60 @@
 
 #include "model/Node.h"
 
+#include <cstddef>
 #include <map>
 #include <utility>
 
-// The values computed in one evaluation of a scope, by name. Borrowed pointers.
-using ValueFrame = std::map<std::string, CValue*>;
+using NameTable = std::map<std::string, CNode*>;
+
+// The values computed in the evaluations of one scope that are in progress: one frame per
+// evaluation, the newest on top. The tables never change after translation, so a frame is
+// a row of slots, one per name of the scope's table in the table's order (an empty slot:
+// not computed yet), and a name's slot is found once, not looked up at every use.
+// Borrowed pointers. The operations read like a vector of frames; back() is the top frame
+// by name, for the few callers that go by name.
+class CValueFrames {
+public:
+    class CFrame;
+
+    explicit CValueFrames(const NameTable* names) : m_pNames(names) {}
+    void SetNames(const NameTable* names) { m_pNames = names; }
+
+    void emplace_back(); // pushes an empty frame
+    void pop_back();
+    bool empty() const { return m_tops.empty(); }
+    std::size_t size() const { return m_tops.size(); }
+    CFrame back();
+
+    // Slot index of a name of the table, or -1.
+    int IndexOf(const std::string& name) const;
+    // The top frame's slot index, or null when there is no frame or the frame is older
+    // than the name. Good until the next push on these frames.
+    CValue** TopSlot(int index) {
+        if (m_tops.empty())
+            return nullptr;
+        const std::size_t at = m_tops.back() + static_cast<std::size_t>(index);
+        return index >= 0 && at < m_slots.size() ? &m_slots[at] : nullptr;
+    }
+
+private:
+    const NameTable* m_pNames;
+    std::vector<CValue*> m_slots;
+    std::vector<std::size_t> m_tops; // where each frame's slots begin
+};
+
+// The top frame of a scope, by name. A name the table does not have is never held: it
+// reads as absent and a store to it goes nowhere.
+class CValueFrames::CFrame {
+public:
+    CFrame(CValueFrames& frames) : m_frames(frames) {}
+    std::size_t count(const std::string& name) const;
+    CValue*& operator[](const std::string& name);
+
+private:
+    CValueFrames& m_frames;
+    CValue* m_pNowhere = nullptr;
+};
 
 class CBlockNode : public CTermNode {
 public:
@@ -24,9 +73,16 @@ public:
     // Stores value in the frame of the scope that defines name.
     virtual void StoreValue(const std::string& name, CValue* value);
 
-    std::vector<ValueFrame> frames;
+    CValueFrames frames{&named};
     std::vector<CNode*> unnamed;
-    std::map<std::string, CNode*> named;
+    NameTable named;
+
+    // The slot of the result ("return" of a function, "break" of a block), or -1. Found at
+    // the first evaluation.
+    int ResultSlot(const char* resultName);
+
+private:
+    int m_nResultSlot = -2; // -2: not looked for yet
 };
 
 class CFunctionNode : public CBlockNode {
@@ -58,8 +114,8 @@ public:
     // The run entry: evaluates function name on input with a fresh frame for constants.
     bool Run(std::string name, CValue* input, CValue** out, bool* debug, CInterpreter* interp);
 
-    std::map<std::string, CNode*> constants;
-    std::map<std::string, CNode*> types;
+    NameTable constants;
+    NameTable types;
     std::map<std::string, OverloadList> overloads;
 };
 
@@ -67,15 +123,13 @@ public:
 // passes through.
 class CFrameGuard {
 public:
-    explicit CFrameGuard(std::vector<ValueFrame>& frames) : m_frames(frames) {
-        m_frames.emplace_back();
-    }
+    explicit CFrameGuard(CValueFrames& frames) : m_frames(frames) { m_frames.emplace_back(); }
     ~CFrameGuard() { m_frames.pop_back(); }
     CFrameGuard(const CFrameGuard&) = delete;
     CFrameGuard& operator=(const CFrameGuard&) = delete;
 
 private:
-    std::vector<ValueFrame>& m_frames;
+    CValueFrames& m_frames;
 };
 
 // The function that encloses node: the first node with IsFunction() on its owner chain.

@@ -1,9 +1,11 @@
 #include "model/Terms.h"
 
+#include "interpreter/StackGuard.h"
 #include "interpreter/Value.h"
 #include "translator/Scanner.h"
 
-CSignAtom::CSignAtom(std::int32_t code) : CTermNode(nullptr, "atom"), code(code) {
+CSignAtom::CSignAtom(std::int32_t code) : CTermNode(nullptr, "atom"), code(code), m_value(code) {
+    constant = &m_value;
 }
 
 bool CSignAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
@@ -11,7 +13,8 @@ bool CSignAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
     return true;
 }
 
-CIntAtom::CIntAtom(std::int32_t value) : CTermNode(nullptr, "atom"), value(value) {
+CIntAtom::CIntAtom(std::int32_t value) : CTermNode(nullptr, "atom"), value(value), m_value(value) {
+    constant = &m_value;
 }
 
 bool CIntAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
@@ -19,7 +22,8 @@ bool CIntAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
     return true;
 }
 
-CRealAtom::CRealAtom(float value) : CTermNode(nullptr, "atom"), value(value) {
+CRealAtom::CRealAtom(float value) : CTermNode(nullptr, "atom"), value(value), m_value(value) {
+    constant = &m_value;
 }
 
 bool CRealAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
@@ -27,7 +31,8 @@ bool CRealAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
     return true;
 }
 
-CBoolAtom::CBoolAtom(bool value) : CTermNode(nullptr, "atom"), value(value) {
+CBoolAtom::CBoolAtom(bool value) : CTermNode(nullptr, "atom"), value(value), m_value(value) {
+    constant = &m_value;
 }
 
 bool CBoolAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
@@ -35,7 +40,9 @@ bool CBoolAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
     return true;
 }
 
-CCharAtom::CCharAtom(char value) : CTermNode(nullptr, "atom"), value(value) {
+CCharAtom::CCharAtom(char value)
+    : CTermNode(nullptr, "atom"), value(value), m_value(static_cast<unsigned char>(value)) {
+    constant = &m_value;
 }
 
 bool CCharAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
@@ -65,9 +72,12 @@ bool CListNode::IsList() const {
 bool CListNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) {
     const auto count = static_cast<std::int32_t>(elements.size());
     if (kind == kKindDelayList) {
-        // A delay list's elements wait unevaluated; a single one is a lone delayed term.
+        // A delay list's elements wait unevaluated; a single one is a lone delayed term,
+        // the same each time.
         if (count == 1) {
-            *out = new CRefValue(kKindDelayed, elements[0]);
+            m_delayed.node = elements[0];
+            constant = &m_delayed;
+            *out = constant;
             return true;
         }
         auto* list = new CListValue(kKindDelayList, count);
@@ -76,12 +86,16 @@ bool CListNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* int
         *out = list;
         return true;
     }
+    CheckStack();
     auto* list = new CListValue(kind, count);
     for (std::int32_t i = 0; i < count; ++i)
         list->elements[i] = nullptr;
     *out = list;
     for (std::int32_t i = 0; i < count; ++i) {
-        if (!elements[i]->Eval(input, &list->elements[i], debug, interp))
+        CNode* element = elements[i];
+        if (element->constant != nullptr)
+            list->elements[i] = element->constant;
+        else if (!element->Eval(input, &list->elements[i], debug, interp))
             return false;
     }
     *out = Normalize(list);
@@ -91,7 +105,9 @@ bool CListNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* int
 CKeywordNode::CKeywordNode(const Token& token) : CKeywordNode(token.code) {
 }
 
-CKeywordNode::CKeywordNode(std::int32_t code) : CTermNode(nullptr, "keyword"), code(code) {
+CKeywordNode::CKeywordNode(std::int32_t code)
+    : CTermNode(nullptr, "keyword"), code(code), m_value(code) {
+    constant = &m_value;
 }
 
 bool CKeywordNode::Eval(CValue*, CValue** out, bool*, CInterpreter*) {

@@ -39,31 +39,28 @@ private:
     CArenaScope m_scope;
 };
 
-// The current arena of the benchmark's thread. Tick() replaces it after a fixed number of
-// iterations, outside the timed part.
+// The current arena of the benchmark's thread. Tick() gives back what the iterations have
+// allocated after a fixed number of them, so that the space is reused as a run reuses it.
 class CArenaCycle {
 public:
-    explicit CArenaCycle(benchmark::State& state) : m_state(state) { Renew(); }
+    explicit CArenaCycle(benchmark::State& state)
+        : m_state(state), m_scope(m_arena), m_pMark(m_arena.Top()) {}
     void Tick() {
-        if (++m_nTicks % kRenewEvery == 0) {
+        if (++m_nTicks % kReleaseEvery == 0) {
             m_state.PauseTiming();
-            Renew();
+            m_arena.Release(m_pMark);
             m_state.ResumeTiming();
         }
     }
 
 private:
-    static constexpr std::uint64_t kRenewEvery = 1 << 16;
-    void Renew() {
-        m_pScope.reset();
-        m_pArena = std::make_unique<CArena>();
-        m_pScope = std::make_unique<CArenaScope>(*m_pArena);
-    }
+    static constexpr std::uint64_t kReleaseEvery = 1 << 14;
 
     benchmark::State& m_state;
+    CArena m_arena;
+    CArenaScope m_scope;
+    std::byte* m_pMark;
     std::uint64_t m_nTicks = 0;
-    std::unique_ptr<CArena> m_pArena;
-    std::unique_ptr<CArenaScope> m_pScope;
 };
 
 } // namespace bench
