@@ -60,7 +60,18 @@ CMainFrame::CMainFrame() : m_recentFiles(kRecentFileCount) {
     setAcceptDrops(true);
 }
 
-CMainFrame::~CMainFrame() = default;
+// The document windows go while the frame is still whole, and tell it nothing on the way.
+CMainFrame::~CMainFrame() {
+    m_updateTimer.stop();
+    if (m_pMdiArea == nullptr)
+        return;
+    disconnect(m_pMdiArea, nullptr, this, nullptr);
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+        if (auto* child = qobject_cast<CChildFrame*>(window))
+            disconnect(child->Document(), nullptr, this, nullptr);
+    }
+    delete takeCentralWidget();
+}
 
 bool CMainFrame::Create() {
     CreateClientArea();

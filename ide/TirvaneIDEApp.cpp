@@ -4,14 +4,22 @@
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
 
+// The interface is Russian whatever the system's language: Qt's own dialogs (printing, file
+// choice, message box buttons) follow where Qt's translations are installed.
 CTirvaneIDEApp::CTirvaneIDEApp(int& argc, char** argv) : m_app(argc, argv) {
     SetIdentity();
+    if (m_qtTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                            QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&m_qtTranslator);
 }
 
 CTirvaneIDEApp::~CTirvaneIDEApp() = default;

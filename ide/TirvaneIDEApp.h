@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <QTranslator>
 
 #include <memory>
 
@@ -33,5 +34,6 @@ private:
     bool ScheduleScreenshot(const QString& file, int delayMs);
 
     QApplication m_app;
+    QTranslator m_qtTranslator;
     std::unique_ptr<CMainFrame> m_pMainFrame;
 };

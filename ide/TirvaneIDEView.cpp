@@ -23,6 +23,8 @@
 CTirvaneIDEView::CTirvaneIDEView(CTirvaneIDEDoc* doc, QWidget* parent)
     : QPlainTextEdit(parent), m_pDoc(doc), m_font(EditorFont()) {
     setObjectName(QStringLiteral("EditorView"));
+    setWhatsThis(QStringLiteral("Текст программы на языке Тирвейн. Щелчок правой кнопкой по имени "
+                                "оттранслированной функции открывает её свойства и определение."));
     // The shared text takes the font only after it has become this editor's document.
     setDocument(doc->TextDocument());
     setFont(m_font);

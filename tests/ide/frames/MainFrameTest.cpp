@@ -22,8 +22,11 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -388,6 +391,19 @@ TEST_F(MainFrameTest, HelpShowsTheLanguageGuideFromTheResources) {
     EXPECT_GT(help->Browser()->document()->characterCount(), 200);
     EXPECT_GT(help->Contents()->topLevelItemCount(), 0);
     EXPECT_GT(help->Contents()->topLevelItem(0)->childCount(), 0);
+
+    // A link of the guide's own contents leads to its heading.
+    QFile guide(QStringLiteral(TIRVANE_SOURCE_DIR "/docs/language.md"));
+    const QString markdown =
+        guide.open(QIODevice::ReadOnly) ? QString::fromUtf8(guide.readAll()) : "";
+    const QRegularExpressionMatch link =
+        QRegularExpression(QStringLiteral("\\[([^\\]]+)\\]\\((#[^)]+)\\)")).match(markdown);
+    if (link.hasMatch()) {
+        emit help->Browser()->anchorClicked(QUrl(link.captured(2)));
+        EXPECT_TRUE(help->Browser()->textCursor().block().text().endsWith(link.captured(1)))
+            << link.captured(2).toStdString();
+        EXPECT_GT(help->Browser()->verticalScrollBar()->value(), 0);
+    }
 
     // F1 in the editor looks the word at the caret up.
     CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("help.tvn"), kProgram);
