@@ -1,0 +1,284 @@
+// Runs that push the limits: very deep and runaway recursion, allocation past the run's
+// memory limit, an abort in the middle of a long built-in, a thousand runs in one process,
+// and the application budget of the fuzzers. Each run ends with its result or its error
+// box, and leaves nothing behind.
+
+#include "TestSupport.h"
+
+#include "interpreter/DebugControl.h"
+#include "interpreter/RunSession.h"
+#include "interpreter/StackGuard.h"
+#include "model/Scope.h"
+#include "translator/Parser.h"
+#include "translator/ParserSupport.h"
+#include "translator/Scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#ifdef TIRVANE_SANITIZED
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+#if defined(__SANITIZE_THREAD__)
+#define TIRVANE_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define TIRVANE_THREAD_SANITIZER 1
+#endif
+#endif
+
+using namespace test;
+
+namespace {
+
+// ThreadSanitizer fails on call stacks of more than 65,536 frames, and its allocator keeps
+// its own books: its build runs the threaded tests only.
+#ifdef TIRVANE_THREAD_SANITIZER
+#define SKIP_UNDER_THREAD_SANITIZER() GTEST_SKIP() << "not under ThreadSanitizer"
+#else
+#define SKIP_UNDER_THREAD_SANITIZER() static_cast<void>(0)
+#endif
+
+constexpr std::size_t kMiB = std::size_t(1) << 20;
+
+// The worker of the IDE and the runner gets 1 GiB of stack. Recursion deeper than the
+// sanitizers can unwind is cut short by the stack guard in their builds.
+#ifdef TIRVANE_SANITIZED
+constexpr int kDeepRecursion = 10000;
+#else
+constexpr int kDeepRecursion = 100000;
+#endif
+
+constexpr const char* kProgram =
+    // n, n-1, ..., 0: one level of recursion per step; the result is 0.
+    "down << funcdef n {\n"
+    "  (n, 0) : > : int >> positive ;\n"
+    "  (positive, 1) : + >> branch ;\n"
+    "  ({0}, {(n, 1) : - : down}) : branch : . >> return\n"
+    "}\n"
+    "runaway << funcdef x { x : runaway >> return }\n"
+    "funcdef { (1, 2000000000) : .. >> return } >> huge\n"
+    // Copies of 1, n, 2n, 4n, ... elements, until the memory runs out.
+    "grow << funcdef n { (1, n) : dup >> ones ; (n, 2) : * : grow >> return }\n"
+    "funcdef { (1, 2000000000) : dup >> return } >> copies\n"
+    "funcdef n { (1, n) : .. : out : out >> return } >> twice\n"
+    "funcdef n { ((1, n) : .. : [] : down, \"done\") >> return } >> work\n";
+
+// Memory in use by the process's allocator: what 1,000 runs must not make grow.
+std::size_t AllocatedBytes() {
+#ifdef TIRVANE_SANITIZED
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return mallinfo2().uordblks;
+#endif
+}
+
+// A pane that asks for the stop the first time text arrives, from whatever thread writes.
+class CStoppingPane : public CMemoryPane {
+public:
+    void AppendText(const std::string& text) override {
+        if (!m_bStopped) {
+            m_bStopped = true;
+            RequestStop();
+        }
+        CMemoryPane::AppendText(text);
+    }
+
+private:
+    bool m_bStopped = false;
+};
+
+class FaultRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_source.emplace(kProgram);
+        ASSERT_NO_THROW(m_parser.Translate(m_source->Path().c_str(), &m_module));
+        ASSERT_NE(m_module, nullptr);
+        g_bStopRequested = false;
+    }
+    void TearDown() override {
+        g_bStopRequested = false;
+        SetApplicationBudget(-1);
+    }
+
+    struct Ran {
+        bool prepared = false;
+        CRunSession::Outcome outcome = CRunSession::Outcome::Failed;
+        CMessageBox box;
+        std::string result; // channel 3
+    };
+
+    // The Run command: the argument is evaluated on this thread, the function runs on a
+    // worker with the given stack, as the IDE's worker does.
+    Ran Run(const std::string& function, const std::string& argument,
+            std::size_t stack = kLargeStackSize) {
+        g_OutputSink.Attach(&m_argumentPane, kChannelArgument);
+        m_argumentPane.SetText(argument);
+        g_bStopRequested = false;
+        CRunSession session(m_module, function, 1, false);
+        Ran ran;
+        ran.prepared = session.PrepareArgument(&ran.box);
+        if (ran.prepared) {
+            CLargeStackThread worker;
+            EXPECT_TRUE(worker.Start([&] { ran.outcome = session.Execute({}, &ran.box); }, stack));
+            worker.Join();
+        }
+        ran.result = m_capture.Text(kChannelResult);
+        return ran;
+    }
+
+    std::optional<TempSource> m_source;
+    CScanner m_scanner;
+    CParser m_parser{&m_scanner};
+    CModuleNode* m_module = nullptr;
+    SinkCapture m_capture{kChannelResult};
+    CMemoryPane m_argumentPane;
+};
+
+// Sets TIRVANE_MEMORY_LIMIT_MB for the lifetime of the object.
+class CMemoryLimit {
+public:
+    explicit CMemoryLimit(const char* megabytes) {
+        if (const char* old = std::getenv(kName))
+            m_old = old;
+        setenv(kName, megabytes, 1);
+    }
+    ~CMemoryLimit() {
+        if (m_old)
+            setenv(kName, m_old->c_str(), 1);
+        else
+            unsetenv(kName);
+    }
+    CMemoryLimit(const CMemoryLimit&) = delete;
+    CMemoryLimit& operator=(const CMemoryLimit&) = delete;
+
+private:
+    static constexpr const char* kName = "TIRVANE_MEMORY_LIMIT_MB";
+    std::optional<std::string> m_old;
+};
+
+TEST_F(FaultRunTest, DeepRecursionSucceeds) {
+    SKIP_UNDER_THREAD_SANITIZER();
+    const Ran ran = Run("down", std::to_string(kDeepRecursion));
+    ASSERT_TRUE(ran.prepared);
+    EXPECT_EQ(ran.outcome, CRunSession::Outcome::Printed) << Cp1251ToUtf8(ran.box.text);
+    EXPECT_EQ(ran.result, "0\r\n");
+}
+
+// A smaller worker stack than the real one, so that the guard is reached in a moment; the
+// guard measures whatever stack the thread has.
+TEST_F(FaultRunTest, RunawayRecursionEndsWithTheStackError) {
+    SKIP_UNDER_THREAD_SANITIZER();
+    const Ran ran = Run("runaway", "1", 64 * kMiB);
+    ASSERT_TRUE(ran.prepared);
+    EXPECT_EQ(ran.outcome, CRunSession::Outcome::Failed);
+    EXPECT_EQ(ran.box.caption, W("Ошибка интерпретации"));
+    EXPECT_EQ(ran.box.text, W("Переполнение стека: слишком глубокая рекурсия "));
+    EXPECT_EQ(ran.result, "");
+    EXPECT_EQ(Run("down", "10").result, "0\r\n");
+}
+
+TEST_F(FaultRunTest, RunsOverTheMemoryLimitEndWithTheMemoryError) {
+    CMemoryLimit limit("64");
+    const struct {
+        const char* function;
+        const char* argument;
+        CMessageBox box;
+    } cases[] = {
+        {"huge", "", {W("Ошибка интерпретации"), W("Превышен предел памяти программы")}},
+        {"grow", "1000", {W("Ошибка интерпретации"), W("Превышен предел памяти программы")}},
+        {"copies", "", {W("Ошибка интерпретации"), W("Превышен предел памяти программы")}},
+        {"down",
+         "[(1, 2000000000) : ..]",
+         {W("Ошибка интерпретации аргумента !"), W("Превышен предел памяти программы")}},
+    };
+    for (const auto& c : cases) {
+        const Ran ran = Run(c.function, c.argument);
+        EXPECT_EQ(ran.box.caption, c.box.caption) << c.function;
+        EXPECT_EQ(ran.box.text, c.box.text) << c.function;
+        EXPECT_EQ(ran.result, "") << c.function;
+        EXPECT_EQ(Run("down", "10").result, "0\r\n") << "after " << c.function;
+    }
+}
+
+// The first text "out" writes requests the stop: the built-in still prints the whole list,
+// and the run ends at the next application, before the second "out".
+TEST_F(FaultRunTest, AnAbortDuringALongBuiltinEndsTheRunAtTheNextApplication) {
+    constexpr int kCount = 200000;
+    CStoppingPane stopping;
+    g_OutputSink.Attach(&stopping, kChannelArgument);
+    g_bStopRequested = false;
+    CRunSession session(m_module, "twice", 1, false);
+    stopping.SetText(std::to_string(kCount));
+    CMessageBox box;
+    ASSERT_TRUE(session.PrepareArgument(&box));
+    stopping.SetText("");
+    CRunSession::Outcome outcome = CRunSession::Outcome::Printed;
+    RunOnLargeStack([&] { outcome = session.Execute({}, &box); });
+    EXPECT_EQ(outcome, CRunSession::Outcome::Stopped);
+    std::string whole = "(";
+    for (int i = 1; i <= kCount; ++i)
+        whole += std::to_string(i) + (i < kCount ? "," : ")");
+    EXPECT_EQ(stopping.GetText(), whole);
+    EXPECT_EQ(m_capture.Text(kChannelResult), "");
+    EXPECT_TRUE(g_bStopRequested); // the shell clears it before the next run
+}
+
+TEST_F(FaultRunTest, AThousandRunsLeaveTheMemoryAsTenRunsLeftIt) {
+    SKIP_UNDER_THREAD_SANITIZER();
+    // The data list takes the parallel list's elements in; the string stays a list.
+    std::string expected = "(";
+    for (int i = 0; i < 20; ++i)
+        expected += "0,";
+    expected += "(\"done\"))\r\n";
+    const auto runs = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            ASSERT_EQ(Run("work", "20").result, expected);
+    };
+    runs(10);
+    const std::size_t afterTen = AllocatedBytes();
+    runs(990);
+    const std::size_t afterThousand = AllocatedBytes();
+    // A few allocations may come and go with the threads; nothing grows with the runs.
+    EXPECT_LE(afterThousand, afterTen + 16 * 1024)
+        << "after 10 runs: " << afterTen << " bytes, after 1,000: " << afterThousand;
+}
+
+TEST_F(FaultRunTest, TheApplicationBudgetStopsARunAsAnAbortWould) {
+    const struct {
+        long long budget;
+        CRunSession::Outcome outcome;
+        const char* result;
+    } cases[] = {
+        {-1, CRunSession::Outcome::Printed, "0\r\n"},
+        {1000, CRunSession::Outcome::Printed, "0\r\n"},
+        {100, CRunSession::Outcome::Stopped, ""},
+        {0, CRunSession::Outcome::Stopped, ""},
+    };
+    for (const auto& c : cases) {
+        g_OutputSink.Attach(&m_argumentPane, kChannelArgument);
+        m_argumentPane.SetText("50"); // about 400 applications
+        CRunSession session(m_module, "down", 1, false);
+        CMessageBox box;
+        ASSERT_TRUE(session.PrepareArgument(&box));
+        CRunSession::Outcome outcome = CRunSession::Outcome::Failed;
+        RunOnLargeStack([&] {
+            SetApplicationBudget(c.budget);
+            outcome = session.Execute({}, &box);
+        });
+        EXPECT_EQ(outcome, c.outcome) << c.budget;
+        EXPECT_EQ(m_capture.Text(kChannelResult), c.result) << c.budget;
+        EXPECT_FALSE(g_bStopRequested) << c.budget;
+    }
+    // The budget belongs to the thread that set it: other runs are not bounded.
+    SetApplicationBudget(0);
+    EXPECT_EQ(Run("down", "50").result, "0\r\n");
+}
+
+} // namespace

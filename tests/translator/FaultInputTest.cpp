@@ -1,0 +1,216 @@
+// Hostile program files and argument texts: bytes no editor writes, odd line ends, tokens
+// at the token record's limit, very large and very deeply nested texts. Each must end in
+// a module (a value) or one clear report line (a message box), never in a crash.
+
+#include "ParserSupport.h"
+
+#include "interpreter/DebugControl.h"
+#include "interpreter/RunSession.h"
+#include "interpreter/StackGuard.h"
+
+#include <gtest/gtest.h>
+
+using namespace test;
+
+namespace {
+
+const std::string kSyntax = "Неопознанная синтаксическая ошибка";
+const std::string kSemicolon = "Пропущена точка с запятой \";\"";
+const std::string kConstant = "Пропущено константное выражение";
+const std::string kRightNaming = "Пропущено правое поименование";
+const std::string kStackReport =
+    "Трансляция...\r\nОшибка в строке 1 : Переполнение стека: слишком глубокая рекурсия\r\n";
+
+std::string Repeat(const std::string& text, std::size_t times) {
+    std::string result;
+    result.reserve(text.size() * times);
+    for (std::size_t i = 0; i < times; ++i)
+        result += text;
+    return result;
+}
+
+// Translates the bytes as they are (no conversion): NUL and 0xFF reach the scanner.
+Translation TranslateBytes(CParser& parser, const std::string& bytes) {
+    TempSource source(bytes);
+    SinkCapture capture(kChannelTranslation);
+    Translation result;
+    result.ok = TranslateWithReport(parser, source.Path(), &result.module);
+    result.report = Cp1251ToUtf8(capture.Text(kChannelTranslation));
+    return result;
+}
+
+class FaultInputTest : public ::testing::Test {
+protected:
+    CScanner m_scanner;
+    CParser m_parser{&m_scanner};
+};
+
+TEST_F(FaultInputTest, HostileBytesEndInAModuleOrOneReportLine) {
+    using namespace std::string_literals;
+    const std::string name255(255, 'n');
+    const std::string text255(255, 't');
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string report;
+    };
+    const Case cases[] = {
+        {"empty file", "", ErrorReport(1, kSyntax, "")},
+        {"only NUL bytes", std::string(64, '\0'), ErrorReport(1, kSyntax, "")},
+        {"NUL bytes between tokens", "funcdef\0x\0{\0x\0}\0>>\0f\0"s, SuccessReport(1)},
+        {"NUL inside a string", "const \"a\0b\" >> s"s, SuccessReport(1)},
+        {"NUL inside a name", "funcdef x { x } >> f\0g"s, ErrorReport(1, kSyntax, "")},
+        // 0xFF is the letter "я", not the end of the text: the naming after it is read.
+        {"only 0xFF bytes", std::string(64, '\xff'), ErrorReport(1, kSyntax, "")},
+        {"0xFF before the naming", "funcdef x { x } \xff\xff >> f", SuccessReport(1)},
+        {"0xFF in a string", "const \"\xff\xff\" >> s\n", SuccessReport(2)},
+        {"0xFF after the last item", "const 1 >> a \xff", SuccessReport(1)},
+        {"LF line ends", "funcdef x {\n  x\n} >> f\n", SuccessReport(4)},
+        {"LF line ends, error on line 3", "funcdef x {\n  x\n  x } >> f\n",
+         ErrorReport(3, kSemicolon, "")},
+        // A lone carriage return is a blank, not a line end: the text is one line.
+        {"CR line ends", "funcdef x {\r  x\r} >> f\r", SuccessReport(1)},
+        {"CR line ends, error", "funcdef x {\r  x\r  x } >> f\r", ErrorReport(1, kSemicolon, "")},
+        {"255-byte name", "funcdef x { x } >> " + name255, SuccessReport(1)},
+        {"256-byte name", "funcdef x { x } >> " + name255 + "n", ErrorReport(1, kRightNaming, "")},
+        {"255-byte string", "const \"" + text255 + "\" >> s", SuccessReport(1)},
+        {"256-byte string", "const \"" + text255 + "t\" >> s", ErrorReport(1, kConstant, "")},
+        {"255-digit integer", "const " + std::string(255, '9') + " >> big", SuccessReport(1)},
+        {"256-digit integer", "const " + std::string(256, '9') + " >> big",
+         ErrorReport(1, kConstant, "")},
+    };
+    for (const Case& c : cases) {
+        const Translation result = TranslateBytes(m_parser, c.bytes);
+        EXPECT_EQ(result.report, c.report) << c.name;
+        EXPECT_EQ(result.ok, result.module != nullptr) << c.name;
+    }
+}
+
+TEST_F(FaultInputTest, TenMegabyteProgramTranslates) {
+    std::string program;
+    int functions = 0;
+    while (program.size() < 10u << 20) {
+        program += "funcdef x { (x, " + std::to_string(functions) + ") : + >> return } >> f" +
+                   std::to_string(functions) + "\n";
+        ++functions;
+    }
+    const Translation result = TranslateBytes(m_parser, program);
+    ASSERT_TRUE(result.ok) << result.report.substr(0, 200);
+    EXPECT_EQ(result.report, SuccessReport(functions + 1));
+    EXPECT_EQ(result.module->named.size(), static_cast<std::size_t>(functions));
+}
+
+// Every nesting rule of the parser, 10,000 deep, on an ordinary thread's stack: either the
+// program translates or the report names the stack, and the parser stays usable.
+TEST_F(FaultInputTest, TenThousandNestedBracketsNeverOverflowTheParser) {
+    constexpr std::size_t kDepth = 10000;
+    const auto nested = [](const char* open, const char* inner, const char* close) {
+        return Repeat(open, kDepth) + inner + Repeat(close, kDepth);
+    };
+    const std::string translated = SuccessReport(1);
+    const std::string unclosed =
+        ErrorReport(1, "Пропущен терм (атом, список, блок или идентификатор)", "");
+    const struct {
+        const char* name;
+        std::string program;
+        const std::string& report; // the report when the stack suffices
+    } cases[] = {
+        {"data lists", "funcdef x { " + nested("(", "x", ")") + " } >> f", translated},
+        {"parallel lists", "funcdef x { " + nested("[", "x", "]") + " } >> f", translated},
+        {"delay lists", "funcdef x { " + nested("{", "x", "}") + " } >> f", translated},
+        {"blocks", "funcdef x { " + nested("block { ", "x >> break", " } >> break") + " } >> f",
+         translated},
+        {"applications", "f << funcdef x { f " + Repeat("^ f ", kDepth) + "^ x }", translated},
+        {"constant lists", "const " + nested("(", "1", ")") + " >> c", translated},
+        {"constant applications", "const c " + Repeat("^ c ", kDepth) + "^ 1 >> c", translated},
+        {"unclosed brackets", "funcdef x { " + Repeat("(", kDepth), unclosed},
+    };
+    for (const auto& c : cases) {
+        const Translation result = TranslateText(m_parser, c.program);
+        if (result.report != kStackReport) {
+            EXPECT_EQ(result.report, c.report) << c.name;
+        }
+        EXPECT_TRUE(TranslateText(m_parser, "funcdef x { x } >> f").ok) << c.name;
+    }
+    // On the large stack of a run's worker the same nesting translates.
+    Translation deep;
+    RunOnLargeStack([&] {
+        deep = TranslateText(m_parser, "funcdef x { " + nested("(", "x", ")") + " } >> f");
+    });
+    EXPECT_EQ(deep.report, translated);
+}
+
+// Argument texts that the "Аргумент" pane may hold: typed on the user-interface thread, so
+// their parsing and evaluation must stay within an ordinary stack as well.
+class FaultArgumentTest : public FaultInputTest {
+protected:
+    void SetUp() override {
+        m_module = TranslateText(m_parser, "funcdef x { x : | >> return } >> count").module;
+        ASSERT_NE(m_module, nullptr);
+    }
+
+    struct Prepared {
+        bool ok = false;
+        CMessageBox box;
+        std::string printed;
+    };
+    // Prepares "Вычисление аргумента" or the function, then runs it on a large stack.
+    Prepared Evaluate(const std::string& argument, const std::string& function = {}) {
+        SinkCapture capture(kChannelArgument);
+        capture.Pane(kChannelArgument).SetText(argument);
+        const bool evaluateOnly = function.empty();
+        g_bStopRequested = false;
+        CRunSession session(m_module, evaluateOnly ? EvaluateArgumentEntry() : function,
+                            evaluateOnly ? 0 : 1, false);
+        Prepared result;
+        result.ok = session.PrepareArgument(&result.box);
+        if (result.ok) {
+            CMessageBox box;
+            RunOnLargeStack([&] { session.Execute({}, &box); });
+            result.printed = capture.Text(kChannelResult);
+        }
+        return result;
+    }
+
+    CModuleNode* m_module = nullptr;
+};
+
+TEST_F(FaultArgumentTest, TenThousandNestedBracketsInAnArgumentGiveAValueOrABox) {
+    constexpr std::size_t kDepth = 10000;
+    const std::string nestedData = Repeat("(", kDepth) + "7" + Repeat(")", kDepth);
+    const struct {
+        std::string argument;
+        std::string printed; // when the stack suffices
+    } cases[] = {
+        {nestedData, nestedData + "\r\n"},
+        // A parallel list of one element is that element.
+        {Repeat("[", kDepth) + "7" + Repeat("]", kDepth), "7\r\n"},
+    };
+    for (const auto& c : cases) {
+        const Prepared result = Evaluate(c.argument);
+        const char open = c.argument[0];
+        if (result.ok) {
+            EXPECT_EQ(result.printed, c.printed) << open;
+        } else {
+            EXPECT_FALSE(result.box.caption.empty()) << open;
+            EXPECT_FALSE(result.box.text.empty()) << open;
+        }
+    }
+    const Prepared unclosed = Evaluate(Repeat("(", kDepth));
+    EXPECT_FALSE(unclosed.ok);
+    EXPECT_EQ(unclosed.box.caption, W("Ошибка аргумента"));
+}
+
+TEST_F(FaultArgumentTest, AMegabyteArgumentIsEvaluatedWhole) {
+    constexpr int kOnes = 350000; // "1, " three bytes each: just over 1 MB
+    std::string list = "(" + Repeat("1, ", kOnes - 1) + "1)";
+    ASSERT_GT(list.size(), 1u << 20);
+    const Prepared counted = Evaluate(list, "count");
+    ASSERT_TRUE(counted.ok) << Cp1251ToUtf8(counted.box.text);
+    EXPECT_EQ(counted.printed, std::to_string(kOnes) + "\r\n");
+    const Prepared printed = Evaluate(list);
+    ASSERT_TRUE(printed.ok);
+    EXPECT_EQ(printed.printed, "(" + Repeat("1,", kOnes - 1) + "1)\r\n");
+}
+
+} // namespace
