@@ -70,7 +70,7 @@ void* CArena::AllocateSlow(std::size_t bytes) {
 }
 
 void CArena::Release(std::byte* mark) {
-    if (mark < m_pBase || mark >= m_pTop)
+    if (mark < m_pBase || mark < m_pPinned || mark >= m_pTop)
         return;
 #ifdef TIRVANE_ASAN
     ASAN_POISON_MEMORY_REGION(mark, static_cast<std::size_t>(m_pTop - mark));

@@ -64,6 +64,9 @@ public:
     }
     // Forgets everything allocated at or above mark (a former Top()); the space is reused.
     void Release(std::byte* mark);
+    // Everything allocated so far must stay: no release may reach below the current top.
+    void Pin() { m_pPinned = m_pTop > m_pPinned ? m_pTop : m_pPinned; }
+    std::byte* Pinned() const { return m_pPinned; }
 
     // A quarter of the physical memory, or TIRVANE_MEMORY_LIMIT_MB from the environment.
     static std::size_t DefaultLimit();
@@ -97,6 +100,7 @@ private:
     std::byte* m_pTop = nullptr;       // the next allocation
     std::byte* m_pCommitted = nullptr; // readable and writable up to here
     std::byte* m_pReservedEnd = nullptr;
+    std::byte* m_pPinned = nullptr; // nothing below it may be released
     std::size_t m_nLimit;
     std::vector<CNode*> m_adopted;
 };

@@ -3,6 +3,7 @@
 
 #include "interpreter/DebugControl.h"
 #include "interpreter/Interpreter.h"
+#include "interpreter/Reclaim.h"
 #include "interpreter/StackGuard.h"
 #include "interpreter/Value.h"
 #include "model/Scope.h"
@@ -231,8 +232,10 @@ bool CIdentifierNode::EvalValue(CValue* input, CValue** out, bool* debug, CInter
         }
     }
     if (m_pDefinition != nullptr && m_pDefinition->Eval(input, out, debug, interp)) {
-        if (CValue** slot = m_pFrames->TopSlot(m_nSlot))
+        if (CValue** slot = m_pFrames->TopSlot(m_nSlot)) {
             *slot = *out;
+            CCallRegion::NoteStore(m_pFrames->TopDepth());
+        }
         return true;
     }
     return NotFound();

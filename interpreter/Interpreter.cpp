@@ -5,6 +5,7 @@
 #include "interpreter/Interpreter.h"
 
 #include "interpreter/Arena.h"
+#include "interpreter/Reclaim.h"
 #include "interpreter/StackGuard.h"
 #include "interpreter/Value.h"
 #include "model/Node.h"
@@ -238,13 +239,19 @@ bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** o
 }
 
 // The argument becomes the called function's input; its result and status are the
-// application's.
+// application's. What the call allocated and its result does not reach is given back.
 bool CInterpreter::CallFunction(CValue* arg, CValue* func, CValue** out, bool* debug) {
     CNode* function = func->GetTerm();
     if (function == nullptr)
         return Fail(out, kIErrInterpretation);
     CValue* result = nullptr;
-    bool ok = function->Eval(arg, &result, debug, this);
+    bool ok = false;
+    {
+        CCallRegion region;
+        ok = function->Eval(arg, &result, debug, this);
+        if (result != nullptr)
+            result = region.Keep(result);
+    }
     if (result == nullptr)
         return Fail(out, kIErrInterpretation);
     *out = result;

@@ -1,15 +1,17 @@
 #include "model/Scope.h"
 
+#include "interpreter/Reclaim.h"
+
 #include <algorithm>
 #include <iterator>
 
 void CValueFrames::emplace_back() {
-    m_tops.push_back(m_slots.size());
+    m_tops.push_back({m_slots.size(), CCallRegion::CurrentDepth()});
     m_slots.resize(m_slots.size() + m_pNames->size(), nullptr);
 }
 
 void CValueFrames::pop_back() {
-    m_slots.resize(m_tops.back());
+    m_slots.resize(m_tops.back().base);
     m_tops.pop_back();
 }
 

@@ -32,19 +32,25 @@ public:
 
     // Slot index of a name of the table, or -1.
     int IndexOf(const std::string& name) const;
+    // How many calls were in progress when the top frame was pushed (CCallRegion).
+    int TopDepth() const { return m_tops.back().depth; }
     // The top frame's slot index, or null when there is no frame or the frame is older
     // than the name. Good until the next push on these frames.
     CValue** TopSlot(int index) {
         if (m_tops.empty())
             return nullptr;
-        const std::size_t at = m_tops.back() + static_cast<std::size_t>(index);
+        const std::size_t at = m_tops.back().base + static_cast<std::size_t>(index);
         return index >= 0 && at < m_slots.size() ? &m_slots[at] : nullptr;
     }
 
 private:
     const NameTable* m_pNames;
     std::vector<CValue*> m_slots;
-    std::vector<std::size_t> m_tops; // where each frame's slots begin
+    struct Top {
+        std::size_t base; // where the frame's slots begin
+        int depth;
+    };
+    std::vector<Top> m_tops;
 };
 
 // The top frame of a scope, by name. A name the table does not have is never held: it

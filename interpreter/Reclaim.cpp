@@ -1,0 +1,222 @@
+// Region reclamation at the end of a call: the objects of the region that the result
+// reaches are copied above the arena's top (each once: an original left behind says where
+// its copy went), with every pointer already set to the address the copy will have, then
+// moved down to the region's start in one piece.
+
+#include "interpreter/Reclaim.h"
+
+#include "interpreter/Arena.h"
+#include "interpreter/Value.h"
+
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+
+thread_local CCallRegion* t_pInnermost = nullptr;
+thread_local int t_nDepth = 0;
+
+// A forwarded original: its kind word says so, its first word holds the new address. Both
+// are read and written as plain memory, since the original is no valid object any more.
+constexpr int kForwardedKind = -1;
+// The header word of a forwarded element array: the new address of its first slot, tagged.
+constexpr std::uintptr_t kForwardedArray = 3;
+
+std::size_t KindOffset() {
+    static const std::size_t offset = [] {
+        const CIntValue probe(0);
+        return static_cast<std::size_t>(reinterpret_cast<const std::byte*>(&probe.kind) -
+                                        reinterpret_cast<const std::byte*>(&probe));
+    }();
+    return offset;
+}
+
+int RawKind(const void* object) {
+    int kind = 0;
+    std::memcpy(&kind, static_cast<const std::byte*>(object) + KindOffset(), sizeof kind);
+    return kind;
+}
+
+std::size_t Aligned(std::size_t bytes) {
+    return (bytes + CArena::kAlignment - 1) & ~(CArena::kAlignment - 1);
+}
+
+class CEvacuation {
+public:
+    CEvacuation(CArena& arena, std::byte* mark)
+        : m_arena(arena), m_pMark(mark), m_pEnd(arena.Top()), m_pCopies(arena.Top()) {}
+
+    CValue* Run(CValue* result) {
+        CValue* kept = Forward(result);
+        while (!m_pending.empty()) {
+            const Pending item = m_pending.back();
+            m_pending.pop_back();
+            if (item.count < 0)
+                Scan(reinterpret_cast<CValue*>(item.copy));
+            else
+                ScanArray(reinterpret_cast<CValue**>(item.copy), item.count);
+        }
+        const auto live = static_cast<std::size_t>(m_arena.Top() - m_pCopies);
+        std::memcpy(m_pMark, m_pCopies, live);
+        m_arena.Release(m_pMark + live);
+        return kept;
+    }
+
+private:
+    struct Pending {
+        std::byte* copy;    // in the copy area
+        std::int32_t count; // -1: a value; otherwise an element array of count slots
+    };
+
+    bool InRegion(const void* p) const {
+        return static_cast<const std::byte*>(p) >= m_pMark &&
+               static_cast<const std::byte*>(p) < m_pEnd;
+    }
+    // Where a copy at `copy` will be once the copies are moved down.
+    std::byte* Final(std::byte* copy) const { return m_pMark + (copy - m_pCopies); }
+
+    CValue* Forward(CValue* value) {
+        if (value == nullptr || !InRegion(value))
+            return value;
+        if (RawKind(value) == kForwardedKind) {
+            CValue* moved = nullptr;
+            std::memcpy(&moved, static_cast<const void*>(value), sizeof moved);
+            return moved;
+        }
+        std::byte* copy = Copy(value);
+        auto* moved = reinterpret_cast<CValue*>(Final(copy));
+        std::memcpy(static_cast<void*>(value), &moved, sizeof moved);
+        const int forwarded = kForwardedKind;
+        std::memcpy(reinterpret_cast<std::byte*>(value) + KindOffset(), &forwarded,
+                    sizeof forwarded);
+        m_pending.push_back({copy, -1});
+        return moved;
+    }
+
+    template <class T> std::byte* CopyAs(const CValue* value) {
+        void* copy = m_arena.Allocate(Aligned(sizeof(T)));
+        ::new (copy) T(*static_cast<const T*>(value));
+        return static_cast<std::byte*>(copy);
+    }
+
+    std::byte* Copy(const CValue* value) {
+        switch (value->kind) {
+        case kKindDataList:
+        case kKindParList:
+        case kKindDelayList: {
+            void* copy = m_arena.Allocate(Aligned(sizeof(CListValue)));
+            const auto* list = static_cast<const CListValue*>(value);
+            ::new (copy) CListValue(list->kind, *list);
+            return static_cast<std::byte*>(copy);
+        }
+        case kKindFuncRef:
+        case kKindTypeRef:
+        case kKindDelayed:
+            return CopyAs<CRefValue>(value);
+        case kKindTyped:
+            return CopyAs<CTypedValue>(value);
+        case kKindInt:
+            return CopyAs<CIntValue>(value);
+        case kKindReal:
+            return CopyAs<CRealValue>(value);
+        case kKindBool:
+            return CopyAs<CBoolValue>(value);
+        case kKindChar:
+            return CopyAs<CCharValue>(value);
+        case kKindError:
+            return CopyAs<CErrorValue>(value);
+        default:
+            return CopyAs<CSignValue>(value);
+        }
+    }
+
+    // The pointers of a copied value, turned to the final addresses of their targets.
+    void Scan(CValue* copy) {
+        switch (copy->kind) {
+        case kKindDataList:
+        case kKindParList:
+        case kKindDelayList: {
+            auto* list = static_cast<CListValue*>(copy);
+            if (list->count > 0)
+                list->elements = ForwardArray(list->elements, list->count);
+            break;
+        }
+        case kKindTyped: {
+            auto* typed = static_cast<CTypedValue*>(copy);
+            typed->type = Forward(typed->type);
+            typed->value = Forward(typed->value);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+
+    void ScanArray(CValue** slots, std::int32_t count) {
+        for (std::int32_t i = 0; i < count; ++i)
+            slots[i] = Forward(slots[i]);
+    }
+
+    // Element arrays may be shared by several lists: each is copied once.
+    CValue** ForwardArray(CValue** elements, std::int32_t count) {
+        std::uintptr_t& header = CListValue::HeaderOf(elements);
+        if (!InRegion(&header))
+            return elements;
+        if ((header & kForwardedArray) == kForwardedArray)
+            return reinterpret_cast<CValue**>(header & ~kForwardedArray);
+        const std::size_t bytes = (static_cast<std::size_t>(count) + 1) * sizeof(CValue*);
+        auto* block = static_cast<std::byte*>(m_arena.Allocate(bytes));
+        std::memcpy(block, &header, bytes);
+        auto* moved = reinterpret_cast<CValue**>(Final(block) + sizeof(CValue*));
+        header = reinterpret_cast<std::uintptr_t>(moved) | kForwardedArray;
+        m_pending.push_back({block + sizeof(CValue*), count});
+        return moved;
+    }
+
+    CArena& m_arena;
+    std::byte* m_pMark;
+    std::byte* m_pEnd;
+    std::byte* m_pCopies;
+    static thread_local std::vector<Pending> m_pending;
+};
+
+thread_local std::vector<CEvacuation::Pending> CEvacuation::m_pending;
+
+} // namespace
+
+CCallRegion::CCallRegion()
+    : m_arena(CArena::Current()), m_pMark(m_arena.Top()), m_nDepth(t_nDepth + 1),
+      m_pOuter(t_pInnermost) {
+    t_pInnermost = this;
+    t_nDepth = m_nDepth;
+}
+
+CCallRegion::~CCallRegion() {
+    t_pInnermost = m_pOuter;
+    t_nDepth = m_nDepth - 1;
+}
+
+CValue* CCallRegion::Keep(CValue* result) {
+    const auto size = static_cast<std::size_t>(m_arena.Top() - m_pMark);
+    const std::size_t fresh = size > m_nSurvivors ? size - m_nSurvivors : 0;
+    std::size_t survivors = m_nSurvivors;
+    if (m_pMark >= m_arena.Pinned() && fresh >= kReclaimThreshold && fresh >= m_nSurvivors) {
+        result = CEvacuation(m_arena, m_pMark).Run(result);
+        survivors = static_cast<std::size_t>(m_arena.Top() - m_pMark);
+    }
+    // What stays of this region and is known to be alive counts so in the caller's region.
+    if (m_pOuter != nullptr && &m_pOuter->m_arena == &m_arena)
+        m_pOuter->m_nSurvivors += survivors;
+    return result;
+}
+
+int CCallRegion::CurrentDepth() {
+    return t_nDepth;
+}
+
+void CCallRegion::NoteStore(int frameDepth) {
+    if (frameDepth < t_nDepth)
+        CArena::Current().Pin();
+}
