@@ -1,6 +1,8 @@
 // The list built-ins: wrapping, length, transposition, positions, repetition, selection
 // by an integer and the guard by a boolean. Results share the argument's elements; where a
-// copy is asked for, only its outermost object is new (CopyValue).
+// copy is asked for, only its outermost object is new (CopyValue). An argument holds no
+// error (the interpretation operator lets none through), so neither does a list built
+// from it, and each new list says so.
 
 #include "interpreter/BuiltinHelpers.h"
 #include "interpreter/Interpreter.h"
@@ -47,8 +49,10 @@ CValue* TransposeRectangular(const CListValue* rows) {
         CListValue* column = NewDataList(rows->count);
         for (std::int32_t i = 0; i < rows->count; ++i)
             column->elements[i] = CopyValue(AsList(rows->elements[i])->elements[j]);
+        column->SetHoldsError(false);
         result->elements[j] = column;
     }
+    result->SetHoldsError(false);
     return result;
 }
 
@@ -68,8 +72,10 @@ CValue* TransposeRagged(const CListValue* rows) {
             if (RowLength(rows->elements[i]) > j)
                 column->elements[k++] = CopyValue(AsList(rows->elements[i])->elements[j]);
         }
+        column->SetHoldsError(false);
         result->elements[j] = column;
     }
+    result->SetHoldsError(false);
     return result;
 }
 
@@ -78,6 +84,7 @@ CValue* WithoutElement(const CListValue* list, std::int32_t index) {
     if (list->count == 1) {
         CListValue* marker = NewDataList(1);
         marker->elements[0] = EmptyMarker();
+        marker->SetHoldsError(false);
         return marker;
     }
     auto* result = new CListValue(list->kind, list->count - 1);
@@ -86,6 +93,7 @@ CValue* WithoutElement(const CListValue* list, std::int32_t index) {
         if (i != index)
             result->elements[k++] = list->elements[i];
     }
+    result->SetHoldsError(false);
     return result;
 }
 
@@ -94,6 +102,7 @@ CValue* WithoutElement(const CListValue* list, std::int32_t index) {
 bool CInterpreter::MakeDataList(CValue* arg, CValue** out) {
     CListValue* result = NewDataList(1);
     result->elements[0] = CopyValue(arg);
+    result->SetHoldsError(false);
     return Succeed(out, result);
 }
 
@@ -140,6 +149,7 @@ bool CInterpreter::Positions(CValue* arg, CValue** out) {
         if (BoolOf(list->elements[i]))
             result->elements[k++] = new CIntValue(i + 1);
     }
+    result->SetHoldsError(false);
     return Succeed(out, result);
 }
 
@@ -152,6 +162,7 @@ bool CInterpreter::Duplicate(CValue* arg, CValue** out) {
     // reaches the memory limit as fast as its values grow.
     for (std::int32_t i = 0; i < n; ++i)
         result->elements[i] = CloneValue(First(arg));
+    result->SetHoldsError(false);
     return Succeed(out, result);
 }
 

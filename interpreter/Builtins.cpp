@@ -4,6 +4,7 @@
 
 #include "interpreter/BuiltinHelpers.h"
 #include "interpreter/Interpreter.h"
+#include "interpreter/NumberPair.h"
 
 #include <cstdint>
 #include <limits>
@@ -44,12 +45,14 @@ float RealArith(Arith op, float a, float b) {
 }
 
 // Two integers stay integers; any other pair of numbers is computed on reals.
-CValue* NumberArith(Arith op, const CValue* pair) {
-    const CValue* a = First(pair);
-    const CValue* b = Second(pair);
+CValue* NumberArith(Arith op, const CValue* a, const CValue* b) {
     if (a->kind == kKindInt && b->kind == kKindInt)
         return new CIntValue(IntArith(op, IntOf(a), IntOf(b)));
     return new CRealValue(RealArith(op, AsReal(a), AsReal(b)));
+}
+
+CValue* NumberArith(Arith op, const CValue* pair) {
+    return NumberArith(op, First(pair), Second(pair));
 }
 
 bool AnyTrue(const CValue* list) {
@@ -102,6 +105,32 @@ template <class T> bool Holds(int code, T a, T b) {
 }
 
 } // namespace
+
+bool ApplyToNumberPair(int code, const CValue* a, const CValue* b, CValue** out) {
+    if (!IsNumber(a) || !IsNumber(b))
+        return false;
+    switch (code) {
+    case 2:
+        *out = NumberArith(Arith::Add, a, b);
+        return true;
+    case 3:
+        *out = NumberArith(Arith::Subtract, a, b);
+        return true;
+    case 4:
+        *out = NumberArith(Arith::Multiply, a, b);
+        return true;
+    case 12:
+    case 13:
+    case 16:
+    case 17:
+    case 18:
+    case 19:
+        *out = new CBoolValue(Holds(code, AsReal(a), AsReal(b)));
+        return true;
+    default:
+        return false;
+    }
+}
 
 bool CInterpreter::Add(CValue* arg, CValue** out) {
     if (!IsDataList(arg))
@@ -165,6 +194,7 @@ bool CInterpreter::Modulo(CValue* arg, CValue** out) {
     CListValue* result = NewDataList(2);
     result->elements[0] = new CIntValue(overflows ? a : a / b);
     result->elements[1] = new CIntValue(overflows ? 0 : a % b);
+    result->SetHoldsError(false);
     return Succeed(out, result);
 }
 
@@ -192,6 +222,7 @@ bool CInterpreter::Range(CValue* arg, CValue** out) {
         for (std::int32_t k = 0; k < n; ++k)
             result->elements[k] = new CRealValue(static_cast<float>(first + k * stride));
     }
+    result->SetHoldsError(false);
     return Succeed(out, result);
 }
 
@@ -201,7 +232,7 @@ bool CInterpreter::Compare(int code, CValue* arg, CValue** out) {
         return Fail(out, kIErrInterpretation);
     if (BothAre(arg, kKindChar))
         return Succeed(out, new CBoolValue(Holds(code, ByteOf(First(arg)), ByteOf(Second(arg)))));
-    if (BothNumbers(arg))
-        return Succeed(out, new CBoolValue(Holds(code, AsReal(First(arg)), AsReal(Second(arg)))));
+    if (BothNumbers(arg) && ApplyToNumberPair(code, First(arg), Second(arg), out))
+        return true;
     return Fail(out, kIErrInterpretation);
 }

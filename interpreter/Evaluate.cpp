@@ -3,8 +3,9 @@
 
 #include "interpreter/DebugControl.h"
 #include "interpreter/Interpreter.h"
+#include "interpreter/NestingGuard.h"
+#include "interpreter/NumberPair.h"
 #include "interpreter/Reclaim.h"
-#include "interpreter/StackGuard.h"
 #include "interpreter/Value.h"
 #include "model/Scope.h"
 #include "model/Terms.h"
@@ -49,8 +50,8 @@ bool EvalBody(CBlockNode& scope, const char* resultName, CValue* input, CValue**
     CFrameGuard frame(scope.frames);
     bool ok = true;
     int slot = 0;
-    for (const auto& entry : scope.named) {
-        const bool done = entry.second->Eval(input, out, debug, interp);
+    for (CNode* node : scope.NamedNodes()) {
+        const bool done = node->Eval(input, out, debug, interp);
         ok = done && ok;
         // A failing first expression may leave nothing behind: nothing is stored then.
         if (*out)
@@ -88,6 +89,37 @@ bool EvalTerm(CNode* term, CValue* input, CValue** out, bool* debug, CInterprete
     return term->Eval(input, out, debug, interp);
 }
 
+// One application of an expression, after its stop check: term's value applied to *v,
+// traced and paused in a debug session; a failure takes the term's alternative.
+bool ApplyTerm(int line, CNode* term, CValue* input, CValue** v, bool* debug,
+               CInterpreter* interp) {
+    CValue* w = nullptr;
+    if (!EvalTerm(term, input, &w, debug, interp))
+        return false;
+    if (*debug) {
+        TraceStep(*v, w);
+        NotifyStepListener(line);
+        WaitForStep();
+    }
+    CValue* r = nullptr;
+    if (!interp->Interpret(input, *v, w, &r, debug)) {
+        if (*debug)
+            TraceResult(r);
+        if (CNode* alternative = AlternativeOf(term)) {
+            if (*debug)
+                TraceElse();
+            CValue* a = nullptr;
+            if (!alternative->Eval(input, &a, debug, interp))
+                return false;
+            r = a;
+        }
+    }
+    if (*debug)
+        TraceResult(r);
+    *v = r;
+    return true;
+}
+
 } // namespace
 
 // The stack is checked where evaluation nests: an expression that applies, a list, a
@@ -103,39 +135,66 @@ bool CExpressionNode::Eval(CValue* input, CValue** out, bool* debug, CInterprete
         *out = v;
         return true;
     }
-    CheckStack();
-    if (!EvalTerm(terms[0], input, &v, debug, interp))
-        return false;
-    for (std::size_t i = 1; i < terms.size(); ++i) {
-        CheckStopRequest();
-        CNode* term = terms[i];
-        CValue* w = nullptr;
-        if (!EvalTerm(term, input, &w, debug, interp))
+    CheckNesting();
+    if (m_shape == Shape::Unknown)
+        m_shape = Classify();
+    std::size_t next = 1;
+    if (m_shape == Shape::PairOperation) {
+        if (!EvalPairOperation(input, &v, debug, interp))
             return false;
-        if (*debug) {
-            TraceStep(v, w);
-            NotifyStepListener(line);
-            WaitForStep();
-        }
-        CValue* r = nullptr;
-        if (!interp->Interpret(input, v, w, &r, debug)) {
-            if (*debug)
-                TraceResult(r);
-            if (CNode* alternative = AlternativeOf(term)) {
-                if (*debug)
-                    TraceElse();
-                CValue* a = nullptr;
-                if (!alternative->Eval(input, &a, debug, interp))
-                    return false;
-                r = a;
-            }
-        }
-        if (*debug)
-            TraceResult(r);
-        v = r;
+        next = 2;
+    } else if (!EvalTerm(terms[0], input, &v, debug, interp)) {
+        return false;
+    }
+    for (std::size_t i = next; i < terms.size(); ++i) {
+        CheckStopRequest();
+        if (!ApplyTerm(line, terms[i], input, &v, debug, interp))
+            return false;
     }
     *out = v;
     return true;
+}
+
+CExpressionNode::Shape CExpressionNode::Classify() {
+    auto* pair = dynamic_cast<CListNode*>(terms[0]);
+    auto* sign = dynamic_cast<CSignAtom*>(terms[1]);
+    if (pair == nullptr || pair->kind != kKindDataList || pair->elements.size() != 2 ||
+        sign == nullptr)
+        return Shape::General;
+    switch (sign->code) {
+    case 2:
+    case 3:
+    case 4:
+    case 12:
+    case 13:
+    case 16:
+    case 17:
+    case 18:
+    case 19:
+        return Shape::PairOperation;
+    default:
+        return Shape::General;
+    }
+}
+
+// `(x, y) : op`: the elements are evaluated as the list would evaluate them; two numbers
+// go straight to the built-in, anything else makes the list and the usual application.
+bool CExpressionNode::EvalPairOperation(CValue* input, CValue** v, bool* debug,
+                                        CInterpreter* interp) {
+    auto* pair = static_cast<CListNode*>(terms[0]);
+    CValue* a = nullptr;
+    CValue* b = nullptr;
+    if (!EvalTerm(pair->elements[0], input, &a, debug, interp) ||
+        !EvalTerm(pair->elements[1], input, &b, debug, interp))
+        return false;
+    CheckStopRequest();
+    if (!*debug && ApplyToNumberPair(static_cast<CSignAtom*>(terms[1])->code, a, b, v))
+        return true;
+    auto* list = new CListValue(kKindDataList, 2);
+    list->elements[0] = a;
+    list->elements[1] = b;
+    *v = Normalize(list);
+    return ApplyTerm(line, terms[1], input, v, debug, interp);
 }
 
 // The lookup order: the argument of the enclosing top-level function, the function table,
@@ -225,6 +284,8 @@ bool CIdentifierNode::Eval(CValue* input, CValue** out, bool* debug, CInterprete
 // A value computed already in the running evaluation of its scope, or else its definition
 // evaluated now and kept for the rest of that evaluation.
 bool CIdentifierNode::EvalValue(CValue* input, CValue** out, bool* debug, CInterpreter* interp) {
+    // Named expressions may refer to one another in a chain as long as the program.
+    CheckNesting();
     if (m_pFrames != nullptr) {
         if (CValue** slot = m_pFrames->TopSlot(m_nSlot); slot != nullptr && *slot != nullptr) {
             *out = *slot;
@@ -249,7 +310,7 @@ bool CIdentifierNode::NotFound() const {
 }
 
 bool CFunctionNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) {
-    CheckStack();
+    CheckNesting();
     if (unnamed.empty() && named.empty())
         throw CExeption(this, Cp(u8"Отсутствует интерпретируемое выражение в функции "), 0);
     CValue* result = nullptr;
@@ -261,7 +322,7 @@ bool CFunctionNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter*
 }
 
 bool CBlockNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) {
-    CheckStack();
+    CheckNesting();
     CFunctionNode* function = EnclosingFunction(this);
     if (unnamed.empty() && named.empty())
         throw CExeption(

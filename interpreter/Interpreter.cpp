@@ -5,8 +5,8 @@
 #include "interpreter/Interpreter.h"
 
 #include "interpreter/Arena.h"
+#include "interpreter/NestingGuard.h"
 #include "interpreter/Reclaim.h"
-#include "interpreter/StackGuard.h"
 #include "interpreter/Value.h"
 #include "model/Node.h"
 
@@ -117,7 +117,7 @@ bool CInterpreter::ForceDelayList(CValue* input, CValue** value, bool* debug) {
 // data list of functions.
 bool CInterpreter::Spread(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug) {
     // Lists of functions can be nested as deep as a program cares to build them.
-    CheckStack();
+    CheckNesting();
     if (!IsParList(arg)) {
         const CListValue* funcs = AsList(func);
         return SpreadInto(

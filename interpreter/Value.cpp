@@ -19,19 +19,14 @@ CNode* CValue::GetTerm() const {
     return nullptr;
 }
 
-bool CListValue::HoldsError() const {
-    if (count <= 0)
-        return false;
-    std::uintptr_t& state = HeaderOf(elements);
-    if (state == kErrorsUnknown) {
-        // Lists can be nested as deep as a program cares to build them.
-        CheckStack();
-        bool found = false;
-        for (std::int32_t i = 0; i < count && !found; ++i)
-            found = elements[i] != nullptr && ContainsErrorValue(elements[i]);
-        state = found ? kHasErrors : kNoErrors;
-    }
-    return state == kHasErrors;
+bool CListValue::FindError() const {
+    // Lists can be nested as deep as a program cares to build them.
+    CheckStack();
+    bool found = false;
+    for (std::int32_t i = 0; i < count && !found; ++i)
+        found = elements[i] != nullptr && ContainsErrorValue(elements[i]);
+    SetHoldsError(found);
+    return found;
 }
 
 CListValue::CListValue(const CListValue& source) : CListValue(source.kind, source.count) {
@@ -141,17 +136,31 @@ CListValue* DropEmptyMarkers(CListValue* list) {
 }
 } // namespace
 
+// One look at the elements tells what is to be done, and whether an error is among them:
+// splicing and dropping markers keep every error, so the answer holds for the result too.
 CValue* Normalize(CListValue* list) {
     if (list->kind == kKindParList && list->count == 1)
         return list->elements[0];
-    list = SpliceParallelElements(list);
-    if (list->kind == kKindParList || list->count < 2)
+    bool parallel = false;
+    bool markers = false;
+    bool error = false;
+    for (std::int32_t i = 0; i < list->count; ++i) {
+        const CValue* element = list->elements[i];
+        parallel = parallel || element->kind == kKindParList;
+        markers = markers || IsEmptyMarker(element);
+        error = error || ContainsErrorValue(element);
+    }
+    list->SetHoldsError(error);
+    if (parallel) {
+        list = SpliceParallelElements(list);
+        list->SetHoldsError(error);
+        markers = true; // the spliced elements have not been looked at
+    }
+    if (list->kind == kKindParList || list->count < 2 || !markers)
         return list;
-    return DropEmptyMarkers(list);
-}
-
-float IntToReal(std::int32_t value) {
-    return static_cast<float>(value);
+    CListValue* kept = DropEmptyMarkers(list);
+    kept->SetHoldsError(error);
+    return kept;
 }
 
 std::int32_t RealToInt(float value, bool* ok) {

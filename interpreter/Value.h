@@ -131,15 +131,29 @@ public:
 
     // True when an element is an error value or a list that holds one, at any depth.
     // Computed once per element array: the elements are complete by the time it is asked.
-    bool HoldsError() const;
+    bool HoldsError() const {
+        if (count <= 0)
+            return false;
+        const std::uintptr_t state = HeaderOf(elements);
+        return state == kErrorsUnknown ? FindError() : state == kHasErrors;
+    }
 
     std::int32_t count;
     CValue** elements;
 
+private:
+    bool FindError() const;
+
+public:
     // The header word of an element array: how far its error test has got.
     enum ErrorState : std::uintptr_t { kErrorsUnknown = 0, kNoErrors = 1, kHasErrors = 2 };
     static std::uintptr_t& HeaderOf(CValue** elements) {
         return reinterpret_cast<std::uintptr_t*>(elements)[-1];
+    }
+    // Records the answer for the elements' array: the maker of a list may know it.
+    void SetHoldsError(bool holds) const {
+        if (count > 0)
+            HeaderOf(elements) = holds ? kHasErrors : kNoErrors;
     }
     static CValue** NewElementArray(std::int32_t count) {
         void* block =
@@ -189,7 +203,9 @@ inline bool IsEmptyMarker(const CValue* value) {
 }
 
 // Numeric conversions shared by the built-ins.
-float IntToReal(std::int32_t value);
+inline float IntToReal(std::int32_t value) {
+    return static_cast<float>(value);
+}
 // Round to nearest, halves away from zero. ok is false outside the 32-bit range or for NaN.
 std::int32_t RealToInt(float value, bool* ok);
 // Truncate toward zero, keep the low 8 bits. ok as above.

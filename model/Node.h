@@ -49,6 +49,15 @@ public:
 
     std::vector<CNode*> terms;
     int line = 0; // source line where the expression starts (for the debugger's marker)
+
+private:
+    // What the first application is, found at the first evaluation: a pair literal given
+    // to an arithmetic or comparison sign needs no list when both elements are numbers.
+    enum class Shape : std::uint8_t { Unknown, General, PairOperation };
+    Shape Classify();
+    bool EvalPairOperation(CValue* input, CValue** v, bool* debug, CInterpreter* interp);
+
+    Shape m_shape = Shape::Unknown;
 };
 
 class CTermNode : public CNode {

@@ -6,13 +6,12 @@
 #include <iterator>
 
 void CValueFrames::emplace_back() {
-    m_tops.push_back({m_slots.size(), CCallRegion::CurrentDepth()});
-    m_slots.resize(m_slots.size() + m_pNames->size(), nullptr);
-}
-
-void CValueFrames::pop_back() {
-    m_slots.resize(m_tops.back().base);
-    m_tops.pop_back();
+    const std::size_t width = m_pNames->size();
+    m_tops.push_back({m_nUsed, CCallRegion::CurrentDepth()});
+    if (m_slots.size() < m_nUsed + width)
+        m_slots.resize(2 * (m_nUsed + width));
+    std::fill_n(m_slots.begin() + static_cast<std::ptrdiff_t>(m_nUsed), width, nullptr);
+    m_nUsed += width;
 }
 
 CValueFrames::CFrame CValueFrames::back() {
@@ -76,6 +75,15 @@ void CBlockNode::StoreValue(const std::string& name, CValue* value) {
     }
     if (owner)
         static_cast<CBlockNode*>(owner)->StoreValue(name, value);
+}
+
+const std::vector<CNode*>& CBlockNode::NamedNodes() {
+    if (m_namedNodes.size() != named.size()) {
+        m_namedNodes.clear();
+        for (const auto& entry : named)
+            m_namedNodes.push_back(entry.second);
+    }
+    return m_namedNodes;
 }
 
 int CBlockNode::ResultSlot(const char* resultName) {

@@ -25,7 +25,10 @@ public:
     void SetNames(const NameTable* names) { m_pNames = names; }
 
     void emplace_back(); // pushes an empty frame
-    void pop_back();
+    void pop_back() {
+        m_nUsed = m_tops.back().base;
+        m_tops.pop_back();
+    }
     bool empty() const { return m_tops.empty(); }
     std::size_t size() const { return m_tops.size(); }
     CFrame back();
@@ -40,12 +43,14 @@ public:
         if (m_tops.empty())
             return nullptr;
         const std::size_t at = m_tops.back().base + static_cast<std::size_t>(index);
-        return index >= 0 && at < m_slots.size() ? &m_slots[at] : nullptr;
+        return index >= 0 && at < m_nUsed ? &m_slots[at] : nullptr;
     }
 
 private:
     const NameTable* m_pNames;
+    // The slots of all frames, the top frame's last; only the first m_nUsed are in use.
     std::vector<CValue*> m_slots;
+    std::size_t m_nUsed = 0;
     struct Top {
         std::size_t base; // where the frame's slots begin
         int depth;
@@ -86,9 +91,12 @@ public:
     // The slot of the result ("return" of a function, "break" of a block), or -1. Found at
     // the first evaluation.
     int ResultSlot(const char* resultName);
+    // The nodes of the named table in its order, which is also the order of their slots.
+    const std::vector<CNode*>& NamedNodes();
 
 private:
     int m_nResultSlot = -2; // -2: not looked for yet
+    std::vector<CNode*> m_namedNodes;
 };
 
 class CFunctionNode : public CBlockNode {

@@ -1,6 +1,6 @@
 #include "model/Terms.h"
 
-#include "interpreter/StackGuard.h"
+#include "interpreter/NestingGuard.h"
 #include "interpreter/Value.h"
 #include "translator/Scanner.h"
 
@@ -86,7 +86,7 @@ bool CListNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* int
         *out = list;
         return true;
     }
-    CheckStack();
+    CheckNesting();
     auto* list = new CListValue(kind, count);
     for (std::int32_t i = 0; i < count; ++i)
         list->elements[i] = nullptr;
