@@ -6,13 +6,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
 
 // Address space is reserved for the whole limit but committed in steps, so that a small
-// run costs little and a large one few system calls.
-constexpr std::size_t kFirstCommit = std::size_t(1) << 20;
+// run costs little and a large one few system calls. The range is aligned to huge pages
+// and asks for them: a run that fills hundreds of megabytes then takes one page fault per
+// two megabytes instead of one per four kilobytes.
+constexpr std::size_t kHugePage = std::size_t(2) << 20;
+constexpr std::size_t kFirstCommit = kHugePage;
 constexpr std::size_t kLargestCommit = std::size_t(64) << 20;
 // When the limit's address space cannot be had (a bounded address space), the arena
 // makes do with less, down to this; its limit shrinks with it.
@@ -30,13 +34,19 @@ std::size_t RoundUp(std::size_t bytes, std::size_t unit) {
 } // namespace
 
 CArena::CArena(std::size_t limitBytes) : m_nLimit(limitBytes) {
-    std::size_t size = RoundUp(std::max<std::size_t>(m_nLimit, PageSize()), PageSize());
+    std::size_t size = RoundUp(std::max<std::size_t>(m_nLimit, PageSize()), kHugePage);
     for (;;) {
-        void* range =
-            mmap(nullptr, size, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-        if (range != MAP_FAILED) {
-            m_pBase = m_pTop = m_pCommitted = static_cast<std::byte*>(range);
+        // One huge page more than needed, so that the range can start on a huge page.
+        void* mapping = mmap(nullptr, size + kHugePage, PROT_NONE,
+                             MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (mapping != MAP_FAILED) {
+            m_pMapping = static_cast<std::byte*>(mapping);
+            m_nMappingSize = size + kHugePage;
+            const auto start = reinterpret_cast<std::uintptr_t>(mapping);
+            m_pBase = m_pMapping + (RoundUp(start, kHugePage) - start);
+            m_pTop = m_pCommitted = m_pBase;
             m_pReservedEnd = m_pBase + size;
+            madvise(m_pBase, size, MADV_HUGEPAGE);
             break;
         }
         if (size <= kSmallestReservation)
@@ -49,7 +59,7 @@ CArena::CArena(std::size_t limitBytes) : m_nLimit(limitBytes) {
 CArena::~CArena() {
     for (auto it = m_adopted.rbegin(); it != m_adopted.rend(); ++it)
         delete *it;
-    munmap(m_pBase, static_cast<std::size_t>(m_pReservedEnd - m_pBase));
+    munmap(m_pMapping, m_nMappingSize);
 }
 
 void* CArena::AllocateSlow(std::size_t bytes) {
@@ -60,7 +70,7 @@ void* CArena::AllocateSlow(std::size_t bytes) {
         throw CMemoryLimitError();
     const std::size_t committed = static_cast<std::size_t>(m_pCommitted - m_pBase);
     const std::size_t step = std::clamp(committed, kFirstCommit, kLargestCommit);
-    const std::size_t wanted = RoundUp(std::max(used + bytes - committed, step), PageSize());
+    const std::size_t wanted = RoundUp(std::max(used + bytes - committed, step), kHugePage);
     const std::size_t grow =
         std::min(wanted, static_cast<std::size_t>(m_pReservedEnd - m_pCommitted));
     if (mprotect(m_pCommitted, grow, PROT_READ | PROT_WRITE) != 0)

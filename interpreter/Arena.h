@@ -96,6 +96,8 @@ private:
 
     static inline thread_local CArena* s_pCurrent = nullptr;
 
+    std::byte* m_pMapping = nullptr; // the mapping, a little larger for the alignment
+    std::size_t m_nMappingSize = 0;
     std::byte* m_pBase = nullptr;      // the reserved range: [m_pBase, m_pReservedEnd)
     std::byte* m_pTop = nullptr;       // the next allocation
     std::byte* m_pCommitted = nullptr; // readable and writable up to here
