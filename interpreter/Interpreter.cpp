@@ -97,19 +97,21 @@ bool CInterpreter::ForceDelayList(CValue* input, CValue** value, bool* debug) {
         return true;
     const CListValue* delayed = AsList(*value);
     auto* list = new CListValue(kKindParList, delayed->count);
+    CElementSurvey survey;
     for (std::int32_t i = 0; i < delayed->count; ++i) {
         CValue* element = delayed->elements[i];
         list->elements[i] = nullptr;
         if (element->kind != kKindDelayed) {
             list->elements[i] = element;
-            continue;
+        } else {
+            CNode* term = element->GetTerm();
+            if (term == nullptr || !term->Eval(input, &list->elements[i], debug, this) ||
+                list->elements[i] == nullptr)
+                return false;
         }
-        CNode* term = element->GetTerm();
-        if (term == nullptr || !term->Eval(input, &list->elements[i], debug, this) ||
-            list->elements[i] == nullptr)
-            return false;
+        survey.Note(list->elements[i]);
     }
-    *value = Normalize(list);
+    *value = Normalize(list, survey);
     return true;
 }
 
@@ -159,14 +161,16 @@ bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValu
     for (std::int32_t i = 0; i < list->count; ++i)
         list->elements[i] = nullptr;
     bool ok = true;
+    CElementSurvey survey;
     for (std::int32_t i = 0; i < list->count; ++i) {
         CValue* arg = nullptr;
         CValue* func = nullptr;
         pairAt(i, &arg, &func);
         if (!Interpret(input, arg, func, &list->elements[i], debug))
             ok = false;
+        survey.Note(list->elements[i]);
     }
-    *out = Normalize(list);
+    *out = Normalize(list, survey);
     return ok;
 }
 

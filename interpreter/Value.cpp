@@ -54,17 +54,6 @@ CValue* CopyValue(const CValue* value) {
     case kKindParList:
     case kKindDelayList:
         return new CListValue(value->kind, *static_cast<const CListValue*>(value));
-    default:
-        return CloneValue(value);
-    }
-}
-
-CValue* CloneValue(const CValue* value) {
-    switch (value->kind) {
-    case kKindDataList:
-    case kKindParList:
-    case kKindDelayList:
-        return new CListValue(*static_cast<const CListValue*>(value));
     case kKindFuncRef:
     case kKindTypeRef:
     case kKindDelayed:
@@ -86,6 +75,12 @@ CValue* CloneValue(const CValue* value) {
     default:
         return new CSignValue(value->kind);
     }
+}
+
+CValue* CloneValue(const CValue* value) {
+    if (value->IsList())
+        return new CListValue(*static_cast<const CListValue*>(value));
+    return CopyValue(value);
 }
 
 namespace {
@@ -141,25 +136,26 @@ CListValue* DropEmptyMarkers(CListValue* list) {
 CValue* Normalize(CListValue* list) {
     if (list->kind == kKindParList && list->count == 1)
         return list->elements[0];
-    bool parallel = false;
-    bool markers = false;
-    bool error = false;
-    for (std::int32_t i = 0; i < list->count; ++i) {
-        const CValue* element = list->elements[i];
-        parallel = parallel || element->kind == kKindParList;
-        markers = markers || IsEmptyMarker(element);
-        error = error || ContainsErrorValue(element);
-    }
-    list->SetHoldsError(error);
-    if (parallel) {
+    CElementSurvey survey;
+    for (std::int32_t i = 0; i < list->count; ++i)
+        survey.Note(list->elements[i]);
+    return Normalize(list, survey);
+}
+
+CValue* Normalize(CListValue* list, const CElementSurvey& survey) {
+    if (list->kind == kKindParList && list->count == 1)
+        return list->elements[0];
+    list->SetHoldsError(survey.error);
+    bool markers = survey.markers;
+    if (survey.parallel) {
         list = SpliceParallelElements(list);
-        list->SetHoldsError(error);
+        list->SetHoldsError(survey.error);
         markers = true; // the spliced elements have not been looked at
     }
     if (list->kind == kKindParList || list->count < 2 || !markers)
         return list;
     CListValue* kept = DropEmptyMarkers(list);
-    kept->SetHoldsError(error);
+    kept->SetHoldsError(survey.error);
     return kept;
 }
 

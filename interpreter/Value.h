@@ -193,6 +193,7 @@ inline bool ContainsErrorValue(const CValue* value) {
         return true;
     return value->IsList() && static_cast<const CListValue*>(value)->HoldsError();
 }
+
 // Canonical shape of a freshly built list: one-element parallel lists unwrapped, nested
 // parallel lists spliced one level, "." dropped from data and delay lists.
 CValue* Normalize(CListValue* list);
@@ -201,6 +202,21 @@ CValue* Normalize(CListValue* list);
 inline bool IsEmptyMarker(const CValue* value) {
     return value->kind == 10;
 }
+
+// What normalisation needs to know of a list's elements, gathered by the maker of the list
+// as each element arrives, while it is at hand.
+struct CElementSurvey {
+    bool parallel = false; // a parallel list to splice
+    bool markers = false;  // an empty marker to drop
+    bool error = false;    // an error, at any depth
+    void Note(const CValue* element) {
+        parallel = parallel || element->kind == kKindParList;
+        markers = markers || IsEmptyMarker(element);
+        error = error || ContainsErrorValue(element);
+    }
+};
+// Normalize for a list whose every element the survey has noted.
+CValue* Normalize(CListValue* list, const CElementSurvey& survey);
 
 // Numeric conversions shared by the built-ins.
 inline float IntToReal(std::int32_t value) {

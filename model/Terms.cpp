@@ -91,14 +91,16 @@ bool CListNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* int
     for (std::int32_t i = 0; i < count; ++i)
         list->elements[i] = nullptr;
     *out = list;
+    CElementSurvey survey;
     for (std::int32_t i = 0; i < count; ++i) {
         CNode* element = elements[i];
         if (element->constant != nullptr)
             list->elements[i] = element->constant;
         else if (!element->Eval(input, &list->elements[i], debug, interp))
             return false;
+        survey.Note(list->elements[i]);
     }
-    *out = Normalize(list);
+    *out = Normalize(list, survey);
     return true;
 }
 
