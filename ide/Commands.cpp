@@ -32,6 +32,9 @@ QString CommandPrompt(int id) {
                                      "обмена\nВырезать")},
         {ID_EDIT_FIND, QStringLiteral("Поиск втексте\nНайти")},
         {ID_EDIT_PASTE, QStringLiteral("Вставка содержимого буфера обмена\nВставить")},
+        {ID_EDIT_REPLACE, QStringLiteral("Замена заданного текста другим текстом\nЗаменить")},
+        {ID_EDIT_GOTO_LINE,
+         QStringLiteral("Переход к строке с заданным номером\nПерейти к строке")},
         {ID_EDIT_UNDO, QStringLiteral("Отмена последнего действия\nОтменить")},
         {ID_WINDOW_NEW, QStringLiteral("Открытие еще одного окна с активным документом\nНовое "
                                        "окно")},
@@ -77,4 +80,11 @@ QAction* MakeCommandAction(int id, const QString& text, QObject* parent) {
 
 int CommandIdOf(const QAction* action) {
     return action->data().toInt();
+}
+
+QString ToolTipWithShortcut(const QAction* action) {
+    const QKeySequence key = action->shortcut();
+    if (key.isEmpty())
+        return action->toolTip();
+    return QStringLiteral("%1 (%2)").arg(action->toolTip(), key.toString(QKeySequence::NativeText));
 }

@@ -29,6 +29,7 @@ enum CommandId : int {
     ID_EDIT_CUT = 57635,
     ID_EDIT_FIND = 57636,
     ID_EDIT_PASTE = 57637,
+    ID_EDIT_REPLACE = 57641,
     ID_EDIT_UNDO = 57643,
     // Window.
     ID_WINDOW_NEW = 57648,
@@ -53,6 +54,7 @@ enum CommandId : int {
     ID_FUNC_DEFINITION = 32779,
     ID_CTX_DEFINITION = 32780,
     ID_ABORT_RUN = 32781,
+    ID_EDIT_GOTO_LINE = 32782,
     ID_CTX_PROPERTIES = 103,
     IDC_FUNC_COMBO = 33757
 };
@@ -67,3 +69,7 @@ QString CommandPrompt(int id);
 QAction* MakeCommandAction(int id, const QString& text, QObject* parent);
 
 int CommandIdOf(const QAction* action);
+
+// The tool tip a tool bar button shows: the action's tool tip, and its key in brackets if
+// it has one ("Трансляция (F7)").
+QString ToolTipWithShortcut(const QAction* action);

@@ -2,10 +2,12 @@
 
 #include "ide/MainFrame.h"
 #include "ide/OutputBar.h"
+#include "ide/ReportLines.h"
 #include "ide/RunWorker.h"
 #include "ide/ShellDialogs.h"
 #include "ide/TextCodec.h"
 #include "ide/TirvaneIDEDoc.h"
+#include "ide/TirvaneIDEView.h"
 #include "interpreter/DebugControl.h"
 #include "interpreter/RunSession.h"
 #include "interpreter/StackGuard.h"
@@ -31,6 +33,8 @@ void CTirvaneIDEDoc::OnTranslate() {
     g_OutputSink.Clear(kChannelTranslation);
     m_pFrame->OutputBar()->ShowChannel(kChannelTranslation);
     g_OutputSink.Select(kChannelTranslation);
+    m_pFrame->SetReportDocument(this);
+    MarkErrorLine(0);
     m_pModule = nullptr;
     const std::string path = QFile::encodeName(m_strPathName).toStdString();
     bool translated = false;
@@ -44,8 +48,18 @@ void CTirvaneIDEDoc::OnTranslate() {
     if (translated) {
         FillFunctionList();
         m_bTranslated = true;
+    } else {
+        ShowTranslationError();
     }
     emit StateChanged();
+}
+
+// The editor goes to the line the report names, marks it and puts the caret there.
+void CTirvaneIDEDoc::ShowTranslationError() {
+    const QString report = FromCp1251(m_pFrame->OutputBar()->Pane(kChannelTranslation)->GetText());
+    const int line = ReportedErrorLine(report);
+    if (line > 0)
+        m_pFrame->ShowErrorLine(this, line);
 }
 
 void CTirvaneIDEDoc::OnRun() {
@@ -89,6 +103,7 @@ void CTirvaneIDEDoc::OnDebug() {
 void CTirvaneIDEDoc::OnAbortDebug() {
     m_bDebugging = false;
     g_bDebugging = false;
+    SetStepLine(0);
     RequestStop();
     if (m_pRunThread != nullptr)
         m_pRunThread->Abandon();
@@ -118,6 +133,7 @@ bool CTirvaneIDEDoc::StartRun(bool debug) {
         ShowStopBox(box);
         return false;
     }
+    m_bRunDebug = debug;
     return StartWorker(std::move(session));
 }
 
@@ -144,6 +160,8 @@ bool CTirvaneIDEDoc::StartWorker(std::unique_ptr<CRunSession> session) {
         return false;
     }
     m_pRunThread = std::move(worker);
+    m_runTime.start();
+    emit RunStarted(m_bRunDebug);
     return true;
 }
 
@@ -158,6 +176,7 @@ void CTirvaneIDEDoc::OnWorkerEnded() {
     if (!worker->Abandoned())
         ClearRunFlags();
     emit StateChanged();
+    emit RunEnded(m_bRunDebug, m_runTime.elapsed(), int(outcome));
     if (outcome == CRunSession::Outcome::Failed)
         ShowStopBox(box);
 }
@@ -167,6 +186,7 @@ void CTirvaneIDEDoc::ClearRunFlags() {
     m_bDebugging = false;
     g_bRunning = false;
     g_bDebugging = false;
+    SetStepLine(0);
 }
 
 // Closing a document ends its run first.

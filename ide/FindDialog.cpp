@@ -76,13 +76,20 @@ bool CFindDialog::FindNext() {
         flags |= QTextDocument::FindCaseSensitively;
     if (m_pUp->isChecked())
         flags |= QTextDocument::FindBackward;
+    if (FindWrapping(view, text, flags))
+        return true;
+    emit NotFound(text);
+    return false;
+}
+
+bool FindWrapping(QPlainTextEdit* view, const QString& text, QTextDocument::FindFlags flags) {
     if (view->find(text, flags))
         return true;
     const QTextCursor saved = view->textCursor();
-    view->moveCursor(m_pUp->isChecked() ? QTextCursor::End : QTextCursor::Start);
+    view->moveCursor(flags.testFlag(QTextDocument::FindBackward) ? QTextCursor::End
+                                                                 : QTextCursor::Start);
     if (view->find(text, flags))
         return true;
     view->setTextCursor(saved);
-    emit NotFound(text);
     return false;
 }

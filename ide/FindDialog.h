@@ -3,6 +3,7 @@
 // down or up, and starts over at the other end of the text.
 
 #include <QDialog>
+#include <QTextDocument>
 
 #include <functional>
 
@@ -11,6 +12,10 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+
+// Selects the next occurrence from the caret, starting over at the other end of the text;
+// false (the selection kept) if the text holds none.
+bool FindWrapping(QPlainTextEdit* view, const QString& text, QTextDocument::FindFlags flags);
 
 class CFindDialog : public QDialog {
     Q_OBJECT

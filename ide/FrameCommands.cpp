@@ -242,8 +242,13 @@ void CMainFrame::OnAppAbout() {
 }
 
 CHelpWindow* CMainFrame::ShowHelpWindow() {
-    if (m_pHelpWindow == nullptr)
+    if (m_pHelpWindow == nullptr) {
         m_pHelpWindow = new CHelpWindow(this);
+        connect(m_pHelpWindow, &CHelpWindow::ExampleRequested, this, [this](const QString& name) {
+            if (OpenExample(name) != nullptr)
+                activateWindow();
+        });
+    }
     m_pHelpWindow->show();
     m_pHelpWindow->raise();
     m_pHelpWindow->activateWindow();

@@ -3,6 +3,7 @@
 
 #include "ide/ChildFrame.h"
 #include "ide/Commands.h"
+#include "ide/Examples.h"
 #include "ide/MainFrame.h"
 #include "ide/TirvaneIDEDoc.h"
 
@@ -19,6 +20,7 @@ namespace {
 // Menu table codes besides command ids.
 constexpr int kSeparator = 0;
 constexpr int kRecentFiles = -1;
+constexpr int kExamples = -2;
 constexpr int kMaxListedWindows = 9;
 
 } // namespace
@@ -80,7 +82,12 @@ void CMainFrame::CreateEditActions() {
     AddAction(ID_EDIT_PASTE, QStringLiteral("Вставка"), &CMainFrame::OnEditPaste)
         ->setShortcuts(
             {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
-    AddAction(ID_EDIT_FIND, QStringLiteral("Найти..."), &CMainFrame::OnEditFind);
+    AddAction(ID_EDIT_FIND, QStringLiteral("Найти..."), &CMainFrame::OnEditFind)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    AddAction(ID_EDIT_REPLACE, QStringLiteral("Заменить..."), &CMainFrame::OnEditReplace)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    AddAction(ID_EDIT_GOTO_LINE, QStringLiteral("Перейти к строке..."), &CMainFrame::OnEditGoToLine)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
 }
 
 void CMainFrame::CreateViewActions() {
@@ -99,15 +106,19 @@ void CMainFrame::CreateProgramActions() {
         int id;
         const char16_t* text;
         void (CTirvaneIDEDoc::*command)();
+        QKeySequence key;
     } kCommands[] = {
-        {ID_TRANSLATE, u"Трансляция", &CTirvaneIDEDoc::OnTranslate},
-        {ID_RUN, u"Выполнение", &CTirvaneIDEDoc::OnRun},
-        {ID_ABORT_RUN, u"Прерывание выполнения", &CTirvaneIDEDoc::OnAbortRun},
-        {ID_DEBUG, u"Отладка", &CTirvaneIDEDoc::OnDebug},
-        {ID_ABORT_DEBUG, u"Прерывание отладки", &CTirvaneIDEDoc::OnAbortDebug},
+        {ID_TRANSLATE, u"Трансляция", &CTirvaneIDEDoc::OnTranslate, Qt::Key_F7},
+        {ID_RUN, u"Выполнение", &CTirvaneIDEDoc::OnRun, Qt::Key_F5},
+        {ID_ABORT_RUN, u"Прерывание выполнения", &CTirvaneIDEDoc::OnAbortRun,
+         Qt::SHIFT | Qt::Key_F5},
+        {ID_DEBUG, u"Отладка", &CTirvaneIDEDoc::OnDebug, Qt::Key_F10},
+        {ID_ABORT_DEBUG, u"Прерывание отладки", &CTirvaneIDEDoc::OnAbortDebug,
+         Qt::SHIFT | Qt::Key_F10},
     };
     for (const auto& command : kCommands) {
         QAction* action = AddAction(command.id, QString::fromUtf16(command.text));
+        action->setShortcut(command.key);
         connect(action, &QAction::triggered, this,
                 [this, fn = command.command] { RunDocumentCommand(fn); });
     }
@@ -139,12 +150,28 @@ void CMainFrame::CreateHelpActions() {
     AddAction(ID_APP_ABOUT, QStringLiteral("О программе..."), &CMainFrame::OnAppAbout);
 }
 
-// ids are command ids, kSeparator or kRecentFiles.
+// The example programs, each opened in a new untitled window; the tip is the example's
+// first comment line.
+void CMainFrame::CreateExampleActions() {
+    m_pExamplesMenu = new QMenu(QStringLiteral("Примеры"), this);
+    m_pExamplesMenu->setObjectName(QStringLiteral("ExamplesMenu"));
+    for (const QString& name : ExampleNames()) {
+        QAction* action = m_pExamplesMenu->addAction(name);
+        action->setStatusTip(ExampleSummary(name));
+        connect(action, &QAction::triggered, this, [this, name] { OpenExample(name); });
+    }
+    m_pExamplesMenu->menuAction()->setStatusTip(
+        QStringLiteral("Открытие примера программы в новом окне"));
+}
+
+// ids are command ids, kSeparator, kRecentFiles or kExamples.
 QMenu* CMainFrame::AddMenu(const QString& title, std::initializer_list<int> ids) {
     QMenu* menu = menuBar()->addMenu(title);
     for (int id : ids) {
         if (id == kSeparator) {
             menu->addSeparator();
+        } else if (id == kExamples) {
+            menu->addMenu(m_pExamplesMenu);
         } else if (id == kRecentFiles) {
             for (QAction* action : m_recentActions)
                 menu->addAction(action);
@@ -161,7 +188,8 @@ void CMainFrame::CreateMenus() {
         AddMenu(QStringLiteral("Файл"), {ID_FILE_NEW, ID_FILE_OPEN, kSeparator, ID_FILE_PRINT_SETUP,
                                          kSeparator, kRecentFiles, kSeparator, ID_APP_EXIT}),
         AddMenu(QStringLiteral("Вид"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}),
-        AddMenu(QStringLiteral("Справка"), {ID_HELP_FINDER, kSeparator, ID_APP_ABOUT}),
+        AddMenu(QStringLiteral("Справка"),
+                {ID_HELP_FINDER, kSeparator, ID_APP_ABOUT, kSeparator, kExamples}),
     };
     m_pWindowMenu = nullptr;
     m_docMenus = {
@@ -170,13 +198,14 @@ void CMainFrame::CreateMenus() {
                  kSeparator, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, kSeparator,
                  kRecentFiles, kSeparator, ID_APP_EXIT}),
         AddMenu(QStringLiteral("Редактирование"),
-                {ID_EDIT_UNDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}),
+                {ID_EDIT_UNDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, kSeparator,
+                 ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_GOTO_LINE}),
         AddMenu(QStringLiteral("Вид"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}),
         AddMenu(QStringLiteral("Программа"),
                 {ID_TRANSLATE, ID_RUN, ID_ABORT_RUN, ID_DEBUG, ID_ABORT_DEBUG}),
         AddMenu(QStringLiteral("Окно"),
                 {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE}),
-        AddMenu(QStringLiteral("Справка"), {ID_APP_ABOUT}),
+        AddMenu(QStringLiteral("Справка"), {ID_APP_ABOUT, kSeparator, ID_HELP_FINDER, kExamples}),
     };
     m_pWindowMenu = m_docMenus[4];
     connect(m_pWindowMenu, &QMenu::aboutToShow, this, &CMainFrame::FillWindowList);

@@ -207,6 +207,11 @@ void CHelpWindow::OnLink(const QUrl& link) {
         return;
     }
     const QUrl target = m_pBrowser->source().resolved(link);
+    // The guide links to examples/ beside docs/: the examples open as programs.
+    if (target.path().startsWith(QStringLiteral("/examples/"))) {
+        emit ExampleRequested(target.fileName());
+        return;
+    }
     QUrl document = target;
     document.setFragment(QString());
     const QString fragment = QUrl::fromPercentEncoding(target.fragment().toUtf8());

@@ -27,6 +27,10 @@ public:
     // The documents, the guide first, as resource urls.
     const QList<QUrl>& Documents() const { return m_documents; }
 
+signals:
+    // A link of the guide leads to an example program ("factorial.tvn").
+    void ExampleRequested(const QString& name);
+
 private:
     void FindDocuments();
     void BuildContents();

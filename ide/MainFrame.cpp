@@ -6,12 +6,14 @@
 #include "ide/HelpWindow.h"
 #include "ide/KeyboardLocks.h"
 #include "ide/OutputBar.h"
+#include "ide/RunClock.h"
 #include "ide/RunWorker.h"
 #include "ide/SplitBar.h"
 #include "ide/TirvaneIDEDoc.h"
 #include "ide/TirvaneIDEView.h"
 #include "ide/ToolbarIcons.h"
 #include "interpreter/DebugControl.h"
+#include "output/OutputSink.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -21,6 +23,7 @@
 #include <QMdiArea>
 #include <QMimeData>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QStatusBar>
 #include <QStyle>
@@ -71,6 +74,8 @@ CMainFrame::~CMainFrame() {
             disconnect(child->Document(), nullptr, this, nullptr);
     }
     delete takeCentralWidget();
+    // Every worker has ended with its document: no step can call the listener any more.
+    SetStepListener(nullptr, nullptr);
 }
 
 bool CMainFrame::Create() {
@@ -82,10 +87,17 @@ bool CMainFrame::Create() {
     CreateProgramActions();
     CreateWindowActions();
     CreateHelpActions();
+    CreateExampleActions();
     CreateMenus();
     if (!CreateToolBar())
         return false;
     CreateStatusBar();
+    m_pRunClock = new CRunClock(statusBar(), m_pOutputBar->Tabs(), this);
+    ShowShortcutsInToolTips();
+    RestoreLayout();
+    // A double click on an error line of the translation report goes to that line.
+    m_pOutputBar->PaneEdit(kChannelTranslation)->viewport()->installEventFilter(this);
+    SetStepListener(&CMainFrame::OnStepListener, this);
     m_recentFiles.Load();
     UpdateRecentFileMenu();
     ShowMenusFor(false);
@@ -243,6 +255,8 @@ CChildFrame* CMainFrame::AddChild(CTirvaneIDEDoc* doc, CTirvaneIDEView* view) {
             Qt::UniqueConnection);
     connect(doc, &CTirvaneIDEDoc::TitleChanged, this, &CMainFrame::UpdateTitle,
             Qt::UniqueConnection);
+    connect(doc, &CTirvaneIDEDoc::RunStarted, m_pRunClock, &CRunClock::Start, Qt::UniqueConnection);
+    connect(doc, &CTirvaneIDEDoc::RunEnded, m_pRunClock, &CRunClock::Finish, Qt::UniqueConnection);
     QMdiSubWindow* current = m_pMdiArea->currentSubWindow();
     m_pMdiArea->addSubWindow(child);
     if (current == nullptr || current->isMaximized())
@@ -332,10 +346,10 @@ void CMainFrame::UpdateCommands() {
     Action(ID_ABORT_RUN)->setEnabled(states.abortRun);
     Action(ID_DEBUG)->setEnabled(states.debug);
     Action(ID_ABORT_DEBUG)->setEnabled(states.abortDebug);
-    for (int id :
-         {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW,
-          ID_EDIT_FIND, ID_FUNC_DEFINITION, ID_FUNC_PROPERTIES, ID_WINDOW_NEW, ID_WINDOW_CASCADE,
-          ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE, ID_NEXT_PANE, ID_PREV_PANE})
+    for (int id : {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_PRINT,
+                   ID_FILE_PRINT_PREVIEW, ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_GOTO_LINE,
+                   ID_FUNC_DEFINITION, ID_FUNC_PROPERTIES, ID_WINDOW_NEW, ID_WINDOW_CASCADE,
+                   ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE, ID_NEXT_PANE, ID_PREV_PANE})
         Action(id)->setEnabled(doc != nullptr);
     UpdateEditCommands();
     UpdateLockPanes();
@@ -362,6 +376,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         }
     }
     m_updateTimer.stop();
+    SaveLayout();
     if (m_pHelpWindow != nullptr)
         m_pHelpWindow->close();
     event->accept();

@@ -7,6 +7,7 @@
 #include "ide/FindDialog.h"
 #include "ide/HelpWindow.h"
 #include "ide/RecentFileList.h"
+#include "ide/ReplaceDialog.h"
 
 #include <QFont>
 #include <QList>
@@ -20,6 +21,7 @@
 
 class CChildFrame;
 class COutputBar;
+class CRunClock;
 class CSplitBar;
 class CTirvaneIDEDoc;
 class CTirvaneIDEView;
@@ -56,6 +58,9 @@ public:
     CRecentFileList& RecentFiles() { return m_recentFiles; }
     CFindDialog* FindDialog() const { return m_pFindDialog; }
     CHelpWindow* HelpWindow() const { return m_pHelpWindow; }
+    CReplaceDialog* ReplaceDialog() const { return m_pReplaceDialog; }
+    CRunClock* RunClock() const { return m_pRunClock; }
+    QMenu* ExamplesMenu() const { return m_pExamplesMenu; }
 
     CChildFrame* ActiveChild() const;
     CTirvaneIDEDoc* ActiveDocument() const;
@@ -66,6 +71,20 @@ public:
     CTirvaneIDEDoc* OpenDocument(const QString& path);
     // A file was opened or saved under this name.
     void AddRecentFile(const QString& path);
+    // An example in a new untitled window named after it; null if there is no such example.
+    CTirvaneIDEDoc* OpenExample(const QString& name);
+
+    // The document whose translation report the "Трансляция" tab shows.
+    void SetReportDocument(CTirvaneIDEDoc* doc);
+    // Brings a window of the document to the front, marks the error line and puts the caret
+    // on it.
+    void ShowErrorLine(CTirvaneIDEDoc* doc, int line);
+
+    // The window's layout (panel height, maximised, tool bar and status bar) as it was when
+    // the program last ended; Create restores the bars and the panel.
+    void SaveLayout() const;
+    // Shows the window maximised, or at its last size if it was not maximised then.
+    void ShowAsLastTime();
 
     // Enables the commands by the active document's state and the running session.
     void UpdateCommands();
@@ -77,6 +96,7 @@ public:
     void ClearWaitNote();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -91,6 +111,7 @@ private:
     void CreateProgramActions();
     void CreateWindowActions();
     void CreateHelpActions();
+    void CreateExampleActions();
     void CreateMenus();
     QMenu* AddMenu(const QString& title, std::initializer_list<int> ids);
     bool CreateToolBar();
@@ -98,6 +119,12 @@ private:
     void AddToolBarGap();
     bool CreateFunctionList();
     void CreateStatusBar();
+    void ShowShortcutsInToolTips();
+    void RestoreLayout();
+    // The debugger's step listener: on the worker thread, passed on to the GUI thread.
+    static void OnStepListener(int line, void* context);
+    void OnDebugStep(int line);
+    bool OnReportDoubleClick(QMouseEvent* event);
     QAction* AddAction(int id, const QString& text);
     QAction* AddAction(int id, const QString& text, void (CMainFrame::*slot)());
 
@@ -126,6 +153,8 @@ private:
     void OnEditCopy();
     void OnEditPaste();
     void OnEditFind();
+    void OnEditReplace();
+    void OnEditGoToLine();
     void OnFuncDefinition();
     void OnFuncProperties();
     void OnWindowNew();
@@ -165,6 +194,10 @@ private:
     QPointer<CChildFrame> m_pActiveChild;
     QPointer<CFindDialog> m_pFindDialog;
     QPointer<CHelpWindow> m_pHelpWindow;
+    QPointer<CReplaceDialog> m_pReplaceDialog;
+    QPointer<CTirvaneIDEDoc> m_pReportDoc;
+    CRunClock* m_pRunClock = nullptr;
+    QMenu* m_pExamplesMenu = nullptr;
     std::unique_ptr<QPrinter> m_pPrinter;
     QTimer m_updateTimer;
     int m_nUntitled = 0;

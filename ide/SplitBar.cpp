@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 CSplitBar::CSplitBar(QWidget* mdiClient, QWidget* parent)
     : QWidget(parent), m_pMdiClient(mdiClient), m_nLowerHeight(kInitialLowerHeight) {
     setObjectName(QStringLiteral("SplitBar"));
@@ -19,6 +21,11 @@ void CSplitBar::SetLowerWindow(QWidget* window) {
     m_pLower = window;
     if (m_pLower != nullptr)
         m_pLower->show();
+    Reposition();
+}
+
+void CSplitBar::SetLowerHeight(int height) {
+    m_nLowerHeight = std::max(height, kMinLowerHeight);
     Reposition();
 }
 

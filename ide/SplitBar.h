@@ -15,6 +15,8 @@ public:
     void SetLowerWindow(QWidget* window);
     QWidget* LowerWindow() const { return m_pLower; }
     int LowerHeight() const { return m_nLowerHeight; }
+    // A height kept from an earlier session; never below the drag's minimum.
+    void SetLowerHeight(int height);
 
     // Gives the MDI client the client area less the bar and the lower window.
     void Reposition();

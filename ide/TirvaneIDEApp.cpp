@@ -3,11 +3,9 @@
 #include "ide/MainFrame.h"
 
 #include <QCommandLineParser>
-#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPixmap>
-#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -52,10 +50,7 @@ bool CTirvaneIDEApp::InitInstance() {
         return false;
     if (!OpenStartupDocuments(*m_pMainFrame, parser.positionalArguments()))
         return false;
-    // Without a window manager "maximised" means nothing: start at the screen's size.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        m_pMainFrame->setGeometry(screen->availableGeometry());
-    m_pMainFrame->showMaximized();
+    m_pMainFrame->ShowAsLastTime();
     if (parser.isSet(screenshot))
         return ScheduleScreenshot(parser.value(screenshot), parser.value(delay).toInt());
     return true;

@@ -3,6 +3,7 @@
 #include "ide/MainFrame.h"
 #include "ide/RunWorker.h"
 #include "ide/ShellDialogs.h"
+#include "ide/SyntaxHighlighter.h"
 #include "ide/TextCodec.h"
 #include "ide/TirvaneIDEView.h"
 #include "interpreter/DebugControl.h"
@@ -16,11 +17,14 @@
 #include <QFileInfo>
 #include <QPlainTextDocumentLayout>
 #include <QSaveFile>
+#include <QTextBlock>
 #include <QTextDocument>
+
+#include <algorithm>
 
 CTirvaneIDEDoc::CTirvaneIDEDoc(CMainFrame* frame, QObject* parent)
     : QObject(parent), m_pFrame(frame), m_pText(new QTextDocument(this)),
-      m_pScanner(std::make_unique<CScanner>()),
+      m_pHighlighter(new CSyntaxHighlighter(m_pText)), m_pScanner(std::make_unique<CScanner>()),
       m_pParser(std::make_unique<CParser>(m_pScanner.get())) {
     m_pText->setDocumentLayout(new QPlainTextDocumentLayout(m_pText));
 }
@@ -76,6 +80,12 @@ bool CTirvaneIDEDoc::Open(const QString& path) {
     SetPathName(path);
     SetModifiedFlag(false);
     return true;
+}
+
+void CTirvaneIDEDoc::OpenUntitled(const QByteArray& bytes, const QString& title) {
+    LoadText(bytes);
+    SetUntitled(title);
+    SetModifiedFlag(false);
 }
 
 // A file whose lines end in a bare "\n" keeps them so: saving must not rewrite every line.
@@ -165,6 +175,32 @@ void CTirvaneIDEDoc::ShiftFunctionLines(int fromLine, int delta) {
         if (function->lastLine >= fromLine)
             function->lastLine += delta;
     }
+}
+
+int CTirvaneIDEDoc::ErrorLine() const {
+    return m_errorMark.isNull() ? 0 : m_errorMark.blockNumber() + 1;
+}
+
+// A cursor at the line's start moves with the text when lines are added or removed above.
+void CTirvaneIDEDoc::MarkErrorLine(int line) {
+    if (line <= 0) {
+        m_errorMark = QTextCursor();
+    } else {
+        const int last = m_pText->blockCount();
+        m_errorMark = QTextCursor(m_pText->findBlockByNumber(std::min(line, last) - 1));
+    }
+    emit MarksChanged();
+}
+
+void CTirvaneIDEDoc::SetStepLine(int line) {
+    if (line == m_nStepLine)
+        return;
+    m_nStepLine = line;
+    emit MarksChanged();
+    if (line <= 0)
+        return;
+    for (CTirvaneIDEView* view : m_views)
+        view->ShowLine(line);
 }
 
 CFunctionNode* CTirvaneIDEDoc::FindFunction(const QString& name) const {

@@ -4,9 +4,11 @@
 
 #include "ide/CommandState.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTextCursor>
 
 #include <memory>
 #include <string>
@@ -18,6 +20,7 @@ class CParser;
 class CRunSession;
 class CRunWorker;
 class CScanner;
+class CSyntaxHighlighter;
 class CTirvaneIDEView;
 class QTextDocument;
 struct CMessageBox;
@@ -47,6 +50,8 @@ public:
     // ended them when it was opened ("\r\n" for a new document).
     void SetUntitled(const QString& title);
     bool Open(const QString& path);
+    // A text that belongs to no file yet (an example program): untitled and unmodified.
+    void OpenUntitled(const QByteArray& bytes, const QString& title);
     // File Save: an untitled or read-only document asks for a name first.
     bool Save();
     bool SaveAs();
@@ -78,6 +83,14 @@ public:
     // A translated function by name, or null.
     CFunctionNode* FindFunction(const QString& name) const;
 
+    // The line of the last translation error (following the edits since), 0 if none.
+    int ErrorLine() const;
+    void MarkErrorLine(int line);
+    // The line of the application a debug session is paused at, 0 when none.
+    int StepLine() const { return m_nStepLine; }
+    void SetStepLine(int line);
+    CSyntaxHighlighter* Highlighter() const { return m_pHighlighter; }
+
     DocumentFlags Flags() const { return {m_bTranslated, m_bRunning, m_bDebugging}; }
     CModuleNode* Module() const { return m_pModule; }
     bool HasWorker() const { return m_pRunThread != nullptr; }
@@ -87,6 +100,11 @@ signals:
     void ModifiedChanged(bool modified);
     // A command flag changed: the frame updates the commands.
     void StateChanged();
+    // The error line or the debug line changed: the views mark them anew.
+    void MarksChanged();
+    // A worker started, and it ended (milliseconds since its start; outcome of the run).
+    void RunStarted(bool debug);
+    void RunEnded(bool debug, qint64 elapsedMs, int outcome);
 
 private:
     bool SaveTo(const QString& path);
@@ -97,12 +115,18 @@ private:
     bool StartWorker(std::unique_ptr<CRunSession> session);
     void OnWorkerEnded();
     void ClearRunFlags();
+    void ShowTranslationError();
     void StopRun();
     void WaitForOwnWorker();
     void WaitForAllWorkers();
 
     CMainFrame* m_pFrame;
     QTextDocument* m_pText;
+    CSyntaxHighlighter* m_pHighlighter;
+    QTextCursor m_errorMark;
+    int m_nStepLine = 0;
+    QElapsedTimer m_runTime;
+    bool m_bRunDebug = false;
     QList<CTirvaneIDEView*> m_views;
     int m_nWindows = 0;
     std::string m_strLineBreak = "\r\n";

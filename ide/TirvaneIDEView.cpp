@@ -3,6 +3,7 @@
 #include "ide/ChildFrame.h"
 #include "ide/Commands.h"
 #include "ide/FunctionPropertiesDlg.h"
+#include "ide/LineNumberArea.h"
 #include "ide/MainFrame.h"
 #include "ide/ShellDialogs.h"
 #include "ide/TextCodec.h"
@@ -34,6 +35,13 @@ CTirvaneIDEView::CTirvaneIDEView(CTirvaneIDEDoc* doc, QWidget* parent)
     m_nLineCount = blockCount();
     connect(document(), &QTextDocument::contentsChange, this, &CTirvaneIDEView::OnChange);
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, &CTirvaneIDEView::UpdatePosition);
+    m_pGutter = new CLineNumberArea(this);
+    connect(this, &QPlainTextEdit::blockCountChanged, this, &CTirvaneIDEView::UpdateGutterWidth);
+    connect(this, &QPlainTextEdit::updateRequest, this, &CTirvaneIDEView::UpdateGutter);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &CTirvaneIDEView::RefreshMarks);
+    connect(doc, &CTirvaneIDEDoc::MarksChanged, this, &CTirvaneIDEView::RefreshMarks);
+    UpdateGutterWidth();
+    RefreshMarks();
     doc->AddView(this);
 }
 

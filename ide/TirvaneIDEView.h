@@ -1,7 +1,10 @@
 #pragma once
 // The editor of one document: a plain-text editor that shows the caret's place in the status
 // bar, keeps the translated functions' line ranges in step with edits, and offers a
-// function's definition and properties from the function list and its context menu.
+// function's definition and properties from the function list and its context menu. The
+// text is coloured by its lexis; a gutter numbers the lines; the current line, matching
+// brackets, the line of a translation error and the line a debug session stands at are
+// marked.
 
 #include <QFont>
 #include <QPlainTextEdit>
@@ -14,7 +17,11 @@
 #include "ide/FunctionPropertiesDlg.h"
 
 class CFunctionNode;
+class CLineNumberArea;
 class CTirvaneIDEDoc;
+
+// The kinds of marked lines, as the extra selections of the view carry them.
+enum class LineMark { Current = 1, Error = 2, Step = 3, Bracket = 4 };
 
 class CTirvaneIDEView : public QPlainTextEdit {
     Q_OBJECT
@@ -49,6 +56,25 @@ public:
     void ShowProperties(const CFunctionNode* function);
     CFunctionPropertiesDlg* PropertiesDialog() const { return m_pPropertiesDlg; }
 
+    // Puts the caret at the start of the 1-based line, centres it and takes the focus.
+    void GoToLine(int line);
+    // Puts the caret at the start of the line and scrolls only as far as needed.
+    void PlaceCaretOnLine(int line);
+    // Scrolls the line into sight if it is not; the caret stays.
+    void ShowLine(int line);
+    // Where the 1-based line stands in the window (viewport coordinates); null if no line.
+    QRect LineRect(int line) const;
+
+    // The lines (1-based) or bracket positions the view marks now, of one kind.
+    QList<int> Marked(LineMark kind) const;
+    // Renews the marks: current line, brackets, error line and debug line.
+    void RefreshMarks();
+
+    // The gutter (LineNumberArea.cpp asks for these).
+    int GutterWidth() const;
+    void PaintGutter(QWidget* gutter, const QRect& rect);
+    int LineAtGutterY(int y) const;
+
     // The word of ASCII letters and digits at the client point, empty if there is none.
     QString WordAt(const QPoint& clientPoint) const;
     // The word at the caret or just before it.
@@ -62,8 +88,14 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void UpdateGutterWidth();
+    void UpdateGutter(const QRect& rect, int dy);
+    QTextEdit::ExtraSelection LineSelection(int line, const QColor& colour, LineMark kind) const;
+    void AddBracketMarks(QList<QTextEdit::ExtraSelection>* selections) const;
     void OnChange(int position, int charsRemoved, int charsAdded);
     CFunctionNode* SelectedFunction();
     bool IsActiveView() const;
@@ -77,4 +109,5 @@ private:
     int m_nCurrentColumn = 1;
     QFont m_font;
     bool m_bQuiet = false;
+    CLineNumberArea* m_pGutter = nullptr;
 };

@@ -67,8 +67,9 @@ void FrameTest::SetUp() {
     };
     hooks.openFileName = [] { return QString(); };
     m_previousHooks = SetShellDialogHooks(hooks);
-    // Each test starts with an empty recent-file list.
+    // Each test starts with an empty recent-file list and the first start's layout.
     QSettings().remove(QStringLiteral("Recent File List"));
+    QSettings().remove(QStringLiteral("Layout"));
     frame = std::make_unique<CMainFrame>();
     ASSERT_TRUE(frame->Create());
     frame->resize(900, 700);

@@ -55,12 +55,14 @@ protected:
 
 using MenuList = std::vector<std::pair<QString, QStringList>>;
 
+// The classic items stand first, in their order; the find, replace, go-to-line, contents
+// and examples items follow them.
 TEST_F(MainFrameTest, MainMenuWithoutDocumentsAndDocumentMenuWithOne) {
     const MenuList mainMenu = {
         {"Файл",
          {"Новый", "Открыть...", "", "Установки печати...", "", "Recent File", "", "Выход"}},
         {"Вид", {"Панель инструментов", "Строка состояния"}},
-        {"Справка", {"Оглавление...", "", "О программе..."}},
+        {"Справка", {"Оглавление...", "", "О программе...", "", "Примеры"}},
     };
     EXPECT_EQ(Menus(), mainMenu);
 
@@ -71,12 +73,14 @@ TEST_F(MainFrameTest, MainMenuWithoutDocumentsAndDocumentMenuWithOne) {
          {"Новый", "Открыть...", "Закрыть", "Сохранить", "Сохранить как...", "", "Печать...",
           "Просмотр документа", "Установки печати...", "", CRecentFileList::MenuText(0, path), "",
           "Выход"}},
-        {"Редактирование", {"Отмена", "", "Вырезать", "Копировать", "Вставка"}},
+        {"Редактирование",
+         {"Отмена", "", "Вырезать", "Копировать", "Вставка", "", "Найти...", "Заменить...",
+          "Перейти к строке..."}},
         {"Вид", {"Панель инструментов", "Строка состояния"}},
         {"Программа",
          {"Трансляция", "Выполнение", "Прерывание выполнения", "Отладка", "Прерывание отладки"}},
         {"Окно", {"Новое окно", "Каскад", "Черепица", "Упорядочить значки"}},
-        {"Справка", {"О программе..."}},
+        {"Справка", {"О программе...", "", "Оглавление...", "Примеры"}},
     };
     EXPECT_EQ(Menus(), documentMenu);
 
@@ -168,14 +172,20 @@ TEST_F(MainFrameTest, AcceleratorsTriggerTheirCommands) {
         {QKeySequence(Qt::SHIFT | Qt::Key_F6), ID_PREV_PANE},
         {QKeySequence(Qt::Key_F1), ID_HELP},
         {QKeySequence(Qt::SHIFT | Qt::Key_F1), ID_CONTEXT_HELP},
+        // Beside them: the language commands, find, replace and go to line.
+        {QKeySequence(Qt::Key_F7), ID_TRANSLATE},
+        {QKeySequence(Qt::Key_F5), ID_RUN},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F5), ID_ABORT_RUN},
+        {QKeySequence(Qt::Key_F10), ID_DEBUG},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F10), ID_ABORT_DEBUG},
+        {QKeySequence(Qt::CTRL | Qt::Key_F), ID_EDIT_FIND},
+        {QKeySequence(Qt::CTRL | Qt::Key_H), ID_EDIT_REPLACE},
+        {QKeySequence(Qt::CTRL | Qt::Key_G), ID_EDIT_GOTO_LINE},
     };
     for (const auto& [key, id] : keys) {
         EXPECT_TRUE(frame->Action(id)->shortcuts().contains(key)) << id;
         EXPECT_TRUE(frame->actions().contains(frame->Action(id))) << id;
     }
-    // The language commands have no keys.
-    for (int id : {ID_TRANSLATE, ID_RUN, ID_ABORT_RUN, ID_DEBUG, ID_ABORT_DEBUG})
-        EXPECT_TRUE(frame->Action(id)->shortcuts().isEmpty()) << id;
 
     const int windows = int(frame->MdiArea()->subWindowList().size());
     QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);

@@ -1,0 +1,127 @@
+// Taking the user to places: the line of a translation error, the line a debug session
+// stands at, a line by its number, text to replace, and the example programs.
+
+#include "ide/ChildFrame.h"
+#include "ide/Examples.h"
+#include "ide/MainFrame.h"
+#include "ide/OutputBar.h"
+#include "ide/ReportLines.h"
+#include "ide/TirvaneIDEDoc.h"
+#include "ide/TirvaneIDEView.h"
+#include "output/OutputSink.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTextBlock>
+
+void CMainFrame::SetReportDocument(CTirvaneIDEDoc* doc) {
+    m_pReportDoc = doc;
+}
+
+void CMainFrame::ShowErrorLine(CTirvaneIDEDoc* doc, int line) {
+    CChildFrame* shown = ActiveChild();
+    if (shown == nullptr || shown->Document() != doc) {
+        for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+            auto* child = qobject_cast<CChildFrame*>(window);
+            if (child != nullptr && child->Document() == doc) {
+                m_pMdiArea->setActiveSubWindow(child);
+                shown = child;
+                break;
+            }
+        }
+    }
+    if (shown == nullptr || shown->Document() != doc)
+        return;
+    doc->MarkErrorLine(line);
+    shown->View()->GoToLine(line);
+}
+
+// The report belongs to the document last translated, while it is open; its error line
+// leads there.
+bool CMainFrame::OnReportDoubleClick(QMouseEvent* event) {
+    QPlainTextEdit* report = m_pOutputBar->PaneEdit(kChannelTranslation);
+    const QString text = report->cursorForPosition(event->position().toPoint()).block().text();
+    const int line = ReportedErrorLine(text);
+    CTirvaneIDEDoc* doc = m_pReportDoc != nullptr ? m_pReportDoc.data() : ActiveDocument();
+    if (line <= 0 || doc == nullptr)
+        return false;
+    ShowErrorLine(doc, line);
+    return true;
+}
+
+// On the worker thread: the frame outlives every worker, and the queued call is dropped if
+// the frame is gone by the time the GUI thread gets to it.
+void CMainFrame::OnStepListener(int line, void* context) {
+    auto* frame = static_cast<CMainFrame*>(context);
+    QMetaObject::invokeMethod(
+        frame, [frame, line] { frame->OnDebugStep(line); }, Qt::QueuedConnection);
+}
+
+// A step that arrives after its session was aborted finds no debugging document.
+void CMainFrame::OnDebugStep(int line) {
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+        auto* child = qobject_cast<CChildFrame*>(window);
+        if (child != nullptr && child->Document()->Flags().debugging) {
+            child->Document()->SetStepLine(line);
+            return;
+        }
+    }
+}
+
+void CMainFrame::OnEditGoToLine() {
+    CTirvaneIDEView* view = ActiveView();
+    if (view == nullptr)
+        return;
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("GoToLineDialog"));
+    dialog.setWindowTitle(QStringLiteral("Переход к строке"));
+    dialog.setInputMode(QInputDialog::IntInput);
+    dialog.setLabelText(QStringLiteral("Номер строки (1 - %1):").arg(view->blockCount()));
+    dialog.setIntRange(1, view->blockCount());
+    dialog.setIntValue(view->textCursor().blockNumber() + 1);
+    dialog.setOkButtonText(QStringLiteral("Перейти"));
+    dialog.setCancelButtonText(QStringLiteral("Отмена"));
+    if (dialog.exec() == QDialog::Accepted)
+        view->GoToLine(dialog.intValue());
+}
+
+// One replace dialog, modeless, working on whichever view is active.
+void CMainFrame::OnEditReplace() {
+    CTirvaneIDEView* view = ActiveView();
+    if (view == nullptr)
+        return;
+    if (m_pReplaceDialog == nullptr) {
+        m_pReplaceDialog = new CReplaceDialog([this] { return ActiveView(); }, this);
+        connect(m_pReplaceDialog, &CReplaceDialog::NotFound, this, [this](const QString& text) {
+            QApplication::beep();
+            statusBar()->showMessage(QStringLiteral("Текст \"%1\" не найден").arg(text), 4000);
+        });
+        connect(m_pReplaceDialog, &CReplaceDialog::Replaced, this, [this](int count) {
+            statusBar()->showMessage(QStringLiteral("Заменено: %1").arg(count), 4000);
+        });
+    }
+    const QString selected = view->textCursor().selectedText();
+    if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator))
+        m_pReplaceDialog->SetTexts(selected, QString());
+    m_pReplaceDialog->show();
+    m_pReplaceDialog->raise();
+    m_pReplaceDialog->activateWindow();
+}
+
+// Untitled, so that Translate asks where to save it and the original stays as it is.
+CTirvaneIDEDoc* CMainFrame::OpenExample(const QString& name) {
+    const QByteArray bytes = ExampleBytes(name);
+    if (bytes.isEmpty())
+        return nullptr;
+    auto* doc = new CTirvaneIDEDoc(this);
+    auto* view = new CTirvaneIDEView(doc);
+    doc->OpenUntitled(bytes, QFileInfo(name).completeBaseName());
+    AddChild(doc, view);
+    view->moveCursor(QTextCursor::Start);
+    return doc;
+}

@@ -1,0 +1,145 @@
+// A newcomer's first session, from the guide alone: open the guide, write the factorial of
+// its section on conditions, make a mistake and be taken to it, run, and step through the
+// run watching the marker. With TIRVANE_IDE_SCREENSHOTS set to a folder, each moment is
+// saved there (guide.png, error.png, run.png, debug.png): under Xvfb, for docs/screenshots.
+
+#include "IdeTestSupport.h"
+
+#include "ide/Commands.h"
+#include "ide/HelpWindow.h"
+#include "ide/OutputBar.h"
+#include "ide/TirvaneIDEDoc.h"
+#include "ide/TirvaneIDEView.h"
+#include "interpreter/DebugControl.h"
+#include "output/OutputSink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTextDocument>
+
+namespace idetest {
+namespace {
+
+class FirstSessionTest : public FrameTest {
+protected:
+    // The whole screen where there is one (a help window beside the main window), else the
+    // main window.
+    void Snapshot(const char* name, QWidget* window = nullptr) {
+        const QString folder = qEnvironmentVariable("TIRVANE_IDE_SCREENSHOTS");
+        if (folder.isEmpty())
+            return;
+        QTest::qWait(200);
+        const QString path = QDir(folder).filePath(QString::fromUtf8(name) + ".png");
+        QWidget* shown = window != nullptr ? window : frame.get();
+        EXPECT_TRUE(shown->grab().save(path)) << path.toStdString();
+    }
+
+    // The guide's program that defines the named function, its test comments left out.
+    static QString GuideProgram(const QString& definition) {
+        QFile guide(QStringLiteral(TIRVANE_SOURCE_DIR "/docs/language.md"));
+        if (!guide.open(QIODevice::ReadOnly))
+            return {};
+        const QString text = QString::fromUtf8(guide.readAll());
+        const QRegularExpression block(QStringLiteral("```tirvane\\n(.*?)```"),
+                                       QRegularExpression::DotMatchesEverythingOption);
+        for (auto it = block.globalMatch(text); it.hasNext();) {
+            const QString program = it.next().captured(1);
+            if (!program.contains(definition))
+                continue;
+            QStringList lines;
+            for (const QString& line : program.split(u'\n')) {
+                if (!line.startsWith(QStringLiteral("// ")))
+                    lines << line;
+            }
+            return lines.join(u'\n').trimmed() + u'\n';
+        }
+        return {};
+    }
+};
+
+TEST_F(FirstSessionTest, GuideFactorialMistakeRunAndSteps) {
+    frame->resize(1100, 780);
+    frame->NewDocument();
+
+    // The guide: F1 outside the editor opens its first page with the contents.
+    frame->OutputBar()->setFocus();
+    frame->Action(ID_HELP)->trigger();
+    CHelpWindow* help = frame->HelpWindow();
+    ASSERT_NE(help, nullptr);
+    ASSERT_TRUE(help->isVisible());
+    EXPECT_TRUE(help->Browser()->toPlainText().contains(QStringLiteral("Среда разработки")));
+    help->resize(1000, 720);
+    // The section of the environment, as a newcomer reads it first.
+    ASSERT_TRUE(help->Browser()->find(QStringLiteral("Первая программа")));
+    Snapshot("guide", help);
+    help->close();
+
+    // The factorial of the guide, typed with a closing bracket forgotten on its line 2.
+    const QString factorial = GuideProgram(QStringLiteral("fact << funcdef n"));
+    ASSERT_FALSE(factorial.isEmpty());
+    const QString line2 = factorial.section(u'\n', 1, 1);
+    ASSERT_TRUE(line2.contains(QStringLiteral(": int) : -"))) << line2.toStdString();
+    QString mistaken = factorial;
+    mistaken.replace(QStringLiteral(": int) : -"), QStringLiteral(": int : -"));
+    CTirvaneIDEView* view = frame->ActiveView();
+    frame->activateWindow();
+    view->setFocus();
+    view->insertPlainText(mistaken);
+
+    saveAsAnswer = dir.filePath(QStringLiteral("fact.tvn"));
+    QTest::keyClick(view, Qt::Key_F7);
+    EXPECT_EQ(saveAsAsked, 1);
+    CTirvaneIDEDoc* doc = frame->ActiveDocument();
+    EXPECT_TRUE(PaneText(kChannelTranslation).contains(QStringLiteral("Ошибка в строке 2 : ")))
+        << PaneText(kChannelTranslation).toStdString();
+    EXPECT_EQ(doc->ErrorLine(), 2);
+    EXPECT_EQ(view->textCursor().blockNumber() + 1, 2);
+    Snapshot("error");
+
+    // Put right where the caret stands, translated, run.
+    view->selectAll();
+    view->insertPlainText(factorial);
+    QTest::keyClick(view, Qt::Key_F7);
+    EXPECT_TRUE(PaneText(kChannelTranslation).contains(QStringLiteral("ощибок не найдено")));
+    EXPECT_EQ(doc->ErrorLine(), 0);
+    SelectFunction(QStringLiteral("fact"));
+    TypeArgument(QStringLiteral("5"));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F5);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("120\n"));
+    Snapshot("run");
+
+    // Step by step: the marker stands on the line of each application.
+    TypeArgument(QStringLiteral("3"));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F10);
+    QList<int> lines;
+    for (int step = 0; step < 6; ++step) {
+        ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); })) << step;
+        ASSERT_TRUE(WaitFor([&] { return doc->StepLine() > 0; })) << step;
+        lines << doc->StepLine();
+        EXPECT_EQ(view->Marked(LineMark::Step), QList<int>{doc->StepLine()});
+        if (step == 3)
+            Snapshot("debug");
+        QTest::keyClick(view, Qt::Key_F10);
+        QTest::qWait(30);
+    }
+    EXPECT_TRUE(lines.contains(2)) << lines.size();
+    EXPECT_TRUE(lines.contains(3));
+    for (int line : lines)
+        EXPECT_TRUE(line == 2 || line == 3) << line;
+    QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(doc->StepLine(), 0);
+    EXPECT_TRUE(boxes.empty());
+}
+
+} // namespace
+} // namespace idetest

@@ -1,0 +1,294 @@
+// Taking the user to places: the line of a translation error (after Translate and by a
+// double click on the report), the line each debug step stands at, the keys of the
+// language commands, and how long a run took.
+
+#include "IdeTestSupport.h"
+#include "UiTestSupport.h"
+
+#include "ide/ChildFrame.h"
+#include "ide/Commands.h"
+#include "ide/OutputBar.h"
+#include "ide/RunClock.h"
+#include "ide/TirvaneIDEDoc.h"
+#include "ide/TirvaneIDEView.h"
+#include "interpreter/DebugControl.h"
+#include "interpreter/RunSession.h"
+#include "output/OutputSink.h"
+
+#include <QHelpEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+
+namespace idetest {
+namespace {
+
+// One application per line of the body, evaluated in the order of their names.
+const QString kSteps = QStringLiteral("funcdef x {\n"
+                                      "  (x, 1) : + >> a ;\n"
+                                      "  (a, 2) : * >> b ;\n"
+                                      "  (b, 3) : - >> return\n"
+                                      "} >> calc;\n"
+                                      "loop << funcdef x { x : loop >> return }\n");
+
+class NavigationTest : public FrameTest {
+protected:
+    int CaretLine(CTirvaneIDEDoc* doc) const { return doc->View()->textCursor().blockNumber() + 1; }
+
+    bool LineVisible(CTirvaneIDEView* view, int line) const {
+        const QRect box = view->LineRect(line);
+        return box.top() >= 0 && box.bottom() < view->viewport()->height();
+    }
+
+    // Double-clicks the 1-based line of the "Трансляция" pane.
+    void DoubleClickReportLine(int line) {
+        QPlainTextEdit* pane = Pane(kChannelTranslation);
+        QTextCursor cursor(pane->document()->findBlockByNumber(line - 1));
+        QTest::mouseDClick(pane->viewport(), Qt::LeftButton, {},
+                           pane->cursorRect(cursor).center() + QPoint(4, 0));
+    }
+};
+
+TEST_F(NavigationTest, FailedTranslateTakesTheCaretToTheMarkedErrorLine) {
+    QString longProgram;
+    for (int i = 1; i <= 150; ++i)
+        longProgram += QStringLiteral("funcdef x { x >> return } >> f%1;\n").arg(i);
+    longProgram += QStringLiteral("funcdef x { y >> return } >> broken\n");
+    for (int i = 0; i < 40; ++i)
+        longProgram += QStringLiteral("// end\n");
+    struct Case {
+        const char* name;
+        QString program;
+        int line;
+    };
+    const Case cases[] = {
+        {"unknown name on line 3",
+         QStringLiteral("funcdef x {\n  (x, 1) : + >> a ;\n  zz >> return\n} >> f\n"), 3},
+        {"missing brace on line 2",
+         QStringLiteral("funcdef x { x >> return } >> f;\nfuncdef x {\n"), 3},
+        {"far down a long program", longProgram, 151},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("error%1.tvn").arg(++n), c.program);
+        ASSERT_NE(doc, nullptr) << c.name;
+        doc->View()->moveCursor(QTextCursor::Start);
+        ASSERT_TRUE(Press(ID_TRANSLATE)) << c.name;
+        EXPECT_TRUE(PaneText(kChannelTranslation)
+                        .contains(QStringLiteral("Ошибка в строке %1 : ").arg(c.line)))
+            << c.name << ": " << PaneText(kChannelTranslation).toStdString();
+        EXPECT_EQ(doc->ErrorLine(), c.line) << c.name;
+        EXPECT_EQ(CaretLine(doc), c.line) << c.name;
+        EXPECT_EQ(doc->View()->Marked(LineMark::Error), QList<int>{c.line}) << c.name;
+        EXPECT_TRUE(LineVisible(doc->View(), c.line)) << c.name;
+    }
+
+    // The mark moves with its line and goes with a good translation.
+    CTirvaneIDEDoc* doc = frame->ActiveDocument();
+    PlaceCaret(doc->View(), 1);
+    QTest::keyClick(doc->View(), Qt::Key_Return);
+    EXPECT_EQ(doc->ErrorLine(), 152);
+    doc->View()->selectAll();
+    TypeText(doc->View(), QStringLiteral("funcdef x { x >> return } >> f"));
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    EXPECT_EQ(doc->ErrorLine(), 0);
+    EXPECT_TRUE(doc->View()->Marked(LineMark::Error).isEmpty());
+}
+
+TEST_F(NavigationTest, DoubleClickOnAnErrorLineOfTheReportGoesToTheTranslatedDocument) {
+    CTirvaneIDEDoc* broken = OpenProgram(QStringLiteral("broken.tvn"),
+                                         QStringLiteral("funcdef x {\n\n  q >> return\n} >> f\n"));
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    ASSERT_EQ(broken->ErrorLine(), 3);
+    CTirvaneIDEDoc* other = OpenProgram(QStringLiteral("other.tvn"), kSteps);
+    ASSERT_EQ(frame->ActiveDocument(), other);
+    PlaceCaret(broken->View(), 1);
+
+    // "Трансляция..." names no line: nothing happens.
+    DoubleClickReportLine(1);
+    EXPECT_EQ(frame->ActiveDocument(), other);
+    EXPECT_EQ(CaretLine(broken), 1);
+
+    DoubleClickReportLine(2);
+    EXPECT_EQ(frame->ActiveDocument(), broken);
+    EXPECT_EQ(CaretLine(broken), 3);
+    EXPECT_EQ(broken->View()->Marked(LineMark::Error), QList<int>{3});
+}
+
+TEST_F(NavigationTest, DebugMarkerMovesWithEachStepAndGoesWhenTheSessionEnds) {
+    CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("steps.tvn"), kSteps);
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    SelectFunction(QStringLiteral("calc"));
+    TypeArgument(QStringLiteral("5"));
+    ASSERT_TRUE(Press(ID_DEBUG));
+    std::vector<int> lines;
+    for (int step = 0; step < 3; ++step) {
+        ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); })) << step;
+        ASSERT_TRUE(WaitFor([&] { return doc->StepLine() == step + 2; }, 5000))
+            << "step " << step << " marks line " << doc->StepLine();
+        lines.push_back(doc->StepLine());
+        EXPECT_EQ(doc->View()->Marked(LineMark::Step), QList<int>{step + 2});
+        ASSERT_TRUE(Press(ID_DEBUG));
+    }
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(lines, (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("9\n"));
+    // The trace itself is as it always was.
+    EXPECT_EQ(PaneText(kChannelDebug),
+              QStringLiteral("(5,1):+  -> 6\n(6,2):*  -> 12\n(12,3):-  -> 9\n"));
+    EXPECT_EQ(doc->StepLine(), 0);
+    EXPECT_TRUE(doc->View()->Marked(LineMark::Step).isEmpty());
+
+    // An aborted session takes its marker away at once.
+    ASSERT_TRUE(Press(ID_DEBUG));
+    ASSERT_TRUE(WaitFor([&] { return doc->StepLine() == 2; }));
+    ASSERT_TRUE(Press(ID_ABORT_DEBUG));
+    EXPECT_EQ(doc->StepLine(), 0);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(doc->StepLine(), 0);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(NavigationTest, LanguageCommandsHaveKeysShownInTheirTipsAndNoKeyIsTakenTwice) {
+    struct Case {
+        int id;
+        QKeySequence key;
+        QString tip;
+    };
+    const Case cases[] = {
+        {ID_TRANSLATE, QKeySequence(Qt::Key_F7), QStringLiteral("Трансляция (F7)")},
+        {ID_RUN, QKeySequence(Qt::Key_F5), QStringLiteral("Выполнение (F5)")},
+        {ID_ABORT_RUN, QKeySequence(Qt::SHIFT | Qt::Key_F5),
+         QStringLiteral("Прерывание выполнения программы (Shift+F5)")},
+        {ID_DEBUG, QKeySequence(Qt::Key_F10), QStringLiteral("Отладка (F10)")},
+        {ID_ABORT_DEBUG, QKeySequence(Qt::SHIFT | Qt::Key_F10),
+         QStringLiteral("Прерывание отладки (Shift+F10)")},
+    };
+    for (const Case& c : cases) {
+        QAction* action = frame->Action(c.id);
+        EXPECT_EQ(action->shortcut(), c.key) << c.id;
+        EXPECT_EQ(ToolTipWithShortcut(action), c.tip) << c.id;
+        // The button shows the key; the action's own tip stays the prompt's.
+        auto* button = qobject_cast<QToolButton*>(frame->ToolBar()->widgetForAction(action));
+        ASSERT_NE(button, nullptr) << c.id;
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(button, &help);
+        EXPECT_EQ(QToolTip::text(), c.tip) << c.id;
+        QToolTip::hideText();
+    }
+    EXPECT_EQ(frame->Action(ID_TRANSLATE)->toolTip(), QStringLiteral("Трансляция"));
+
+    std::map<QKeySequence, int> owners;
+    for (QAction* action : frame->actions()) {
+        for (const QKeySequence& key : action->shortcuts()) {
+            const auto [at, fresh] = owners.emplace(key, CommandIdOf(action));
+            EXPECT_TRUE(fresh) << key.toString().toStdString() << " taken by " << at->second
+                               << " and " << CommandIdOf(action);
+        }
+    }
+}
+
+TEST_F(NavigationTest, KeysTranslateRunDebugAndAbortFromTheEditor) {
+    CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("keys.tvn"), kSteps);
+    CTirvaneIDEView* view = doc->View();
+    frame->activateWindow();
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F7);
+    EXPECT_TRUE(PaneText(kChannelTranslation).contains(QStringLiteral("ощибок не найдено")));
+    SelectFunction(QStringLiteral("calc"));
+    TypeArgument(QStringLiteral("1"));
+    view->setFocus();
+
+    QTest::keyClick(view, Qt::Key_F5);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("1\n"));
+
+    QTest::keyClick(view, Qt::Key_F10);
+    ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
+    ASSERT_TRUE(WaitFor([&] { return doc->StepLine() == 2; }));
+    QTest::keyClick(view, Qt::Key_F10); // the next step
+    ASSERT_TRUE(WaitFor([&] { return doc->StepLine() == 3; }));
+    QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_FALSE(doc->Flags().debugging);
+    EXPECT_TRUE(PaneText(kChannelResult).isEmpty());
+
+    SelectFunction(QStringLiteral("loop"));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F5);
+    QTest::qWait(20);
+    QTest::keyClick(view, Qt::Key_F5, Qt::ShiftModifier);
+    EXPECT_FALSE(doc->Flags().running);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_TRUE(boxes.empty());
+    // The keys typed nothing into the text.
+    EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(NavigationTest, StatusBarCountsTheRunAndTheResultTabTellsHowLongItTook) {
+    OpenProgram(QStringLiteral("clock.tvn"), kSteps);
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    SelectFunction(QStringLiteral("calc"));
+    TypeArgument(QStringLiteral("2"));
+    QLabel* clock = frame->RunClock()->Pane();
+    EXPECT_FALSE(clock->isVisible());
+
+    ASSERT_TRUE(Press(ID_DEBUG));
+    ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
+    EXPECT_TRUE(clock->isVisible());
+    QTest::qWait(250);
+    EXPECT_TRUE(clock->text().startsWith(QStringLiteral("Идёт отладка: 0,")))
+        << clock->text().toStdString();
+    EXPECT_NE(clock->text(), QStringLiteral("Идёт отладка: 0,0 с"));
+    ASSERT_TRUE(Press(ID_ABORT_DEBUG));
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_FALSE(clock->isVisible());
+    EXPECT_TRUE(frame->statusBar()->currentMessage().startsWith(
+        QStringLiteral("Отладка прервана через 0,")))
+        << frame->statusBar()->currentMessage().toStdString();
+
+    ASSERT_TRUE(Press(ID_RUN));
+    ASSERT_TRUE(WaitForRunEnd());
+    const QString message = frame->statusBar()->currentMessage();
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Выполнение завершено за ")))
+        << message.toStdString();
+    QTabBar* tabs = frame->OutputBar()->Tabs();
+    EXPECT_EQ(tabs->tabToolTip(kChannelResult), QStringLiteral("Последний запуск: ") + message);
+    EXPECT_EQ(tabs->tabText(kChannelResult), QStringLiteral("Результат"));
+    EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("3\n"));
+}
+
+TEST(RunClockTest, DurationsReadInSecondsAndMinutes) {
+    const struct {
+        qint64 ms;
+        bool tenths;
+        QString text;
+    } cases[] = {
+        {0, false, QStringLiteral("0,000 с")},
+        {1250, false, QStringLiteral("1,250 с")},
+        {1250, true, QStringLiteral("1,2 с")},
+        {59999, false, QStringLiteral("59,999 с")},
+        {61500, false, QStringLiteral("1 мин 01,500 с")},
+        {125040, true, QStringLiteral("2 мин 05,0 с")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CRunClock::FormatDuration(c.ms, c.tenths), c.text) << c.ms;
+    using Outcome = CRunSession::Outcome;
+    EXPECT_EQ(CRunClock::EndText(false, 10, int(Outcome::Printed)),
+              QStringLiteral("Выполнение завершено за 0,010 с"));
+    EXPECT_EQ(CRunClock::EndText(true, 10, int(Outcome::Stopped)),
+              QStringLiteral("Отладка прервана через 0,010 с"));
+    EXPECT_EQ(CRunClock::EndText(false, 10, int(Outcome::Failed)),
+              QStringLiteral("Выполнение завершилось ошибкой через 0,010 с"));
+    EXPECT_EQ(CRunClock::EndText(true, 10, int(Outcome::NoResult)),
+              QStringLiteral("Отладка завершена без результата за 0,010 с"));
+}
+
+} // namespace
+} // namespace idetest
