@@ -61,6 +61,7 @@ void CTerminalPane::Print(const std::string& text) {
         out += text[i];
     }
     const std::string utf8 = Cp1251ToUtf8(out);
+    // Every pane and the notes share one stream, so its buffer keeps them in order; error
+    // texts on the other stream flush it first.
     std::fwrite(utf8.data(), 1, utf8.size(), m_pStream);
-    std::fflush(m_pStream);
 }
