@@ -82,6 +82,8 @@ CNode* TopLevelOf(CNode* node, CNode* module) {
 
 // A term's value: the one it keeps, or a fresh evaluation.
 bool EvalTerm(CNode* term, CValue* input, CValue** out, bool* debug, CInterpreter* interp) {
+    if (term->sameAs != nullptr)
+        term = term->sameAs;
     if (term->constant != nullptr) {
         *out = term->constant;
         return true;
@@ -130,7 +132,8 @@ bool CExpressionNode::Eval(CValue* input, CValue** out, bool* debug, CInterprete
         // A failed term may leave a part of a value behind: the slot gets nothing then.
         if (!EvalTerm(terms[0], input, &v, debug, interp))
             return false;
-        // An expression of one constant term is itself constant, from now on.
+        // An expression of one term is its term, and constant if its term is.
+        sameAs = terms[0];
         constant = terms[0]->constant;
         *out = v;
         return true;

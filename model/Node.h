@@ -35,6 +35,9 @@ public:
     // list may take instead of evaluating the node. It lives as long as the node. Values
     // never change, so nothing can tell it from a fresh one.
     CValue* constant = nullptr;
+    // A node whose evaluation is also this node's, for the evaluation of terms and list
+    // elements to go to directly: an expression of one term names its term here.
+    CNode* sameAs = nullptr;
 };
 
 // A sequence of terms applied left to right with ":".

@@ -4,6 +4,8 @@
 #include "interpreter/Value.h"
 #include "translator/Scanner.h"
 
+#include <new>
+
 CSignAtom::CSignAtom(std::int32_t code) : CTermNode(nullptr, "atom"), code(code), m_value(code) {
     constant = &m_value;
 }
@@ -92,16 +94,37 @@ bool CListNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* int
         list->elements[i] = nullptr;
     *out = list;
     CElementSurvey survey;
+    bool allConstant = true;
     for (std::int32_t i = 0; i < count; ++i) {
-        CNode* element = elements[i];
+        CNode* element = elements[i]->sameAs != nullptr ? elements[i]->sameAs : elements[i];
         if (element->constant != nullptr)
             list->elements[i] = element->constant;
         else if (!element->Eval(input, &list->elements[i], debug, interp))
             return false;
         survey.Note(list->elements[i]);
+        allConstant = allConstant && element->constant != nullptr;
     }
+    // Normalisation would change nothing of such a list: it can be the same each time.
+    if (allConstant && !survey.parallel && !survey.markers && !survey.error &&
+        !(kind == kKindParList && count == 1))
+        KeepAsConstant();
     *out = Normalize(list, survey);
     return true;
+}
+
+void CListNode::KeepAsConstant() {
+    const std::size_t count = elements.size();
+    m_constantStorage =
+        std::make_unique<std::byte[]>(sizeof(CListValue) + (count + 1) * sizeof(CValue*));
+    auto* slots = reinterpret_cast<CValue**>(m_constantStorage.get() + sizeof(CListValue)) + 1;
+    CListValue::HeaderOf(slots) = CListValue::kNoErrors;
+    for (std::size_t i = 0; i < count; ++i)
+        slots[i] =
+            elements[i]->sameAs != nullptr ? elements[i]->sameAs->constant : elements[i]->constant;
+    auto* value = ::new (m_constantStorage.get()) CListValue(kind, 0);
+    value->count = static_cast<std::int32_t>(count);
+    value->elements = slots;
+    constant = value;
 }
 
 CKeywordNode::CKeywordNode(const Token& token) : CKeywordNode(token.code) {

@@ -8,6 +8,8 @@
 #include "interpreter/Value.h"
 #include "model/Scope.h"
 
+#include <cstddef>
+#include <memory>
 #include <vector>
 
 class CSignAtom : public CTermNode {
@@ -104,7 +106,12 @@ public:
     std::int32_t kind; // 36 data, 37 parallel, 38 delay
 
 private:
+    void KeepAsConstant();
+
     CRefValue m_delayed{kKindDelayed, nullptr}; // the value of a delay list of one term
+    // A data or parallel list whose elements are all constant is itself constant: its
+    // value and element array live here, made after the first evaluation.
+    std::unique_ptr<std::byte[]> m_constantStorage;
 };
 
 class CKeywordNode : public CTermNode {
