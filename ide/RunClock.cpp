@@ -26,7 +26,9 @@ CRunClock::CRunClock(QStatusBar* bar, QTabBar* resultTabs, QObject* parent)
     connect(&m_tick, &QTimer::timeout, this, &CRunClock::Tick);
 }
 
+// The message of the run before goes: it no longer tells about the text on the panel.
 void CRunClock::Start(bool debug) {
+    m_pBar->clearMessage();
     m_bDebug = debug;
     m_elapsed.start();
     m_tick.start();

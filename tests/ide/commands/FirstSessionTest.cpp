@@ -20,8 +20,10 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTreeWidget>
 
 namespace idetest {
 namespace {
@@ -75,10 +77,18 @@ TEST_F(FirstSessionTest, GuideFactorialMistakeRunAndSteps) {
     ASSERT_TRUE(help->isVisible());
     EXPECT_TRUE(help->Browser()->toPlainText().contains(QStringLiteral("Среда разработки")));
     help->resize(1000, 720);
-    // The section of the environment, as a newcomer reads it first.
-    ASSERT_TRUE(help->Browser()->find(QStringLiteral("Первая программа")));
+    // The first program, as the contents lead a newcomer there.
+    const QList<QTreeWidgetItem*> items = help->Contents()->findItems(
+        QStringLiteral("Первая программа"), Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(items.size(), 1);
+    help->Contents()->setCurrentItem(items.first());
+    emit help->Contents()->itemClicked(items.first(), 0);
+    EXPECT_TRUE(
+        help->Browser()->textCursor().block().text().contains(QStringLiteral("Первая программа")));
     Snapshot("guide", help);
     help->close();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
 
     // The factorial of the guide, typed with a closing bracket forgotten on its line 2.
     const QString factorial = GuideProgram(QStringLiteral("fact << funcdef n"));
@@ -88,7 +98,6 @@ TEST_F(FirstSessionTest, GuideFactorialMistakeRunAndSteps) {
     QString mistaken = factorial;
     mistaken.replace(QStringLiteral(": int) : -"), QStringLiteral(": int : -"));
     CTirvaneIDEView* view = frame->ActiveView();
-    frame->activateWindow();
     view->setFocus();
     view->insertPlainText(mistaken);
 
