@@ -90,6 +90,7 @@ void CTirvaneIDEDoc::OnDebug() {
     WaitForAllWorkers();
     if (!m_bDebugging)
         return;
+    SetStepLine(0); // a step of the ended session may have come in while it ended
     g_OutputSink.Clear(kChannelDebug);
     m_pFrame->OutputBar()->ShowChannel(kChannelDebug);
     g_bStopRequested = false;
