@@ -118,11 +118,12 @@ bool CTirvaneIDEDoc::SaveAs() {
     return SaveTo(path);
 }
 
-// Atomic: a failed save leaves the old file as it was.
+// Atomic: a failed save leaves the old file as it was. Unbuffered, so that a write the
+// disk cannot take fails at once instead of at a flush whose error would go unseen.
 bool CTirvaneIDEDoc::SaveTo(const QString& path) {
     const std::string bytes = FileBytes();
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
         file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
             static_cast<qint64>(bytes.size()) ||
         !file.commit()) {

@@ -140,10 +140,7 @@ TEST_F(FileFaultTest, SavingIntoAReadOnlyFolderReportsAndKeepsTheOldFile) {
     EXPECT_TRUE(doc->IsModified());
 }
 
-// Disabled: the save reports success and leaves the file cut at the limit, because the
-// write error comes only when the buffered text is flushed at commit and is not seen
-// there (see docs/reliability.md).
-TEST_F(FileFaultTest, DISABLED_SavingOnAFullDiskReportsAndKeepsTheOldFile) {
+TEST_F(FileFaultTest, SavingOnAFullDiskReportsAndKeepsTheOldFile) {
     const QString path = dir.filePath(QStringLiteral("program.tvn"));
     CTirvaneIDEDoc* doc = OpenAndEdit(path);
     ASSERT_NE(doc, nullptr);
