@@ -1,0 +1,305 @@
+// tirvane_idebench [--runner PATH] [--lines N] [--depth N] [--runner-depth N]: the IDE on
+// the offscreen platform against the runner, on the same programs.
+//
+// 1. A run that writes N lines through "out" (100,000 by default), in the IDE's main
+//    window and in `tirvane run`.
+// 2. A debug session whose every step is released at once, in the IDE (its trace goes to
+//    the "Отладка" pane) and in `tirvane run --trace`; a recursion of the given depth
+//    (11,111 by default, about 100,000 steps). --runner-depth gives the runner's trace a
+//    depth of its own (0: not run), since the runner's time grows faster than its trace.
+// While the IDE runs, a timer asks for the GUI thread every 5 ms; the longest wait for it
+// tells whether the window stays responsive.
+// 3. A debug session paused at its first step: the processor time the whole process uses
+//    in one second of waiting.
+//
+// The report goes to standard error; what the runs write to standard output ("out" writes
+// its line ends there) is discarded.
+
+#include "ide/Commands.h"
+#include "ide/MainFrame.h"
+#include "ide/OutputBar.h"
+#include "ide/RunWorker.h"
+#include "ide/ShellDialogs.h"
+#include "ide/TirvaneIDEApp.h"
+#include "interpreter/DebugControl.h"
+#include "output/OutputSink.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr const char* kProgram = "funcdef n { ((1, n) : .. : [] : out) : | >> return } >> lines\r\n"
+                                 "down << funcdef n {\r\n"
+                                 "  (n, 0) : > : int >> positive ;\r\n"
+                                 "  (positive, 1) : + >> branch ;\r\n"
+                                 "  ({0}, {(n, 1) : - : down}) : branch : . >> return\r\n"
+                                 "}\r\n";
+
+struct Options {
+    QString runner;
+    int lines = 100000;
+    int depth = 11111;
+    int runnerDepth = -1; // -1: the same as depth
+};
+
+struct Timed {
+    double seconds = 0;
+    qint64 longestStallMs = 0; // the GUI thread's longest absence, IDE runs only
+    QString result;            // the "Результат" pane, or the runner's last line
+    int traceLines = 0;
+};
+
+double ProcessorSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void Wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+class CIdeBench {
+public:
+    explicit CIdeBench(const Options& options) : m_options(options) {}
+
+    bool Open() {
+        ShellDialogHooks hooks;
+        hooks.stopBox = [](const QString& caption, const QString& text) {
+            std::fprintf(stderr, "stop box: [%s] %s\n", qPrintable(caption), qPrintable(text));
+        };
+        hooks.saveChanges = [](const QString&) { return SaveChoice::Discard; };
+        SetShellDialogHooks(hooks);
+        m_frame = std::make_unique<CMainFrame>();
+        if (!m_frame->Create())
+            return false;
+        m_frame->resize(1000, 750);
+        m_frame->show();
+        QFile file(m_dir.filePath(QStringLiteral("bench.tvn")));
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        file.write(kProgram);
+        file.close();
+        m_path = file.fileName();
+        if (m_frame->OpenDocument(m_path) == nullptr)
+            return false;
+        Trigger(ID_TRANSLATE);
+        return m_frame->FunctionList()->findText(QStringLiteral("lines")) >= 0;
+    }
+
+    // The run in the IDE, from the command to the last text shown.
+    Timed RunInIde(const QString& function, const QString& argument, bool debug) {
+        Prepare(function, argument);
+        Timed timed;
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        bool started = false;
+        QEventLoop loop;
+        QTimer tick;
+        tick.setInterval(5);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            timed.longestStallMs = std::max(timed.longestStallMs, now - last);
+            last = now;
+            if (started && CRunWorker::LiveCount() == 0)
+                loop.quit();
+        });
+        tick.start();
+        started = Trigger(debug ? ID_DEBUG : ID_RUN);
+        loop.exec();
+        QCoreApplication::processEvents();
+        timed.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        timed.result = Pane(kChannelResult)->toPlainText().trimmed();
+        timed.traceLines = Pane(kChannelDebug)->blockCount() - 1;
+        return timed;
+    }
+
+    // Processor seconds per second of a debug session waiting at its first step.
+    double PausedLoad() {
+        Prepare(QStringLiteral("down"), QString::number(m_options.depth));
+        SetAutoRelease(false);
+        Trigger(ID_DEBUG);
+        QElapsedTimer clock;
+        clock.start();
+        while (!g_bWaitingForStep && clock.elapsed() < 10000)
+            Wait(10);
+        Wait(200);
+        const double before = ProcessorSeconds();
+        Wait(1000);
+        const double used = ProcessorSeconds() - before;
+        Trigger(ID_ABORT_DEBUG);
+        while (CRunWorker::LiveCount() != 0 && clock.elapsed() < 20000)
+            Wait(10);
+        return used;
+    }
+
+    // The same run in the runner, its output discarded.
+    Timed RunInRunner(const QStringList& arguments) const {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        QElapsedTimer clock;
+        clock.start();
+        process.start(m_options.runner, arguments);
+        process.waitForFinished(-1);
+        Timed timed;
+        timed.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        return timed;
+    }
+
+    // The result and trace line count of the runner, read rather than discarded.
+    Timed CheckRunner(const QStringList& arguments) const {
+        QProcess process;
+        process.start(m_options.runner, arguments);
+        process.waitForFinished(-1);
+        const QByteArray output = process.readAllStandardOutput();
+        Timed timed;
+        const QList<QByteArray> lines = output.trimmed().split('\n');
+        timed.result = QString::fromUtf8(lines.isEmpty() ? QByteArray() : lines.last());
+        timed.traceLines = static_cast<int>(lines.size()) - 1;
+        return timed;
+    }
+
+    const QString& Path() const { return m_path; }
+
+    void Close() {
+        m_frame->close();
+        m_frame.reset();
+    }
+
+private:
+    void Prepare(const QString& function, const QString& argument) {
+        m_frame->FunctionList()->setCurrentIndex(m_frame->FunctionList()->findText(function));
+        Pane(kChannelArgument)->setPlainText(argument);
+        QCoreApplication::processEvents();
+    }
+
+    bool Trigger(int id) {
+        m_frame->UpdateCommands();
+        QAction* action = m_frame->Action(id);
+        if (action == nullptr || !action->isEnabled())
+            return false;
+        action->trigger();
+        return true;
+    }
+
+    QPlainTextEdit* Pane(int channel) const { return m_frame->OutputBar()->PaneEdit(channel); }
+
+    Options m_options;
+    QTemporaryDir m_dir;
+    QString m_path;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+Options ParseOptions(const QStringList& arguments) {
+    Options options;
+    options.runner = QDir(QCoreApplication::applicationDirPath()).filePath("tirvane");
+    for (int i = 1; i + 1 < arguments.size(); i += 2) {
+        if (arguments[i] == QStringLiteral("--runner"))
+            options.runner = arguments[i + 1];
+        else if (arguments[i] == QStringLiteral("--lines"))
+            options.lines = arguments[i + 1].toInt();
+        else if (arguments[i] == QStringLiteral("--depth"))
+            options.depth = arguments[i + 1].toInt();
+        else if (arguments[i] == QStringLiteral("--runner-depth"))
+            options.runnerDepth = arguments[i + 1].toInt();
+    }
+    if (options.runnerDepth < 0)
+        options.runnerDepth = options.depth;
+    return options;
+}
+
+void Report(const char* name, int size, const Timed& ide, const Timed& runner, int runnerSize) {
+    if (size == runnerSize) {
+        std::fprintf(stderr, "%-14s %7d %9.3f %9.3f %6.2f %10lld\n", name, size, ide.seconds,
+                     runner.seconds, ide.seconds / runner.seconds,
+                     static_cast<long long>(ide.longestStallMs));
+        return;
+    }
+    std::fprintf(stderr, "%-14s %7d %9.3f %9s %6s %10lld\n", name, size, ide.seconds, "-", "-",
+                 static_cast<long long>(ide.longestStallMs));
+    if (runnerSize > 0)
+        std::fprintf(stderr, "%-14s %7d %9s %9.3f\n", name, runnerSize, "-", runner.seconds);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // "out" writes its line ends to standard output: not part of the report.
+    if (std::freopen("/dev/null", "w", stdout) == nullptr)
+        return 70;
+    QApplication app(argc, argv);
+    CTirvaneIDEApp::SetIdentity();
+    QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+    const Options options = ParseOptions(QCoreApplication::arguments());
+
+    CIdeBench bench(options);
+    if (!bench.Open()) {
+        std::fprintf(stderr, "tirvane_idebench: the program did not open and translate\n");
+        return 1;
+    }
+    const QString lines = QString::number(options.lines);
+    const QString depth = QString::number(options.depth);
+    const QStringList outRun{"run", bench.Path(), "lines", lines};
+    const QStringList traceRun{"run", "--trace", bench.Path(), "down",
+                               QString::number(options.runnerDepth)};
+
+    SetAutoRelease(false);
+    const Timed ideOut = bench.RunInIde(QStringLiteral("lines"), lines, false);
+    SetAutoRelease(true);
+    const Timed ideTrace = bench.RunInIde(QStringLiteral("down"), depth, true);
+    SetAutoRelease(false);
+    const double pausedLoad = bench.PausedLoad();
+    bench.Close();
+
+    const Timed runnerOut = bench.RunInRunner(outRun);
+    const Timed checkOut = bench.CheckRunner(outRun);
+    Timed runnerTrace;
+    Timed checkTrace;
+    if (options.runnerDepth > 0) {
+        runnerTrace = bench.RunInRunner(traceRun);
+        checkTrace = bench.CheckRunner(traceRun);
+    }
+
+    std::fprintf(stderr, "%-14s %7s %9s %9s %6s %10s\n", "run", "size", "IDE s", "runner s",
+                 "ratio", "stall ms");
+    Report("out (lines)", options.lines, ideOut, runnerOut, options.lines);
+    Report("trace (depth)", options.depth, ideTrace, runnerTrace, options.runnerDepth);
+    std::fprintf(stderr, "IDE: out printed %s (runner %s); trace of %d lines, result %s\n",
+                 qPrintable(ideOut.result), qPrintable(checkOut.result), ideTrace.traceLines,
+                 qPrintable(ideTrace.result));
+    if (options.runnerDepth > 0)
+        std::fprintf(stderr, "runner: trace of %d lines, result %s\n", checkTrace.traceLines,
+                     qPrintable(checkTrace.result));
+    std::fprintf(stderr, "paused debug session: %.4f s of processor time in 1 s\n", pausedLoad);
+    const bool same =
+        ideOut.result == checkOut.result &&
+        (options.runnerDepth != options.depth ||
+         (ideTrace.result == checkTrace.result && ideTrace.traceLines == checkTrace.traceLines));
+    return same ? 0 : 1;
+}
