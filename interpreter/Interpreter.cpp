@@ -5,6 +5,7 @@
 #include "interpreter/Interpreter.h"
 
 #include "interpreter/Arena.h"
+#include "interpreter/DebugControl.h"
 #include "interpreter/NestingGuard.h"
 #include "interpreter/Reclaim.h"
 #include "interpreter/Value.h"
@@ -79,8 +80,11 @@ bool CInterpreter::Interpret(CValue* input, CValue* arg, CValue* func, CValue** 
 }
 
 // A delayed term may evaluate to another delayed term, so it is forced until it is not.
+// One that yields itself (`{n}` when n is that very term) would never end: each pass checks
+// for a stop, so that an abort still ends the run.
 bool CInterpreter::ForceDelayed(CValue* input, CValue** value, bool* debug) {
     while ((*value)->kind == kKindDelayed) {
+        CheckStopRequest();
         CNode* term = (*value)->GetTerm();
         CValue* forced = nullptr;
         if (term == nullptr || !term->Eval(input, &forced, debug, this) || forced == nullptr)

@@ -17,9 +17,11 @@
 
 #include <malloc.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <thread>
 
 #ifdef TIRVANE_SANITIZED
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
@@ -68,7 +70,9 @@ constexpr const char* kProgram =
     "grow << funcdef n { (1, n) : dup >> ones ; (n, 2) : * : grow >> return }\n"
     "funcdef { (1, 2000000000) : dup >> return } >> copies\n"
     "funcdef n { (1, n) : .. : out : out >> return } >> twice\n"
-    "funcdef n { ((1, n) : .. : [] : down, \"done\") >> return } >> work\n";
+    "funcdef n { ((1, n) : .. : [] : down, \"done\") >> return } >> work\n"
+    // "in" evaluates {n} with the delayed term itself as n: forcing it never ends.
+    "funcdef n { ({n}, {() : n}) : in >> r } >> selfish\n";
 
 // Memory in use by the process's allocator: what 1,000 runs must not make grow.
 std::size_t AllocatedBytes() {
@@ -228,6 +232,25 @@ TEST_F(FaultRunTest, AnAbortDuringALongBuiltinEndsTheRunAtTheNextApplication) {
     EXPECT_EQ(stopping.GetText(), whole);
     EXPECT_EQ(m_capture.Text(kChannelResult), "");
     EXPECT_TRUE(g_bStopRequested); // the shell clears it before the next run
+}
+
+// Found by fuzzing: forcing a delayed term that yields itself applies nothing, so the stop
+// check of the applications never came and an abort could not end the run.
+TEST_F(FaultRunTest, AnAbortEndsADelayedTermThatYieldsItself) {
+    g_OutputSink.Attach(&m_argumentPane, kChannelArgument);
+    m_argumentPane.SetText("");
+    g_bStopRequested = false;
+    CRunSession session(m_module, "selfish", 1, false);
+    CMessageBox box;
+    ASSERT_TRUE(session.PrepareArgument(&box));
+    CRunSession::Outcome outcome = CRunSession::Outcome::Printed;
+    CLargeStackThread worker;
+    ASSERT_TRUE(worker.Start([&] { outcome = session.Execute({}, &box); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    RequestStop();
+    worker.Join();
+    EXPECT_EQ(outcome, CRunSession::Outcome::Stopped);
+    EXPECT_EQ(m_capture.Text(kChannelResult), "");
 }
 
 TEST_F(FaultRunTest, AThousandRunsLeaveTheMemoryAsTenRunsLeftIt) {
