@@ -1,7 +1,7 @@
 // Fuzz target: an argument text against a translated example program. The first byte
-// chooses the example (low three bits) and the function list's entry to run on the
-// argument (the rest; 0 evaluates the argument only); the other bytes are the text typed
-// into the "Аргумент" pane.
+// chooses the example, the second the function list's entry to run on the argument (0
+// evaluates the argument only); the other bytes are the text typed into the "Аргумент"
+// pane.
 
 #include "FuzzSupport.h"
 
@@ -12,10 +12,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0)
+    if (size < 2)
         return 0;
     const auto& examples = fuzz::Examples();
-    const fuzz::CLoadedProgram& example = *examples[(data[0] & 7u) % examples.size()];
-    fuzz::RunBounded(example.module, fuzz::Bytes(data + 1, size - 1), data[0] >> 3);
+    const fuzz::CLoadedProgram& example = *examples[data[0] % examples.size()];
+    fuzz::RunBounded(example.module, fuzz::Bytes(data + 2, size - 2), data[1]);
     return 0;
 }

@@ -6,8 +6,8 @@
 Seeds are small: every example program once, and one argument seed per run that an example lists (and a program seed for
 the first few)
 (`// run: FUNCTION ARGUMENT` or `//   FUNCTION ARGUMENT => RESULT`). The input formats
-are those of the targets: fuzz_argument takes a selector byte (example in the low three
-bits, entry of the function list in the rest) and the argument text; fuzz_run takes the
+are those of the targets: fuzz_argument takes a byte that chooses the example, one that
+chooses the entry of the function list, and the argument text; fuzz_run takes the
 program, a NUL byte, the entry of the function list and the argument text.
 """
 import pathlib
@@ -44,7 +44,7 @@ PROGRAMS = [
 ]
 ARGUMENTS = [b"5", b"(1, 2)", b"[(2, 3) : +]", b"block { (2, 3) : + >> break }",
              b"(1, [2, 3])", b")", b"{1}", b"(1, 2000000000) : ..", b"-2147483648"]
-RUNS_PER_EXAMPLE = 3  # whole programs: a few runs each keep the corpus small
+RUNS_PER_EXAMPLE = 1  # whole programs: a few runs each keep the corpus small
 RUN_LINE = re.compile(r"^//\s*run:\s*(\S+)\s*(.*)$")
 RESULT_LINE = re.compile(r"^//\s+([A-Za-z_]\w*)\s+(.*?)\s*=>")
 TOKEN = re.compile(rb"//[^\n]*|/\*.*?\*/|\"(?:\\.|[^\"\\\n])*\"|'.'|>>|<<|[A-Za-z_]\w*|\S",
@@ -102,7 +102,7 @@ def main():
         write("translate", f"program-{n:02}", program)
         write("run", f"program-{n:02}", program + b"\x00\x01" + ARGUMENTS[n % len(ARGUMENTS)])
     for n, argument in enumerate(ARGUMENTS):
-        write("argument", f"argument-{n:02}", bytes([n % len(examples)]) + argument)
+        write("argument", f"argument-{n:02}", bytes([n % len(examples), 0]) + argument)
     for e, path in enumerate(examples):
         source = path.read_bytes()
         table = function_table(source)
@@ -111,10 +111,9 @@ def main():
             if function not in table:
                 continue
             entry = table.index(function) + 1
-            if entry < 32:
-                write("argument", f"{path.stem}-{r:02}", bytes([e | entry << 3]) + argument)
+            write("argument", f"{path.stem}-{r:02}", bytes([e, entry]) + argument)
             write("argument", f"{path.stem}-{r:02}-applied",
-                  bytes([e]) + argument + b" : " + function)
+                  bytes([e, 0]) + argument + b" : " + function)
             if r < RUNS_PER_EXAMPLE:
                 write("run", f"{path.stem}-{r:02}", source + b"\x00" + bytes([entry]) + argument)
 
