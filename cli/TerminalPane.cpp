@@ -4,6 +4,14 @@
 
 #include <algorithm>
 
+namespace {
+
+int CountLineBreaks(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+} // namespace
+
 CTerminalPane::CTerminalPane(std::FILE* stream) : m_pStream(stream) {
 }
 
@@ -22,6 +30,7 @@ void CTerminalPane::SetText(const std::string& text) {
     else
         Print(text);
     m_strShown = text;
+    m_nLines = 1 + CountLineBreaks(text);
 }
 
 std::string CTerminalPane::GetText() const {
@@ -31,7 +40,7 @@ std::string CTerminalPane::GetText() const {
 
 int CTerminalPane::GetLineCount() const {
     std::lock_guard lock(m_mutex);
-    return 1 + static_cast<int>(std::count(m_strShown.begin(), m_strShown.end(), '\n'));
+    return m_nLines;
 }
 
 void CTerminalPane::ScrollDown(int) {
@@ -40,6 +49,7 @@ void CTerminalPane::ScrollDown(int) {
 void CTerminalPane::AppendText(const std::string& text) {
     std::lock_guard lock(m_mutex);
     m_strShown += text;
+    m_nLines += CountLineBreaks(text);
     Print(text);
 }
 
