@@ -6,6 +6,7 @@
 
 #include "interpreter/DebugControl.h"
 #include "interpreter/Interpreter.h"
+#include "interpreter/StackGuard.h"
 #include "interpreter/Value.h"
 #include "model/Scope.h"
 #include "output/Encoding.h"
@@ -89,7 +90,12 @@ bool CRunSession::ParseArgument(CMessageBox* box) {
     bool parsed = false;
     try {
         parsed = m_pParser->ParseArgument(nullptr, &m_pArgumentTerm);
-    } catch (const CExeption&) {
+    } catch (const CExeption& e) {
+        // Nesting too deep for the stack is no fault of the argument's syntax.
+        if (IsStackOverflow(e)) {
+            *box = {Cp(u8"Ошибка аргумента"), e.m_strText};
+            return false;
+        }
         parsed = false;
     }
     if (parsed && m_pArgumentTerm != nullptr)

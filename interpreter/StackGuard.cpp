@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <string>
 #include <type_traits>
 #include <utility>
 
@@ -73,9 +74,21 @@ bool StackHasHeadroom() {
     return here > bounds.limit;
 }
 
+namespace {
+
+const std::string& StackOverflowText() {
+    return Cp(u8"Переполнение стека: слишком глубокая рекурсия ");
+}
+
+} // namespace
+
 void CheckStack() {
     if (!StackHasHeadroom())
-        throw CExeption(nullptr, Cp(u8"Переполнение стека: слишком глубокая рекурсия "), 0);
+        throw CExeption(nullptr, StackOverflowText(), 0);
+}
+
+bool IsStackOverflow(const CExeption& e) {
+    return e.m_nCode == 0 && e.m_pNode == nullptr && e.m_strText == StackOverflowText();
 }
 
 CLargeStackThread::~CLargeStackThread() {

@@ -8,10 +8,14 @@
 #include <exception>
 #include <functional>
 
+class CExeption;
+
 // True while the current thread has at least the reserve of stack left.
 bool StackHasHeadroom();
 // Throws CExeption(null, "Переполнение стека: слишком глубокая рекурсия ", 0) when not.
 void CheckStack();
+// True for the error CheckStack throws.
+bool IsStackOverflow(const CExeption& e);
 
 // Stack size of run and translation threads: 1 GiB of address space, used as needed.
 constexpr std::size_t kLargeStackSize = std::size_t(1) << 30;

@@ -201,6 +201,22 @@ TEST_F(FaultArgumentTest, TenThousandNestedBracketsInAnArgumentGiveAValueOrABox)
     EXPECT_EQ(unclosed.box.caption, W("Ошибка аргумента"));
 }
 
+TEST_F(FaultArgumentTest, AnArgumentNestedBeyondTheStackReportsTheStackNotItsSyntax) {
+    constexpr std::size_t kDepth = 1000000; // beyond any thread's ordinary stack
+    for (const char* brackets : {"()", "[]"}) {
+        const std::string argument = Repeat(std::string(1, brackets[0]), kDepth) + "7" +
+                                     Repeat(std::string(1, brackets[1]), kDepth);
+        const Prepared result = Evaluate(argument);
+        EXPECT_FALSE(result.ok) << brackets;
+        EXPECT_EQ(result.box.caption, W("Ошибка аргумента")) << brackets;
+        EXPECT_EQ(result.box.text, W("Переполнение стека: слишком глубокая рекурсия ")) << brackets;
+    }
+    // A syntax error is still reported as one.
+    const Prepared wrong = Evaluate("(7,");
+    EXPECT_EQ(wrong.box.text, W("Ошибка синтаксиса аргумента!"));
+    EXPECT_EQ(Evaluate("(7)").printed, "(7)\r\n");
+}
+
 TEST_F(FaultArgumentTest, AMegabyteArgumentIsEvaluatedWhole) {
     constexpr int kOnes = 350000; // "1, " three bytes each: just over 1 MB
     std::string list = "(" + Repeat("1, ", kOnes - 1) + "1)";
