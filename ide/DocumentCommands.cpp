@@ -26,9 +26,11 @@ const QString kExceptionText = QStringLiteral("Exception");
 
 void CTirvaneIDEDoc::OnTranslate() {
     WaitForOwnWorker(); // the module is about to be deleted
-    Save();
+    const bool saved = Save();
     ClearFunctionList();
-    if (m_strPathName.isEmpty())
+    // A failed save leaves the file on disk older than the text in the editor: translating
+    // it would report on text the user no longer sees.
+    if (m_strPathName.isEmpty() || (!saved && IsModified()))
         return;
     g_OutputSink.Clear(kChannelTranslation);
     m_pFrame->OutputBar()->ShowChannel(kChannelTranslation);
