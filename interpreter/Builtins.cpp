@@ -104,59 +104,26 @@ template <class T> bool Holds(int code, T a, T b) {
     }
 }
 
-// Two integers are the common case: computed without the general rules' branches.
-bool ApplyToIntegerPair(int code, std::int32_t a, std::int32_t b, CValue** out) {
-    switch (code) {
-    case 2:
-        *out = new CIntValue(IntArith(Arith::Add, a, b));
-        return true;
-    case 3:
-        *out = new CIntValue(IntArith(Arith::Subtract, a, b));
-        return true;
-    case 4:
-        *out = new CIntValue(IntArith(Arith::Multiply, a, b));
-        return true;
-    case 12:
-    case 13:
-    case 16:
-    case 17:
-    case 18:
-    case 19:
-        *out = new CBoolValue(Holds(code, IntToReal(a), IntToReal(b)));
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
+// Two integers are the common case: they take no branch of the reals' rules.
 bool ApplyToNumberPair(int code, const CValue* a, const CValue* b, CValue** out) {
-    if (a->kind == kKindInt && b->kind == kKindInt)
-        return ApplyToIntegerPair(code, IntOf(a), IntOf(b), out);
-    if (!IsNumber(a) || !IsNumber(b))
+    const bool integers = a->kind == kKindInt && b->kind == kKindInt;
+    if (!integers && (!IsNumber(a) || !IsNumber(b)))
         return false;
-    switch (code) {
-    case 2:
-        *out = NumberArith(Arith::Add, a, b);
+    if (IsArithmeticCode(code)) {
+        const Arith op = code == 2 ? Arith::Add : code == 3 ? Arith::Subtract : Arith::Multiply;
+        if (integers)
+            *out = new CIntValue(IntArith(op, IntOf(a), IntOf(b)));
+        else
+            *out = new CRealValue(RealArith(op, AsReal(a), AsReal(b)));
         return true;
-    case 3:
-        *out = NumberArith(Arith::Subtract, a, b);
-        return true;
-    case 4:
-        *out = NumberArith(Arith::Multiply, a, b);
-        return true;
-    case 12:
-    case 13:
-    case 16:
-    case 17:
-    case 18:
-    case 19:
-        *out = new CBoolValue(Holds(code, AsReal(a), AsReal(b)));
-        return true;
-    default:
-        return false;
     }
+    if (!IsComparisonCode(code))
+        return false;
+    *out = new CBoolValue(integers ? Holds(code, IntToReal(IntOf(a)), IntToReal(IntOf(b)))
+                                   : Holds(code, AsReal(a), AsReal(b)));
+    return true;
 }
 
 bool CInterpreter::Add(CValue* arg, CValue** out) {

@@ -164,20 +164,7 @@ CExpressionNode::Shape CExpressionNode::Classify() {
     if (pair == nullptr || pair->kind != kKindDataList || pair->elements.size() != 2 ||
         sign == nullptr)
         return Shape::General;
-    switch (sign->code) {
-    case 2:
-    case 3:
-    case 4:
-    case 12:
-    case 13:
-    case 16:
-    case 17:
-    case 18:
-    case 19:
-        return Shape::PairOperation;
-    default:
-        return Shape::General;
-    }
+    return IsPairOperation(sign->code) ? Shape::PairOperation : Shape::General;
 }
 
 // `(x, y) : op`: the elements are evaluated as the list would evaluate them; two numbers

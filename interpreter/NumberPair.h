@@ -10,3 +10,16 @@ class CValue;
 // and b are numbers; every such application succeeds. False, with *out untouched, for
 // any other code or operand.
 bool ApplyToNumberPair(int code, const CValue* a, const CValue* b, CValue** out);
+
+// The codes of "+", "-" and "*".
+constexpr bool IsArithmeticCode(int code) {
+    return code >= 2 && code <= 4;
+}
+// The codes of "<", ">", "=<", ">=", "=" and "!=".
+constexpr bool IsComparisonCode(int code) {
+    return code == 12 || code == 13 || (code >= 16 && code <= 19);
+}
+// The codes ApplyToNumberPair computes.
+constexpr bool IsPairOperation(int code) {
+    return IsArithmeticCode(code) || IsComparisonCode(code);
+}
