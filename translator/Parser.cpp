@@ -586,29 +586,15 @@ bool CParser::List(CNode* scope, CNode** out) {
     return DataList(scope, out) || ParallelList(scope, out) || DelayedList(scope, out);
 }
 
-// datalist -> "(" statement {"," statement} ")"
-bool CParser::DataList(CNode* scope, CNode** out) {
-    return ListOf(scope, out, kTokLParen, kTokRParen, kKindDataList);
-}
-
-// parallellist -> "[" statement {"," statement} "]"
-bool CParser::ParallelList(CNode* scope, CNode** out) {
-    return ListOf(scope, out, kTokLBracket, kTokRBracket, kKindParList);
-}
-
-// delayedlist -> "{" statement {"," statement} "}"
-bool CParser::DelayedList(CNode* scope, CNode** out) {
-    return ListOf(scope, out, kTokLBrace, kTokRBrace, kKindDelayList);
-}
-
-bool CParser::ListOf(CNode* scope, CNode** out, int open, int close, int kind) {
+template <class ElementRule>
+bool CParser::ListOf(CNode** out, int open, int close, int kind, ElementRule element) {
     if (token.code != open)
         return false;
     auto* list = Own(new CListNode(kind));
     *out = list;
     for (;;) {
         NextToken();
-        if (!Statement(scope, list))
+        if (!element(list))
             return false;
         if (token.code == close) {
             NextToken();
@@ -617,6 +603,24 @@ bool CParser::ListOf(CNode* scope, CNode** out, int open, int close, int kind) {
         if (token.code != kTokComma)
             Fail(kErrComma);
     }
+}
+
+// datalist -> "(" statement {"," statement} ")"
+bool CParser::DataList(CNode* scope, CNode** out) {
+    return ListOf(out, kTokLParen, kTokRParen, kKindDataList,
+                  [this, scope](CNode* list) { return Statement(scope, list); });
+}
+
+// parallellist -> "[" statement {"," statement} "]"
+bool CParser::ParallelList(CNode* scope, CNode** out) {
+    return ListOf(out, kTokLBracket, kTokRBracket, kKindParList,
+                  [this, scope](CNode* list) { return Statement(scope, list); });
+}
+
+// delayedlist -> "{" statement {"," statement} "}"
+bool CParser::DelayedList(CNode* scope, CNode** out) {
+    return ListOf(out, kTokLBrace, kTokRBrace, kKindDelayList,
+                  [this, scope](CNode* list) { return Statement(scope, list); });
 }
 
 // block -> "block" "{" [statement {";" statement} [";"]] "}"
@@ -736,30 +740,14 @@ bool CParser::ConstList(CModuleNode* module, CNode** out) {
 
 // constdatalist -> "(" constelement {"," constelement} ")"
 bool CParser::ConstDataList(CModuleNode* module, CNode** out) {
-    return ConstListOf(module, out, kTokLParen, kTokRParen, kKindDataList);
+    return ListOf(out, kTokLParen, kTokRParen, kKindDataList,
+                  [this, module](CNode* list) { return ConstElement(module, list); });
 }
 
 // constparallellist -> "[" constelement {"," constelement} "]"
 bool CParser::ConstParallelList(CModuleNode* module, CNode** out) {
-    return ConstListOf(module, out, kTokLBracket, kTokRBracket, kKindParList);
-}
-
-bool CParser::ConstListOf(CModuleNode* module, CNode** out, int open, int close, int kind) {
-    if (token.code != open)
-        return false;
-    auto* list = Own(new CListNode(kind));
-    *out = list;
-    for (;;) {
-        NextToken();
-        if (!ConstElement(module, list))
-            return false;
-        if (token.code == close) {
-            NextToken();
-            return true;
-        }
-        if (token.code != kTokComma)
-            Fail(kErrComma);
-    }
+    return ListOf(out, kTokLBracket, kTokRBracket, kKindParList,
+                  [this, module](CNode* list) { return ConstElement(module, list); });
 }
 
 // constelement -> constleftnamedelement {rightnaming} | constexpr {rightnaming}

@@ -65,8 +65,9 @@ protected:
     // Shared halves of the twin rules.
     bool Definition(CModuleNode* module, CNode** out, int keyword);
     bool StatementList(CNode* scope);
-    bool ListOf(CNode* scope, CNode** out, int open, int close, int kind);
-    bool ConstListOf(CModuleNode* module, CNode** out, int open, int close, int kind);
+    // A bracketed list whose elements `element(list)` reads, separated by commas.
+    template <class ElementRule>
+    bool ListOf(CNode** out, int open, int close, int kind, ElementRule element);
     bool AtomOfToken(CNode** out);
     bool OverloadHead(float* index);
     bool LeftNamedBody(CModuleNode* module, const std::string& name, bool overloaded,
