@@ -88,18 +88,19 @@ void CTirvaneIDEDoc::OpenUntitled(const QByteArray& bytes, const QString& title)
     SetModifiedFlag(false);
 }
 
-// A file whose lines end in a bare "\n" keeps them so: saving must not rewrite every line.
+// The editor turns every line end into one kind of break; the ends as read are kept
+// beside it, so that saving does not rewrite the lines of a file that was not edited.
 void CTirvaneIDEDoc::LoadText(const QByteArray& bytes) {
     const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    const bool bareLineFeeds =
-        text.find('\n') != std::string_view::npos && text.find('\r') == std::string_view::npos;
-    m_strLineBreak = bareLineFeeds ? "\n" : "\r\n";
-    if (CTirvaneIDEView* view = View())
-        view->SetTextQuietly(CoreTextToWidget(text));
+    if (CTirvaneIDEView* view = View()) {
+        const QString widgetText = CoreTextToWidget(text);
+        view->SetTextQuietly(widgetText);
+        m_lineEnds = CLineEnds(text, widgetText);
+    }
 }
 
 std::string CTirvaneIDEDoc::FileBytes() const {
-    return WidgetTextToCore(m_pText->toRawText(), m_strLineBreak);
+    return m_lineEnds.ToFile(m_pText->toRawText());
 }
 
 bool CTirvaneIDEDoc::Save() {

@@ -3,6 +3,7 @@
 // language commands that work on it (Translate, Run, Debug and the two aborts).
 
 #include "ide/CommandState.h"
+#include "ide/TextCodec.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -46,8 +47,9 @@ public:
     void AttachWindow() { ++m_nWindows; }
     int DetachWindow() { return --m_nWindows; }
 
-    // Storage. The file holds the text as Windows-1251 bytes, lines ended as the file
-    // ended them when it was opened ("\r\n" for a new document).
+    // Storage. The file holds the text as Windows-1251 bytes, each line ended as the file
+    // ended it when it was opened; added lines end like the first line ("\r\n" in a new
+    // document).
     void SetUntitled(const QString& title);
     bool Open(const QString& path);
     // A text that belongs to no file yet (an example program): untitled and unmodified.
@@ -129,7 +131,7 @@ private:
     bool m_bRunDebug = false;
     QList<CTirvaneIDEView*> m_views;
     int m_nWindows = 0;
-    std::string m_strLineBreak = "\r\n";
+    CLineEnds m_lineEnds;
     QString m_strPathName;
     QString m_strTitle;
     bool m_bModified = false;

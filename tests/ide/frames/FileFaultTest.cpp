@@ -1,5 +1,6 @@
 // Files that fail under the document: a folder that cannot be written, a disk that is
-// full, a file deleted behind the editor's back, and files that are not Windows-1251 text.
+// full, a file deleted behind the editor's back, files that are not Windows-1251 text and
+// files whose lines end in CR, or in CR LF and LF mixed.
 // A failed save is reported and leaves the old file as it was; nothing is lost on open.
 
 #include "IdeTestSupport.h"
@@ -11,7 +12,9 @@
 #include "output/OutputSink.h"
 
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBlock>
 
 #include <linux/capability.h>
 #include <sys/resource.h>
@@ -20,6 +23,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <functional>
 
 namespace idetest {
 namespace {
@@ -193,17 +197,194 @@ TEST_F(FileFaultTest, FilesThatAreNotWindows1251TextOpenAndSaveBackByteForByte) 
     ExpectSavedBackByteForByte(cases);
 }
 
-// Disabled: the editor turns a lone CR into a line end of the file's main kind, so these
-// files come back with other line ends (see docs/reliability.md).
-TEST_F(FileFaultTest, DISABLED_FilesWithLoneOrMixedLineEndsSaveBackByteForByte) {
+TEST_F(FileFaultTest, FilesWithLoneOrMixedLineEndsSaveBackByteForByte) {
+    QByteArray everyByte;
+    for (int b = 0; b < 256; ++b) {
+        if (b != '\r' && b != '\n')
+            everyByte += char(b);
+    }
+    QByteArray longFile;
+    for (int line = 0; line < 300; ++line)
+        longFile += "const " + QByteArray::number(line) + " >> a" + (line % 7 == 3 ? "\n" : "\r\n");
     const struct {
         const char* name;
         QByteArray bytes;
     } cases[] = {
         {"lone CR line ends", QByteArray("const 1 >> a\rconst 2 >> b\r")},
         {"mixed line ends", QByteArray("const 1 >> a\r\nconst 2 >> b\nconst 3 >> c\r\n")},
+        {"lone CR, no final line end", QByteArray("const 1 >> a\rconst 2 >> b")},
+        {"mixed, no final line end", QByteArray("const 1 >> a\nconst 2 >> b\r\nconst 3 >> c")},
+        {"LF before CR, CR before CR LF", QByteArray("const 1 >> a\n\rconst 2 >> b\r\r\n")},
+        {"blank lines of every kind", QByteArray("\r\n\n\r\r\n\n\n\r")},
+        {"a single lone CR", QByteArray("\r")},
+        {"every byte between mixed ends", everyByte + "\r" + everyByte + "\n" + everyByte + "\r\n"},
+        {"CR LF lines with some LF ones", longFile},
     };
     ExpectSavedBackByteForByte(cases);
+}
+
+constexpr int kLineEnd = -1;
+
+// Puts the caret on the line (from 1), `column` characters in or at its end.
+void Caret(QPlainTextEdit* view, int line, int column = 0) {
+    QTextCursor cursor(view->document()->findBlockByNumber(line - 1));
+    if (column == kLineEnd)
+        cursor.movePosition(QTextCursor::EndOfBlock);
+    else
+        cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column);
+    view->setTextCursor(cursor);
+}
+
+// The bytes with their line ends spelt out, for a readable failure.
+std::string Visible(const QByteArray& bytes) {
+    return QByteArray(bytes).replace('\r', "\\r").replace('\n', "\\n\n").toStdString();
+}
+
+void Key(QPlainTextEdit* view, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(view, key, modifiers);
+}
+
+// Lines that end in CR LF, LF and a lone CR; the first line's end is CR LF.
+const QByteArray kMixed("one\r\ntwo\nthree\rfour\r\nfive\n");
+
+TEST_F(FileFaultTest, EditedFilesKeepTheEndsOfTheirLinesAndAddedLinesEndLikeTheFirst) {
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        std::function<void(QPlainTextEdit*)> edit;
+        QByteArray saved;
+    } cases[] = {
+        {"a line edited in place keeps its end", kMixed,
+         [](QPlainTextEdit* v) {
+             Caret(v, 2, kLineEnd);
+             TypeText(v, QStringLiteral("2"));
+         },
+         "one\r\ntwo2\nthree\rfour\r\nfive\n"},
+        {"an added line ends like the first line", kMixed,
+         [](QPlainTextEdit* v) {
+             Caret(v, 3, kLineEnd);
+             Key(v, Qt::Key_Return);
+             TypeText(v, QStringLiteral("new"));
+         },
+         "one\r\ntwo\nthree\rnew\r\nfour\r\nfive\n"},
+        {"a removed line takes only its own end", kMixed,
+         [](QPlainTextEdit* v) {
+             Caret(v, 2);
+             Key(v, Qt::Key_Down, Qt::ShiftModifier);
+             Key(v, Qt::Key_Delete);
+         },
+         "one\r\nthree\rfour\r\nfive\n"},
+        {"lines between two edits keep their ends", kMixed,
+         [](QPlainTextEdit* v) {
+             Caret(v, 4, kLineEnd);
+             Key(v, Qt::Key_Return);
+             TypeText(v, QStringLiteral("more"));
+             Caret(v, 1);
+             Key(v, Qt::Key_Return);
+             Caret(v, 3);
+             Key(v, Qt::Key_Down, Qt::ShiftModifier);
+             Key(v, Qt::Key_Delete);
+         },
+         "\r\none\r\nthree\rfour\r\nmore\r\nfive\n"},
+        {"a line split by Enter keeps its end on the lower part", kMixed,
+         [](QPlainTextEdit* v) {
+             Caret(v, 2, 1);
+             Key(v, Qt::Key_Return);
+         },
+         "one\r\nt\r\nwo\nthree\rfour\r\nfive\n"},
+        {"two lines joined keep the lower one's end", kMixed,
+         [](QPlainTextEdit* v) {
+             Caret(v, 3);
+             Key(v, Qt::Key_Backspace);
+         },
+         "one\r\ntwothree\rfour\r\nfive\n"},
+        {"edits undone give the file as read", kMixed,
+         [](QPlainTextEdit* v) {
+             Caret(v, 2);
+             Key(v, Qt::Key_Down, Qt::ShiftModifier);
+             Key(v, Qt::Key_Down, Qt::ShiftModifier);
+             Key(v, Qt::Key_Delete);
+             Caret(v, 1, 2);
+             Key(v, Qt::Key_Return);
+             Key(v, Qt::Key_Z, Qt::ControlModifier);
+             Key(v, Qt::Key_Z, Qt::ControlModifier);
+         },
+         kMixed},
+        {"a new line in a lone CR file ends in CR", "one\rtwo\r",
+         [](QPlainTextEdit* v) {
+             Caret(v, 1, kLineEnd);
+             Key(v, Qt::Key_Return);
+             TypeText(v, QStringLiteral("new"));
+         },
+         "one\rnew\rtwo\r"},
+        {"a new last line in an LF file ends in LF", "one\ntwo\n",
+         [](QPlainTextEdit* v) {
+             Caret(v, 3);
+             TypeText(v, QStringLiteral("three"));
+             Key(v, Qt::Key_Return);
+         },
+         "one\ntwo\nthree\n"},
+        {"text typed after a last line without end stays without end", "one\r\ntwo\nthree",
+         [](QPlainTextEdit* v) {
+             Caret(v, 3, kLineEnd);
+             TypeText(v, QStringLiteral("!"));
+         },
+         "one\r\ntwo\nthree!"},
+        {"a line added after a last line without end", "one\r\ntwo\nthree",
+         [](QPlainTextEdit* v) {
+             Caret(v, 3, kLineEnd);
+             Key(v, Qt::Key_Return);
+             TypeText(v, QStringLiteral("four"));
+         },
+         "one\r\ntwo\nthree\r\nfour"},
+        {"the final line end removed", "one\rtwo\r",
+         [](QPlainTextEdit* v) {
+             Caret(v, 3);
+             Key(v, Qt::Key_Backspace);
+         },
+         "one\rtwo"},
+        {"a line separator pasted into a line ends like the first line", "one\ntwo\r\n",
+         [](QPlainTextEdit* v) {
+             Caret(v, 1, kLineEnd);
+             v->insertPlainText(QStringLiteral("x") + QChar::LineSeparator + QStringLiteral("y"));
+         },
+         "onex\ny\ntwo\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = WriteBytes(dir.filePath(QStringLiteral("edited.tvn")), c.bytes);
+        CTirvaneIDEDoc* doc = frame->OpenDocument(path);
+        ASSERT_NE(doc, nullptr);
+        c.edit(doc->View());
+        ASSERT_TRUE(Press(ID_FILE_SAVE));
+        EXPECT_EQ(Visible(ReadBytes(path)), Visible(c.saved));
+        EXPECT_FALSE(doc->IsModified());
+        frame->ActiveChild()->close();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(boxes.empty()) << ::testing::PrintToString(boxes);
+}
+
+// Past a thousand lines added and removed the text counts as rewritten: its lines take the
+// ends of the old lines one by one from the bottom.
+TEST_F(FileFaultTest, ARewrittenFileOfMixedEndsKeepsItsEndsLineByLine) {
+    QByteArray before;
+    QByteArray after;
+    QString typed;
+    for (int line = 0; line < 1500; ++line) {
+        const char* end = line % 3 == 0 ? "\r\n" : line % 3 == 1 ? "\n" : "\r";
+        before += "old " + QByteArray::number(line) + end;
+        after += "new " + QByteArray::number(line) + end;
+        typed += QStringLiteral("new %1\n").arg(line);
+    }
+    const QString path = WriteBytes(dir.filePath(QStringLiteral("rewritten.tvn")), before);
+    CTirvaneIDEDoc* doc = frame->OpenDocument(path);
+    ASSERT_NE(doc, nullptr);
+    doc->View()->selectAll();
+    doc->View()->insertPlainText(typed);
+    ASSERT_TRUE(Press(ID_FILE_SAVE));
+    EXPECT_TRUE(ReadBytes(path) == after);
+    EXPECT_TRUE(boxes.empty()) << ::testing::PrintToString(boxes);
 }
 
 } // namespace
