@@ -162,6 +162,30 @@ TEST_F(FileFaultTest, SavingOnAFullDiskReportsAndKeepsTheOldFile) {
     EXPECT_TRUE(ReadBytes(path).startsWith(QByteArray(kOldText) + "// xxx"));
 }
 
+TEST_F(FileFaultTest, TranslateAfterAFailedSaveTranslatesNothing) {
+    const QString path = dir.filePath(QStringLiteral("program.tvn"));
+    CTirvaneIDEDoc* doc = OpenAndEdit(path);
+    ASSERT_NE(doc, nullptr);
+    {
+        CFullDisk full(64);
+        EXPECT_TRUE(Press(ID_TRANSLATE));
+    }
+    // The old file on disk is not what the editor shows: no report on it, nothing to run.
+    EXPECT_TRUE(SaveBoxShown()) << ::testing::PrintToString(boxes);
+    EXPECT_TRUE(PaneText(kChannelTranslation).isEmpty())
+        << PaneText(kChannelTranslation).toStdString();
+    EXPECT_TRUE(FunctionListItems().isEmpty());
+    EXPECT_FALSE(IsEnabled(ID_RUN));
+    EXPECT_TRUE(doc->IsModified());
+
+    boxes.clear();
+    EXPECT_TRUE(Press(ID_TRANSLATE));
+    EXPECT_TRUE(boxes.empty()) << ::testing::PrintToString(boxes);
+    EXPECT_TRUE(
+        PaneText(kChannelTranslation).contains(QStringLiteral("Синтаксических ощибок не найдено")));
+    EXPECT_TRUE(IsEnabled(ID_RUN));
+}
+
 TEST_F(FileFaultTest, AFileDeletedBetweenEditAndTranslateIsWrittenAgainAndTranslated) {
     const QString path = dir.filePath(QStringLiteral("program.tvn"));
     CTirvaneIDEDoc* doc = OpenAndEdit(path);
