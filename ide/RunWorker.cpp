@@ -1,6 +1,7 @@
 #include "ide/RunWorker.h"
 
 #include "interpreter/DebugControl.h"
+#include "output/OutputSink.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -28,8 +29,13 @@ CRunWorker::~CRunWorker() {
         Finish(nullptr);
 }
 
+// The session made its channel current on this thread; the worker keeps it as its own.
 bool CRunWorker::Start(std::function<void()> showResultChannel) {
-    m_bLive = m_thread.Start([this, show = std::move(showResultChannel)] { Body(show); });
+    const int channel = g_OutputSink.CurrentChannel();
+    m_bLive = m_thread.Start([this, channel, show = std::move(showResultChannel)] {
+        COutputPanelSink::UseOwnChannel(channel);
+        Body(show);
+    });
     if (m_bLive)
         ++s_nLive;
     return m_bLive;

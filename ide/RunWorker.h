@@ -2,6 +2,9 @@
 // The worker of one Run or Debug: a large-stack thread that executes a prepared run
 // session. When the run is over the worker tells its owner on the GUI thread, which then
 // joins the thread and releases the session (and with it the run's arena) through Finish.
+// It writes on the output channel that was current when it started (the debug trace's, or
+// the argument's for "out") and on the one it selects itself (the result's), whatever
+// channel the window selects meanwhile for another document's Translate.
 //
 // At most one run evaluates a module at a time: before a new run, a Translate or a close
 // waits (WaitUntil) for an aborted worker that has not yet seen the stop request.

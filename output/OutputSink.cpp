@@ -12,6 +12,8 @@ bool IsChannel(int channel) {
     return channel >= 0 && channel < kChannelCount;
 }
 
+thread_local int t_nOwnChannel = COutputPanelSink::kSharedChannel;
+
 } // namespace
 
 // The exponent always has at least three digits, as the texts of the original platform
@@ -44,7 +46,7 @@ void COutputPanelSink::Clear(int channel) {
 void COutputPanelSink::Select(int channel) {
     std::lock_guard lock(m_mutex);
     if (IsChannel(channel))
-        m_nCurrent = channel;
+        Current() = channel;
 }
 
 COutputSink& COutputPanelSink::Write(std::string text) {
@@ -75,9 +77,10 @@ COutputSink& COutputPanelSink::Write(const char* text) {
 
 std::string& COutputPanelSink::Read(std::string& out) {
     std::lock_guard lock(m_mutex);
-    std::string& buffer = m_strBuffers[m_nCurrent];
-    if (m_pPanes[m_nCurrent] != nullptr)
-        buffer = m_pPanes[m_nCurrent]->GetText();
+    const int current = Current();
+    std::string& buffer = m_strBuffers[current];
+    if (m_pPanes[current] != nullptr)
+        buffer = m_pPanes[current]->GetText();
     out = buffer;
     return out;
 }
@@ -88,7 +91,7 @@ void COutputPanelSink::Attach(IOutputPane* pane, int channel) {
         return;
     m_strBuffers[channel].clear();
     m_pPanes[channel] = pane;
-    m_nCurrent = channel;
+    Current() = channel;
 }
 
 void COutputPanelSink::DetachAll() {
@@ -99,7 +102,19 @@ void COutputPanelSink::DetachAll() {
 
 int COutputPanelSink::CurrentChannel() const {
     std::lock_guard lock(m_mutex);
-    return m_nCurrent;
+    return Current();
+}
+
+void COutputPanelSink::UseOwnChannel(int channel) {
+    t_nOwnChannel = IsChannel(channel) ? channel : kSharedChannel;
+}
+
+int& COutputPanelSink::Current() {
+    return t_nOwnChannel != kSharedChannel ? t_nOwnChannel : m_nCurrent;
+}
+
+int COutputPanelSink::Current() const {
+    return t_nOwnChannel != kSharedChannel ? t_nOwnChannel : m_nCurrent;
 }
 
 std::string COutputPanelSink::Buffer(int channel) const {
@@ -110,11 +125,12 @@ std::string COutputPanelSink::Buffer(int channel) const {
 // Only the debug trace follows its end: the other channels are read from the top.
 void COutputPanelSink::Append(const std::string& text) {
     std::lock_guard lock(m_mutex);
-    m_strBuffers[m_nCurrent] += text;
-    IOutputPane* pane = m_pPanes[m_nCurrent];
+    const int current = Current();
+    m_strBuffers[current] += text;
+    IOutputPane* pane = m_pPanes[current];
     if (pane == nullptr)
         return;
     pane->AppendText(text);
-    if (m_nCurrent == kChannelDebug)
+    if (current == kChannelDebug)
         pane->ScrollDown(pane->GetLineCount());
 }

@@ -65,11 +65,22 @@ public:
     // Forgets every pane (the panel is going away); buffers stay.
     void DetachAll();
 
+    // The channel Select made current for the calling thread.
     int CurrentChannel() const;
     std::string Buffer(int channel) const;
 
+    // Gives the calling thread a current channel of its own, starting at channel, so that
+    // a run's worker keeps writing where its session selected while the window's thread
+    // selects another channel (a Translate of another document), and the other way round.
+    // kSharedChannel returns the thread to the channel the other threads share. One per
+    // thread, meant for the process's sink.
+    static constexpr int kSharedChannel = -1;
+    static void UseOwnChannel(int channel);
+
 private:
     void Append(const std::string& text);
+    int& Current();
+    int Current() const;
 
     mutable std::recursive_mutex m_mutex;
     std::string m_strBuffers[kChannelCount];
