@@ -69,22 +69,21 @@ int CRunWorker::LiveCount() {
     return s_nLive;
 }
 
+// Any event handled may be the worker's end, so done() is asked after each one, and the
+// command goes on at once. Only aborted runs are waited for: the timer wakes the wait now
+// and then to renew the stop request, should anything have cleared it meanwhile.
 void CRunWorker::WaitUntil(const std::function<bool()>& done) {
     if (done())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QEventLoop loop;
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        // Only aborted runs are waited for. One that had not started when the abort came
-        // cleared the request as it started, so the request is renewed until it ends.
-        RequestStop();
-        if (done())
-            loop.quit();
-    });
     poll.start(kWaitPollMs);
     ++s_nWaiting;
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    while (!done()) {
+        RequestStop();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::WaitForMoreEvents);
+    }
     --s_nWaiting;
     QApplication::restoreOverrideCursor();
 }
