@@ -1,0 +1,355 @@
+// Faults of the IDE's sessions: windows closed and the application quit while a run or a
+// debug session goes on, aborts followed at once by another command, and two documents
+// at work at the same time. After each, no worker may be left, no flag set, no box shown
+// that the user did not cause, and the next run must print its exact result.
+
+#include "IdeTestSupport.h"
+
+#include "ide/ChildFrame.h"
+#include "ide/Commands.h"
+#include "ide/RunWorker.h"
+#include "ide/TirvaneIDEDoc.h"
+#include "ide/TirvaneIDEView.h"
+#include "interpreter/DebugControl.h"
+#include "output/OutputSink.h"
+
+#include <QElapsedTimer>
+#include <QMdiArea>
+#include <QPointer>
+#include <QTest>
+
+#include <utility>
+
+namespace idetest {
+namespace {
+
+// fib 40 runs for minutes: long enough for every abort to find it at work; fib 20 ends
+// in a few hundredths of a second.
+const QString kProgram =
+    QStringLiteral("fib << funcdef n {\n"
+                   "  (n, 2) : < >> small ;\n"
+                   "  (2, small : int) : - >> branch ;\n"
+                   "  ({n}, {([(n, 1) : -, (n, 2) : -] : fib) : +}) : branch : . >> return\n"
+                   "};\n"
+                   "funcdef x { (x, 2) : * >> return } >> double");
+const QString kLongArgument = QStringLiteral("40");
+
+const QString kEvaluateArgument = QStringLiteral("Вычисление аргумента");
+
+QString SuccessReport(int lines) {
+    return QStringLiteral("Трансляция...\nПроверено строк : %1\nСинтаксических ощибок не найдено\n")
+        .arg(lines);
+}
+
+// The sanitized build runs the interpreter and the parser several times slower: a smaller
+// program and shorter runs keep the same order of events there.
+#ifdef TIRVANE_SANITIZED
+constexpr int kBigProgramFunctions = 4000;
+constexpr int kFirstRunLength = 12;
+constexpr int kLastRunLength = 22;
+#else
+constexpr int kBigProgramFunctions = 20000;
+constexpr int kFirstRunLength = 16;
+constexpr int kLastRunLength = 26;
+#endif
+constexpr int kRounds = 100;
+
+// One function a line, each with a name of its own: the translation takes a while and
+// fills a long function list.
+QString BigProgram(QStringList* functionList) {
+    QStringList lines;
+    QStringList names;
+    for (int i = 0; i < kBigProgramFunctions; ++i) {
+        const QString name = QStringLiteral("f%1").arg(i);
+        lines << QStringLiteral("%1 << funcdef x { (x, %2) : + >> return }").arg(name).arg(i);
+        names << name;
+    }
+    names.sort(); // the module's table is in byte order
+    *functionList = QStringList{kEvaluateArgument} + names;
+    return lines.join(QStringLiteral(";\n"));
+}
+
+class IdeFaultTest : public FrameTest {
+protected:
+    CTirvaneIDEDoc* OpenTranslated(const QString& name) {
+        CTirvaneIDEDoc* doc = OpenProgram(name, kProgram);
+        EXPECT_NE(doc, nullptr);
+        EXPECT_TRUE(Press(ID_TRANSLATE));
+        EXPECT_EQ(PaneText(kChannelTranslation), SuccessReport(6));
+        return doc;
+    }
+
+    // A run that will not end by itself.
+    void StartLongRun() {
+        SelectFunction(QStringLiteral("fib"));
+        TypeArgument(kLongArgument);
+        ASSERT_TRUE(Press(ID_RUN));
+        EXPECT_TRUE(g_bRunning);
+    }
+
+    void StartDebugPause(const QString& argument) {
+        SelectFunction(QStringLiteral("double"));
+        TypeArgument(argument);
+        ASSERT_TRUE(Press(ID_DEBUG));
+        ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
+        ASSERT_TRUE(WaitFor([this, argument] {
+            return PaneText(kChannelDebug) == QStringLiteral("(%1,2):* ").arg(argument);
+        })) << PaneText(kChannelDebug).toStdString();
+    }
+
+    // The next run in the active document prints exactly its result.
+    void ExpectNextRunPrints42() {
+        SelectFunction(QStringLiteral("double"));
+        TypeArgument(QStringLiteral("21"));
+        ASSERT_TRUE(Press(ID_RUN));
+        ASSERT_TRUE(WaitForRunEnd());
+        EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("42\n"));
+        ExpectNothingLeft();
+    }
+
+    void ExpectNothingLeft() {
+        EXPECT_EQ(CRunWorker::LiveCount(), 0);
+        EXPECT_FALSE(g_bRunning);
+        EXPECT_FALSE(g_bDebugging);
+        EXPECT_EQ(boxes, std::vector<StopBox>{});
+    }
+
+    void Activate(CTirvaneIDEDoc* doc) {
+        for (QMdiSubWindow* window : frame->MdiArea()->subWindowList()) {
+            if (static_cast<CChildFrame*>(window)->Document() == doc)
+                frame->MdiArea()->setActiveSubWindow(window);
+        }
+        ASSERT_EQ(frame->ActiveDocument(), doc);
+    }
+
+    // Closed windows and their documents are deleted later; this is later.
+    static void DeleteClosedWindows() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+
+    void MakeNewFrame() {
+        frame.reset();
+        frame = std::make_unique<CMainFrame>();
+        ASSERT_TRUE(frame->Create());
+        frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    }
+};
+
+TEST_F(IdeFaultTest, ClosingADocumentEndsItsSessionAndLeavesNoWorker) {
+    struct Case {
+        const char* name;
+        std::function<void()> start;
+    };
+    const Case cases[] = {
+        {"debug pause", [this] { StartDebugPause(QStringLiteral("5")); }},
+        {"run just aborted, its worker still ending",
+         [this] {
+             StartLongRun();
+             QTest::qWait(20);
+             ASSERT_TRUE(Press(ID_ABORT_RUN));
+         }},
+        {"debug pause just aborted",
+         [this] {
+             StartDebugPause(QStringLiteral("7"));
+             ASSERT_TRUE(Press(ID_ABORT_DEBUG));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QPointer<CTirvaneIDEDoc> doc = OpenTranslated(QStringLiteral("close.tvn"));
+        c.start();
+        ASSERT_TRUE(frame->ActiveChild()->close());
+        ExpectNothingLeft();
+        DeleteClosedWindows();
+        EXPECT_TRUE(frame->MdiArea()->subWindowList().isEmpty());
+        EXPECT_TRUE(doc.isNull());
+        EXPECT_TRUE(PaneText(kChannelResult).isEmpty());
+    }
+    OpenTranslated(QStringLiteral("next.tvn"));
+    ExpectNextRunPrints42();
+}
+
+TEST_F(IdeFaultTest, QuittingDuringARunEndsItAndClosesEveryWindow) {
+    struct Case {
+        const char* name;
+        bool abortFirst;
+    };
+    const Case cases[] = {{"run going", false}, {"run just aborted", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QPointer<CTirvaneIDEDoc> idle = OpenTranslated(QStringLiteral("idle.tvn"));
+        QPointer<CTirvaneIDEDoc> running = OpenTranslated(QStringLiteral("running.tvn"));
+        StartLongRun();
+        QTest::qWait(20);
+        EXPECT_EQ(CRunWorker::LiveCount(), 1);
+        if (c.abortFirst) {
+            ASSERT_TRUE(Press(ID_ABORT_RUN));
+        }
+        ASSERT_TRUE(frame->close());
+        ExpectNothingLeft();
+        EXPECT_FALSE(frame->isVisible());
+        DeleteClosedWindows();
+        EXPECT_TRUE(frame->MdiArea()->subWindowList().isEmpty());
+        EXPECT_TRUE(idle.isNull());
+        EXPECT_TRUE(running.isNull());
+        // The next start of the application runs as the first did.
+        MakeNewFrame();
+        OpenTranslated(QStringLiteral("again.tvn"));
+        ExpectNextRunPrints42();
+        ASSERT_TRUE(frame->close());
+        MakeNewFrame();
+    }
+}
+
+// Each abort is followed at once by the command, without waiting for the aborted worker:
+// the command must wait for it, start cleanly and leave the next run unharmed.
+TEST_F(IdeFaultTest, AbortFollowedAtOnceByACommandAHundredTimes) {
+    struct Case {
+        const char* name;
+        int command;
+    };
+    const Case cases[] = {
+        {"run", ID_RUN},
+        {"debug", ID_DEBUG},
+        {"translate", ID_TRANSLATE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QElapsedTimer timer;
+        timer.start();
+        CTirvaneIDEDoc* doc = OpenTranslated(QStringLiteral("%1.tvn").arg(c.name));
+        StartLongRun();
+        for (int round = 0; round < kRounds; ++round) {
+            SCOPED_TRACE(round);
+            // Some aborts find the evaluation deep at work, others the worker starting.
+            if (round % 4 == 1)
+                QTest::qWait(5);
+            if (c.command == ID_TRANSLATE)
+                TypeText(doc->View(), QStringLiteral(" ")); // an edit while the run goes on
+            ASSERT_TRUE(Press(ID_ABORT_RUN));
+            ASSERT_TRUE(Press(c.command));
+            ASSERT_EQ(CRunWorker::LiveCount(), c.command == ID_TRANSLATE ? 0 : 1);
+            if (c.command == ID_DEBUG) {
+                if (round % 10 == 0) {
+                    ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
+                    ASSERT_TRUE(WaitFor([this] {
+                        return PaneText(kChannelDebug) == QStringLiteral("(40,2):< ");
+                    })) << PaneText(kChannelDebug).toStdString();
+                }
+                ASSERT_TRUE(Press(ID_ABORT_DEBUG));
+            }
+            if (c.command == ID_TRANSLATE) {
+                ASSERT_EQ(PaneText(kChannelTranslation), SuccessReport(6));
+                ASSERT_EQ(FunctionListItems(),
+                          QStringList({kEvaluateArgument, QStringLiteral("double"),
+                                       QStringLiteral("fib")}));
+            }
+            if (c.command != ID_RUN) {
+                SelectFunction(QStringLiteral("fib"));
+                ASSERT_TRUE(Press(ID_RUN));
+            }
+        }
+        ASSERT_TRUE(Press(ID_ABORT_RUN));
+        EXPECT_TRUE(PaneText(kChannelResult).isEmpty());
+        ExpectNextRunPrints42();
+        std::printf("[          ] %s: %d rounds in %lld ms\n", c.name, kRounds,
+                    static_cast<long long>(timer.elapsed()));
+    }
+}
+
+int Fibonacci(int n) {
+    int a = 0;
+    int b = 1;
+    for (int i = 0; i < n; ++i)
+        b = std::exchange(a, b) + b;
+    return a;
+}
+
+// The translation holds the window while the other document's worker ends its run and
+// prints the result. Runs of growing length end before, while and after the parser reads
+// the program; each text must reach its own pane whenever it comes.
+TEST_F(IdeFaultTest, TranslatingOneDocumentWhileAnotherRunsKeepsBothOutputs) {
+    QStringList bigFunctions;
+    CTirvaneIDEDoc* big = OpenProgram(QStringLiteral("big.tvn"), BigProgram(&bigFunctions));
+    ASSERT_NE(big, nullptr);
+    CTirvaneIDEDoc* running = OpenTranslated(QStringLiteral("running.tvn"));
+    int printedDuringTranslate = 0;
+    QElapsedTimer timer;
+    timer.start();
+    for (int n = kFirstRunLength; n <= kLastRunLength; n += 2) {
+        SCOPED_TRACE(n);
+        Activate(big);
+        if (big->Flags().translated)
+            TypeText(big->View(), QStringLiteral(" ")); // so that Translate is offered again
+        Activate(running);
+        SelectFunction(QStringLiteral("fib"));
+        TypeArgument(QString::number(n));
+        ASSERT_TRUE(Press(ID_RUN));
+        Activate(big);
+        const bool printedBefore = !g_OutputSink.Buffer(kChannelResult).empty();
+        ASSERT_TRUE(Press(ID_TRANSLATE));
+        if (!printedBefore && !g_OutputSink.Buffer(kChannelResult).empty())
+            ++printedDuringTranslate;
+        EXPECT_EQ(PaneText(kChannelTranslation), SuccessReport(kBigProgramFunctions));
+        EXPECT_EQ(FunctionListItems(), bigFunctions);
+        EXPECT_TRUE(big->Flags().translated);
+        ASSERT_TRUE(WaitForRunEnd());
+        EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("%1\n").arg(Fibonacci(n)));
+        ExpectNothingLeft();
+    }
+    std::printf("[          ] %d functions translated %d times in %lld ms, %d results printed "
+                "during the translation\n",
+                kBigProgramFunctions, (kLastRunLength - kFirstRunLength) / 2 + 1,
+                static_cast<long long>(timer.elapsed()), printedDuringTranslate);
+
+    // The translated document runs its own functions.
+    SelectFunction(QStringLiteral("f41"));
+    TypeArgument(QStringLiteral("1"));
+    ASSERT_TRUE(Press(ID_RUN));
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("42\n"));
+    Activate(running);
+    ExpectNextRunPrints42();
+}
+
+// A Translate of another document between two steps must not take the trace with it.
+TEST_F(IdeFaultTest, TranslatingAnotherDocumentDuringADebugPauseKeepsTheTraceInItsPane) {
+    CTirvaneIDEDoc* other = OpenProgram(QStringLiteral("other.tvn"), kProgram);
+    CTirvaneIDEDoc* debugged = OpenTranslated(QStringLiteral("debugged.tvn"));
+    StartDebugPause(QStringLiteral("5"));
+    Activate(other);
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    EXPECT_EQ(PaneText(kChannelTranslation), SuccessReport(6));
+    Activate(debugged);
+    ASSERT_TRUE(Press(ID_DEBUG)); // the next step
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(PaneText(kChannelDebug), QStringLiteral("(5,2):*  -> 10\n"));
+    EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("10\n"));
+    EXPECT_EQ(PaneText(kChannelTranslation), SuccessReport(6));
+    ExpectNothingLeft();
+}
+
+// Translate is refused while the document's own run goes on; should it reach the document
+// anyway, it stops that run and waits for its worker before the module goes.
+TEST_F(IdeFaultTest, TranslatingTheRunningDocumentStopsItsOwnRunFirst) {
+    CTirvaneIDEDoc* doc = OpenTranslated(QStringLiteral("own.tvn"));
+    StartLongRun();
+    TypeText(doc->View(), QStringLiteral(" "));
+    EXPECT_FALSE(Press(ID_TRANSLATE));
+    QTest::qWait(20);
+    doc->OnTranslate();
+    EXPECT_EQ(CRunWorker::LiveCount(), 0);
+    EXPECT_EQ(PaneText(kChannelTranslation), SuccessReport(6));
+    EXPECT_EQ(FunctionListItems(),
+              QStringList({kEvaluateArgument, QStringLiteral("double"), QStringLiteral("fib")}));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(doc->Flags().running);
+    EXPECT_TRUE(PaneText(kChannelResult).isEmpty());
+    ExpectNothingLeft();
+    ExpectNextRunPrints42();
+}
+
+} // namespace
+} // namespace idetest
