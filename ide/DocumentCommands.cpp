@@ -2,6 +2,7 @@
 
 #include "ide/MainFrame.h"
 #include "ide/OutputBar.h"
+#include "ide/QueuedCall.h"
 #include "ide/ReportLines.h"
 #include "ide/RunWorker.h"
 #include "ide/ShellDialogs.h"
@@ -153,10 +154,8 @@ bool CTirvaneIDEDoc::StartWorker(std::unique_ptr<CRunSession> session) {
     auto worker =
         std::make_unique<CRunWorker>(std::move(session), this, [this] { OnWorkerEnded(); });
     COutputBar* bar = m_pFrame->OutputBar();
-    const bool started = worker->Start([bar] {
-        QMetaObject::invokeMethod(
-            bar, [bar] { bar->ShowChannel(kChannelResult); }, Qt::QueuedConnection);
-    });
+    const bool started =
+        worker->Start([bar] { PostToGuiThread(bar, [bar] { bar->ShowChannel(kChannelResult); }); });
     if (!started) {
         ShowStopBox(QStringLiteral("Ошибка интерпретации"),
                     QStringLiteral("Не удалось запустить поток выполнения программы."));

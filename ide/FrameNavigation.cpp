@@ -5,6 +5,7 @@
 #include "ide/Examples.h"
 #include "ide/MainFrame.h"
 #include "ide/OutputBar.h"
+#include "ide/QueuedCall.h"
 #include "ide/ReportLines.h"
 #include "ide/TirvaneIDEDoc.h"
 #include "ide/TirvaneIDEView.h"
@@ -58,8 +59,7 @@ bool CMainFrame::OnReportDoubleClick(QMouseEvent* event) {
 // the frame is gone by the time the GUI thread gets to it.
 void CMainFrame::OnStepListener(int line, void* context) {
     auto* frame = static_cast<CMainFrame*>(context);
-    QMetaObject::invokeMethod(
-        frame, [frame, line] { frame->OnDebugStep(line); }, Qt::QueuedConnection);
+    PostToGuiThread(frame, [frame, line] { frame->OnDebugStep(line); });
 }
 
 // A step that arrives after its session was aborted finds no debugging document.

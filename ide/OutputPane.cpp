@@ -1,5 +1,6 @@
 #include "ide/OutputPane.h"
 
+#include "ide/QueuedCall.h"
 #include "ide/TextCodec.h"
 
 #include <QPlainTextEdit>
@@ -89,7 +90,7 @@ void COutputPane::QueueFlush(std::unique_lock<std::mutex>& lock) {
         return;
     m_bFlushQueued = true;
     lock.unlock();
-    QMetaObject::invokeMethod(this, &COutputPane::Flush, Qt::QueuedConnection);
+    PostToGuiThread(this, [this] { Flush(); });
 }
 
 void COutputPane::Flush() {

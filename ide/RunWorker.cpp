@@ -1,5 +1,7 @@
 #include "ide/RunWorker.h"
 
+#include "ide/QueuedCall.h"
+
 #include "interpreter/DebugControl.h"
 #include "output/OutputSink.h"
 
@@ -50,7 +52,7 @@ void CRunWorker::Body(const std::function<void()>& showResultChannel) {
         m_outcome = CRunSession::Outcome::Failed;
         m_box = CMessageBox{"Exception", "Exception"};
     }
-    QMetaObject::invokeMethod(m_pReceiver, m_ended, Qt::QueuedConnection);
+    PostToGuiThread(m_pReceiver, m_ended);
 }
 
 CRunSession::Outcome CRunWorker::Finish(CMessageBox* box) {

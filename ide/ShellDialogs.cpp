@@ -1,5 +1,6 @@
 #include "ide/ShellDialogs.h"
 
+#include "ide/QueuedCall.h"
 #include "ide/TextCodec.h"
 #include "interpreter/RunSession.h"
 
@@ -39,9 +40,7 @@ ShellDialogHooks SetShellDialogHooks(ShellDialogHooks hooks) {
 
 void ShowStopBox(const QString& caption, const QString& text) {
     if (QThread::currentThread() != qApp->thread()) {
-        QMetaObject::invokeMethod(
-            qApp, [caption, text] { ShowStopBoxNow(nullptr, caption, text); },
-            Qt::QueuedConnection);
+        PostToGuiThread(qApp, [caption, text] { ShowStopBoxNow(nullptr, caption, text); });
         return;
     }
     ShowStopBoxNow(nullptr, caption, text);

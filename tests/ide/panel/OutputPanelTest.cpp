@@ -16,6 +16,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <atomic>
 #include <thread>
 
 namespace idetest {
@@ -121,7 +122,7 @@ TEST_F(OutputPanelTest, ManyWritesFromAWorkerArriveInOrderAndFast) {
     constexpr int kLines = 100000;
     g_OutputSink.Clear(kChannelResult);
     g_OutputSink.Select(kChannelResult);
-    int linesSeenByWorker = 0;
+    std::atomic<int> linesSeenByWorker = 0;
     QElapsedTimer timer;
     timer.start();
     std::thread worker([&] {
