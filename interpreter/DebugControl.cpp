@@ -73,14 +73,16 @@ void SetApplicationBudget(long long applications) {
 void WaitForStep() {
     g_bWaitingForStep = true;
     if (g_bAutoRelease) {
-        CheckStopRequest();
         g_bWaitingForStep = false;
+        CheckStopRequest();
         return;
     }
     std::unique_lock<std::mutex> lock(g_waitMutex);
     while (g_bWaitingForStep) {
-        if (g_bStopRequested)
+        if (g_bStopRequested) {
+            g_bWaitingForStep = false; // the run ends here: no step is paused any more
             ThrowStop();
+        }
         g_waitCondition.wait_for(lock, kRecheckInterval);
     }
 }

@@ -222,6 +222,7 @@ TEST_F(DebugTest, AStopDuringAPauseEndsTheRunWithCode19) {
     EXPECT_EQ(worker.stopNode, nullptr);
     EXPECT_EQ(capture.Text(kChannelDebug), "1:- ") << "the trace so far stays";
     EXPECT_TRUE(g_bStopRequested) << "only the shell clears the request";
+    EXPECT_FALSE(g_bWaitingForStep) << "no step is paused once the run has ended";
 }
 
 TEST_F(DebugTest, AStopRequestEndsAnyRunAtItsNextApplication) {
