@@ -304,11 +304,20 @@ TEST_F(DocumentCommandsTest, SecondRunRightAfterAbortingARunawayRecursionPrintsI
 }
 
 TEST_F(DocumentCommandsTest, ClosingADocumentStopsItsRunFirst) {
-    TranslateGood();
-    SelectFunction(QStringLiteral("loop"));
-    TypeArgument(QStringLiteral("1"));
+    // Shallow but long: a runaway recursion may reach the stack's limit before the close.
+    OpenProgram(QStringLiteral("fib.tvn"),
+                QStringLiteral("fib << funcdef n {\n"
+                               "  (n, 2) : < >> small ;\n"
+                               "  (2, small : int) : - >> branch ;\n"
+                               "  ({n}, {((n, 1) : - : fib, (n, 2) : - : fib) : +}) : branch : . "
+                               ">> return\n"
+                               "}\n"));
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    SelectFunction(QStringLiteral("fib"));
+    TypeArgument(QStringLiteral("40"));
     ASSERT_TRUE(Press(ID_RUN));
     QTest::qWait(100);
+    ASSERT_EQ(CRunWorker::LiveCount(), 1);
     ASSERT_TRUE(frame->ActiveChild()->close());
     EXPECT_EQ(CRunWorker::LiveCount(), 0);
     EXPECT_FALSE(g_bRunning);
