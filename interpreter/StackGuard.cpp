@@ -22,7 +22,20 @@ static_assert(std::is_same_v<pthread_t, unsigned long>,
 
 namespace {
 
-#ifdef TIRVANE_SANITIZED
+#if defined(__SANITIZE_THREAD__)
+#define TIRVANE_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define TIRVANE_THREAD_SANITIZER 1
+#endif
+#endif
+
+#ifdef TIRVANE_THREAD_SANITIZER
+constexpr std::size_t kReserve = std::size_t(8) << 20;
+// ThreadSanitizer aborts when it records a call stack of more than 65,536 frames (at every
+// allocation), so recursion stops well short of that.
+constexpr std::size_t kUsableDepth = std::size_t(8) << 20;
+#elif defined(TIRVANE_SANITIZED)
 constexpr std::size_t kReserve = std::size_t(8) << 20; // instrumented frames are larger
 // AddressSanitizer cleans up after a throw only within 64 MiB of the stack's top; deeper
 // stacks give false reports, so the sanitized build recurses less deeply.
@@ -65,6 +78,10 @@ const StackBounds& ThisThreadBounds() {
 }
 
 } // namespace
+
+std::size_t UsableStackDepth() {
+    return kUsableDepth;
+}
 
 bool StackHasHeadroom() {
     const StackBounds& bounds = ThisThreadBounds();

@@ -14,6 +14,9 @@ class CExeption;
 bool StackHasHeadroom();
 // Throws CExeption(null, "Переполнение стека: слишком глубокая рекурсия ", 0) when not.
 void CheckStack();
+// The most stack a run may use: all of its thread's stack, except in the sanitizer builds,
+// whose tools cannot follow arbitrarily deep stacks.
+std::size_t UsableStackDepth();
 // True for the error CheckStack throws.
 bool IsStackOverflow(const CExeption& e);
 

@@ -178,7 +178,6 @@ TEST_F(FaultRunTest, DeepRecursionSucceeds) {
 // A smaller worker stack than the real one, so that the guard is reached in a moment; the
 // guard measures whatever stack the thread has.
 TEST_F(FaultRunTest, RunawayRecursionEndsWithTheStackError) {
-    SKIP_UNDER_THREAD_SANITIZER();
     const Ran ran = Run("runaway", "1", 64 * kMiB);
     ASSERT_TRUE(ran.prepared);
     EXPECT_EQ(ran.outcome, CRunSession::Outcome::Failed);
