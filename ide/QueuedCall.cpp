@@ -1,18 +1,12 @@
 #include "ide/QueuedCall.h"
 
+#include "output/ThreadSanitizer.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
 
 #include <utility>
-
-#if defined(__SANITIZE_THREAD__)
-#define TIRVANE_THREAD_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define TIRVANE_THREAD_SANITIZER 1
-#endif
-#endif
 
 #ifdef TIRVANE_THREAD_SANITIZER
 extern "C" void __tsan_acquire(void* addr);

@@ -6,6 +6,7 @@
 #include "interpreter/StackGuard.h"
 
 #include "output/Encoding.h"
+#include "output/ThreadSanitizer.h"
 #include "translator/Exeption.h"
 
 #include <pthread.h>
@@ -21,14 +22,6 @@ static_assert(std::is_same_v<pthread_t, unsigned long>,
               "CLargeStackThread keeps the thread handle as unsigned long");
 
 namespace {
-
-#if defined(__SANITIZE_THREAD__)
-#define TIRVANE_THREAD_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define TIRVANE_THREAD_SANITIZER 1
-#endif
-#endif
 
 #ifdef TIRVANE_THREAD_SANITIZER
 constexpr std::size_t kReserve = std::size_t(8) << 20;

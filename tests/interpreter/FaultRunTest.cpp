@@ -9,6 +9,7 @@
 #include "interpreter/RunSession.h"
 #include "interpreter/StackGuard.h"
 #include "model/Scope.h"
+#include "output/ThreadSanitizer.h"
 #include "translator/Parser.h"
 #include "translator/ParserSupport.h"
 #include "translator/Scanner.h"
@@ -25,14 +26,6 @@
 
 #ifdef TIRVANE_SANITIZED
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
-
-#if defined(__SANITIZE_THREAD__)
-#define TIRVANE_THREAD_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define TIRVANE_THREAD_SANITIZER 1
-#endif
 #endif
 
 using namespace test;
