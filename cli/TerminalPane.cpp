@@ -2,16 +2,6 @@
 
 #include "output/Encoding.h"
 
-#include <algorithm>
-
-namespace {
-
-int CountLineBreaks(const std::string& text) {
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
-
-} // namespace
-
 CTerminalPane::CTerminalPane(std::FILE* stream) : m_pStream(stream) {
 }
 

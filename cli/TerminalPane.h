@@ -27,7 +27,6 @@ private:
     std::FILE* m_pStream;
     mutable std::mutex m_mutex;
     std::string m_strShown;
-    // Kept as text arrives: counting on each call made a long trace quadratic.
     int m_nLines = 1;
     bool m_bPendingReturn = false; // a "\r" whose "\n" may come with the next text
 };

@@ -9,16 +9,6 @@
 #include <QTextDocument>
 #include <QThread>
 
-#include <algorithm>
-
-namespace {
-
-int CountLineBreaks(std::string_view text) {
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
-
-} // namespace
-
 COutputPane::COutputPane(QPlainTextEdit* edit) : QObject(edit), m_pEdit(edit) {
     connect(edit->document(), &QTextDocument::contentsChange, this, &COutputPane::OnContentsChange);
 }

@@ -1,10 +1,9 @@
 #include "output/MemoryPane.h"
 
-#include <algorithm>
-
 void CMemoryPane::SetText(const std::string& text) {
     std::lock_guard lock(m_mutex);
     m_strText = text;
+    m_nLines = 1 + CountLineBreaks(text);
 }
 
 std::string CMemoryPane::GetText() const {
@@ -12,10 +11,9 @@ std::string CMemoryPane::GetText() const {
     return m_strText;
 }
 
-// Counted as an edit control counts them: an empty text is one line.
 int CMemoryPane::GetLineCount() const {
     std::lock_guard lock(m_mutex);
-    return 1 + static_cast<int>(std::count(m_strText.begin(), m_strText.end(), '\n'));
+    return m_nLines;
 }
 
 void CMemoryPane::ScrollDown(int lines) {
@@ -26,6 +24,7 @@ void CMemoryPane::ScrollDown(int lines) {
 void CMemoryPane::AppendText(const std::string& text) {
     std::lock_guard lock(m_mutex);
     m_strText += text;
+    m_nLines += CountLineBreaks(text);
 }
 
 int CMemoryPane::ScrolledLines() const {

@@ -20,5 +20,6 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::string m_strText;
+    int m_nLines = 1;
     int m_nScrolled = 0;
 };
