@@ -16,20 +16,19 @@ extern "C" void __tsan_release(void* addr);
 namespace {
 
 // What the posting thread wrote into the call happens before the GUI thread reads it.
-void Published(void* call) {
 #ifdef TIRVANE_THREAD_SANITIZER
+void Published(void* call) {
     __tsan_release(call);
-#else
-    static_cast<void>(call);
-#endif
 }
 void Received(void* call) {
-#ifdef TIRVANE_THREAD_SANITIZER
     __tsan_acquire(call);
-#else
-    static_cast<void>(call);
-#endif
 }
+#else
+void Published(void*) {
+}
+void Received(void*) {
+}
+#endif
 
 const QEvent::Type kQueuedCall = static_cast<QEvent::Type>(QEvent::registerEventType());
 

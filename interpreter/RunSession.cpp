@@ -30,8 +30,9 @@ const std::string& MemoryLimitText() {
     return Cp(u8"Превышен предел памяти программы");
 }
 
-CMessageBox ArgumentSyntaxBox() {
-    return {Cp(u8"Ошибка аргумента"), Cp(u8"Ошибка синтаксиса аргумента!")};
+// An argument that could not be read.
+CMessageBox ArgumentBox(const std::string& text) {
+    return {Cp(u8"Ошибка аргумента"), text};
 }
 
 CMessageBox ArgumentErrorBox(const std::string& text) {
@@ -93,14 +94,14 @@ bool CRunSession::ParseArgument(CMessageBox* box) {
     } catch (const CExeption& e) {
         // Nesting too deep for the stack is no fault of the argument's syntax.
         if (IsStackOverflow(e)) {
-            *box = {Cp(u8"Ошибка аргумента"), e.m_strText};
+            *box = ArgumentBox(e.m_strText);
             return false;
         }
         parsed = false;
     }
     if (parsed && m_pArgumentTerm != nullptr)
         return true;
-    *box = ArgumentSyntaxBox();
+    *box = ArgumentBox(Cp(u8"Ошибка синтаксиса аргумента!"));
     return false;
 }
 

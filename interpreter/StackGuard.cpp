@@ -23,16 +23,17 @@ static_assert(std::is_same_v<pthread_t, unsigned long>,
 
 namespace {
 
+#ifdef TIRVANE_SANITIZED
+constexpr std::size_t kReserve = std::size_t(8) << 20; // instrumented frames are larger
 #ifdef TIRVANE_THREAD_SANITIZER
-constexpr std::size_t kReserve = std::size_t(8) << 20;
 // ThreadSanitizer aborts when it records a call stack of more than 65,536 frames (at every
 // allocation), so recursion stops well short of that.
 constexpr std::size_t kUsableDepth = std::size_t(8) << 20;
-#elif defined(TIRVANE_SANITIZED)
-constexpr std::size_t kReserve = std::size_t(8) << 20; // instrumented frames are larger
+#else
 // AddressSanitizer cleans up after a throw only within 64 MiB of the stack's top; deeper
 // stacks give false reports, so the sanitized build recurses less deeply.
 constexpr std::size_t kUsableDepth = std::size_t(56) << 20;
+#endif
 #else
 constexpr std::size_t kReserve = std::size_t(1) << 20;
 constexpr std::size_t kUsableDepth = ~std::size_t(0);
@@ -65,6 +66,10 @@ StackBounds ReadBounds() {
     return bounds;
 }
 
+const std::string& StackOverflowText() {
+    return Cp(u8"Переполнение стека: слишком глубокая рекурсия ");
+}
+
 const StackBounds& ThisThreadBounds() {
     thread_local const StackBounds bounds = ReadBounds();
     return bounds;
@@ -83,14 +88,6 @@ bool StackHasHeadroom() {
     const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
     return here > bounds.limit;
 }
-
-namespace {
-
-const std::string& StackOverflowText() {
-    return Cp(u8"Переполнение стека: слишком глубокая рекурсия ");
-}
-
-} // namespace
 
 void CheckStack() {
     if (!StackHasHeadroom())
