@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <semaphore>
 #include <string>
 #include <thread>
 
@@ -78,6 +79,8 @@ TEST_F(OutputSinkTest, LineWithoutNewLineIsContinuedByTheNextWrite) {
     m_sink.Write('c');
     EXPECT_EQ(m_panes[kChannelResult].GetText(), "a=5\r\nbc");
     EXPECT_EQ(m_panes[kChannelResult].GetLineCount(), 2);
+    m_sink.Clear(kChannelResult);
+    EXPECT_EQ(m_panes[kChannelResult].GetLineCount(), 1);
 }
 
 TEST_F(OutputSinkTest, OnlyTheDebugChannelScrollsToItsEnd) {
@@ -185,6 +188,34 @@ TEST_F(OutputSinkTest, WritesFromTwoThreadsAreNotTorn) {
         const std::string piece = text.substr(i, 2);
         ASSERT_TRUE(piece == "ab" || piece == "cd") << piece << " at " << i;
     }
+}
+
+// A run's worker keeps writing where its session selected while the window's thread selects
+// another channel for a Translate, and the other way round.
+TEST_F(OutputSinkTest, AThreadWithAChannelOfItsOwnAndTheOthersDoNotMoveEachOther) {
+    std::binary_semaphore toWorker{0};
+    std::binary_semaphore toMain{0};
+    m_sink.Select(kChannelDebug);
+    std::thread worker([&] {
+        COutputPanelSink::UseOwnChannel(m_sink.CurrentChannel());
+        toMain.release();
+        toWorker.acquire();
+        m_sink.Write("trace");
+        m_sink.Select(kChannelResult);
+        m_sink.Write("result");
+        toMain.release();
+    });
+    toMain.acquire();
+    m_sink.Select(kChannelTranslation);
+    m_sink.Write("report");
+    toWorker.release();
+    toMain.acquire();
+    m_sink.Write(" more");
+    worker.join();
+    EXPECT_EQ(m_panes[kChannelTranslation].GetText(), "report more");
+    EXPECT_EQ(m_panes[kChannelDebug].GetText(), "trace");
+    EXPECT_EQ(m_panes[kChannelResult].GetText(), "result");
+    EXPECT_EQ(m_sink.CurrentChannel(), kChannelTranslation);
 }
 
 TEST(GlobalSinkTest, PointerRefersToTheOneSinkAndLinesEndWithCrLf) {
