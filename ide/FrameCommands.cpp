@@ -141,17 +141,26 @@ void CMainFrame::OnEditFind() {
         return;
     if (m_pFindDialog == nullptr) {
         m_pFindDialog = new CFindDialog([this] { return ActiveView(); }, this);
-        connect(m_pFindDialog, &CFindDialog::NotFound, this, [this](const QString& text) {
-            QApplication::beep();
-            statusBar()->showMessage(QStringLiteral("Текст \"%1\" не найден").arg(text), 4000);
-        });
+        connect(m_pFindDialog, &CFindDialog::NotFound, this, &CMainFrame::ReportNotFound);
     }
+    ShowSearchDialog(m_pFindDialog, view,
+                     [this](const QString& selected) { m_pFindDialog->SetText(selected); });
+}
+
+void CMainFrame::ReportNotFound(const QString& text) {
+    QApplication::beep();
+    statusBar()->showMessage(QStringLiteral("Текст \"%1\" не найден").arg(text), 4000);
+}
+
+// A selection within one line is what the user means to search for.
+void CMainFrame::ShowSearchDialog(QDialog* dialog, CTirvaneIDEView* view,
+                                  const std::function<void(const QString&)>& takeSelection) {
     const QString selected = view->textCursor().selectedText();
     if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator))
-        m_pFindDialog->SetText(selected);
-    m_pFindDialog->show();
-    m_pFindDialog->raise();
-    m_pFindDialog->activateWindow();
+        takeSelection(selected);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
 }
 
 void CMainFrame::OnFuncDefinition() {

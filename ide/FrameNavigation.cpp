@@ -11,7 +11,6 @@
 #include "ide/TirvaneIDEView.h"
 #include "output/OutputSink.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMdiArea>
@@ -97,20 +96,14 @@ void CMainFrame::OnEditReplace() {
         return;
     if (m_pReplaceDialog == nullptr) {
         m_pReplaceDialog = new CReplaceDialog([this] { return ActiveView(); }, this);
-        connect(m_pReplaceDialog, &CReplaceDialog::NotFound, this, [this](const QString& text) {
-            QApplication::beep();
-            statusBar()->showMessage(QStringLiteral("Текст \"%1\" не найден").arg(text), 4000);
-        });
+        connect(m_pReplaceDialog, &CReplaceDialog::NotFound, this, &CMainFrame::ReportNotFound);
         connect(m_pReplaceDialog, &CReplaceDialog::Replaced, this, [this](int count) {
             statusBar()->showMessage(QStringLiteral("Заменено: %1").arg(count), 4000);
         });
     }
-    const QString selected = view->textCursor().selectedText();
-    if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator))
+    ShowSearchDialog(m_pReplaceDialog, view, [this](const QString& selected) {
         m_pReplaceDialog->SetTexts(selected, QString());
-    m_pReplaceDialog->show();
-    m_pReplaceDialog->raise();
-    m_pReplaceDialog->activateWindow();
+    });
 }
 
 // Untitled, so that Translate asks where to save it and the original stays as it is.

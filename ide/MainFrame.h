@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -154,6 +155,11 @@ private:
     void OnEditPaste();
     void OnEditFind();
     void OnEditReplace();
+    // The search dialogs' shared parts: the text not found, and showing a dialog with the
+    // active view's one-line selection.
+    void ReportNotFound(const QString& text);
+    static void ShowSearchDialog(QDialog* dialog, CTirvaneIDEView* view,
+                                 const std::function<void(const QString&)>& takeSelection);
     void OnEditGoToLine();
     void OnFuncDefinition();
     void OnFuncProperties();
