@@ -1,4 +1,4 @@
-#include "ide/SyntaxScanner.h"
+#include "syntax/SyntaxScanner.h"
 
 #include <algorithm>
 #include <array>
@@ -10,18 +10,19 @@ constexpr std::array<const char16_t*, 24> kKeywords = {
     u"float", u"funcdef", u"int",   u"nil",  u"prefunc",  u"signal",  u"start",     u"typedef",
     u"type",  u"in",      u"out",   u"char", u"datalist", u"parlist", u"delaylist", u"value"};
 
-bool IsLetter(QChar c) {
+bool IsLetter(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
 }
 
-bool IsDigit(QChar c) {
+bool IsDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
 
 // One line at a time; the spans go out in order.
 class CLineScanner {
 public:
-    CLineScanner(QStringView line, std::vector<SyntaxSpan>* spans) : m_line(line), m_spans(spans) {}
+    CLineScanner(std::u16string_view line, std::vector<SyntaxSpan>* spans)
+        : m_line(line), m_spans(spans) {}
 
     LineState Scan(LineState state) {
         if (state == LineState::BlockComment && !CloseComment(0))
@@ -35,7 +36,7 @@ public:
 
 private:
     int Size() const { return int(m_line.size()); }
-    QChar At(int i) const { return i < Size() ? m_line[i] : QChar(); }
+    char16_t At(int i) const { return i < Size() ? m_line[std::size_t(i)] : u'\0'; }
 
     void Add(int start, int end, SyntaxKind kind) {
         if (end > start)
@@ -46,8 +47,8 @@ private:
     // A comment that begins at m_pos runs to the first "*/" at or after searchFrom, or to
     // the line's end; false then.
     bool CloseComment(int searchFrom) {
-        const qsizetype end = m_line.indexOf(u"*/", searchFrom);
-        if (end < 0) {
+        const std::size_t end = m_line.find(u"*/", std::size_t(searchFrom));
+        if (end == std::u16string_view::npos) {
             Add(m_pos, Size(), SyntaxKind::Comment);
             return false;
         }
@@ -58,15 +59,15 @@ private:
     // False when a block comment stays open at the line's end. Blanks, other characters the
     // translator skips and comments leave a ">>" waiting for its name.
     bool Token() {
-        const QChar c = At(m_pos);
-        const QChar next = At(m_pos + 1);
+        const char16_t c = At(m_pos);
+        const char16_t next = At(m_pos + 1);
         if (c == u'/' && next == u'/') {
             Add(m_pos, Size(), SyntaxKind::Comment);
             return true;
         }
         if (c == u'/' && next == u'*')
             return CloseComment(m_pos + 2);
-        if (c.unicode() <= u' ' || c.unicode() >= 0x7f) {
+        if (c <= u' ' || c >= 0x7f) {
             ++m_pos;
             return true;
         }
@@ -91,7 +92,8 @@ private:
         int end = start + 1;
         while (IsLetter(At(end)) || IsDigit(At(end)) || (At(end) == u'.' && At(end - 1) != u'.'))
             ++end;
-        const QStringView word = m_line.sliced(start, end - start);
+        const std::u16string_view word =
+            m_line.substr(std::size_t(start), std::size_t(end - start));
         if (IsLanguageKeyword(word))
             Add(start, end, SyntaxKind::Keyword);
         else if (named || ArrowFollows(end))
@@ -113,7 +115,7 @@ private:
         bool point = At(start) == u'.';
         bool exponent = false;
         for (;; ++end) {
-            const QChar c = At(end);
+            const char16_t c = At(end);
             if (IsDigit(c))
                 continue;
             if (c == u'.' && !point && !exponent) {
@@ -145,33 +147,33 @@ private:
         Add(m_pos, end, SyntaxKind::Character);
     }
 
-    void Sign(QChar c, QChar next) {
+    void Sign(char16_t c, char16_t next) {
         if ((c == u'>' && next == u'>') || (c == u'<' && next == u'<')) {
             m_bAfterRightArrow = c == u'>';
             Add(m_pos, m_pos + 2, SyntaxKind::NamingArrow);
         } else if (IsPair(c, next) || IsTwoCharSign(c, next)) {
             Add(m_pos, m_pos + 2, SyntaxKind::Sign);
-        } else if (QStringView(u"()[]{}").contains(c)) {
+        } else if (std::u16string_view(u"()[]{}").find(c) != std::u16string_view::npos) {
             Add(m_pos, m_pos + 1, SyntaxKind::Bracket);
-        } else if (QStringView(u"+-*/%.<>|#=?^:").contains(c)) {
+        } else if (std::u16string_view(u"+-*/%.<>|#=?^:").find(c) != std::u16string_view::npos) {
             Add(m_pos, m_pos + 1, SyntaxKind::Sign);
         } else {
             ++m_pos; // "," and ";" stay plain
         }
     }
 
-    static bool IsPair(QChar c, QChar next) {
+    static bool IsPair(char16_t c, char16_t next) {
         return (c == u'(' && next == u')') || (c == u'[' && next == u']') ||
                (c == u'{' && next == u'}');
     }
 
-    static bool IsTwoCharSign(QChar c, QChar next) {
+    static bool IsTwoCharSign(char16_t c, char16_t next) {
         return (c == u'.' && next == u'.') || (c == u'!' && next == u'=') ||
                ((c == u'<' || c == u'>') && next == u'=') ||
                (c == u'=' && (next == u'<' || next == u'>'));
     }
 
-    QStringView m_line;
+    std::u16string_view m_line;
     std::vector<SyntaxSpan>* m_spans;
     int m_pos = 0;
     bool m_bAfterRightArrow = false;
@@ -179,14 +181,15 @@ private:
 
 } // namespace
 
-bool IsLanguageKeyword(QStringView word) {
+bool IsLanguageKeyword(std::u16string_view word) {
     for (const char16_t* keyword : kKeywords) {
-        if (word == QStringView(keyword))
+        if (word == keyword)
             return true;
     }
     return false;
 }
 
-LineState ScanSyntaxLine(QStringView line, LineState state, std::vector<SyntaxSpan>* spans) {
+LineState ScanSyntaxLine(std::u16string_view line, LineState state,
+                         std::vector<SyntaxSpan>* spans) {
     return CLineScanner(line, spans).Scan(state);
 }
