@@ -19,12 +19,6 @@
 #include <QComboBox>
 #include <QFile>
 
-namespace {
-
-const QString kExceptionText = QStringLiteral("Exception");
-
-} // namespace
-
 void CTirvaneIDEDoc::OnTranslate() {
     WaitForOwnWorker(); // the module is about to be deleted
     const bool saved = Save();
@@ -46,7 +40,7 @@ void CTirvaneIDEDoc::OnTranslate() {
         RunOnLargeStack([&] { translated = TranslateWithReport(*m_pParser, path, &m_pModule); });
     } catch (...) {
         m_pModule = nullptr;
-        ShowStopBox(kExceptionText, kExceptionText);
+        ShowStopBox(UnexpectedExceptionBox());
     }
     if (translated) {
         FillFunctionList();
@@ -145,7 +139,7 @@ bool CTirvaneIDEDoc::PrepareArgument(CRunSession& session, CMessageBox* box) {
     try {
         return session.PrepareArgument(box);
     } catch (...) {
-        *box = CMessageBox{"Exception", "Exception"};
+        *box = UnexpectedExceptionBox();
         return false;
     }
 }

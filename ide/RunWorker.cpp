@@ -50,7 +50,7 @@ void CRunWorker::Body(const std::function<void()>& showResultChannel) {
         m_outcome = m_pSession->Execute(showResultChannel, &m_box);
     } catch (...) {
         m_outcome = CRunSession::Outcome::Failed;
-        m_box = CMessageBox{"Exception", "Exception"};
+        m_box = UnexpectedExceptionBox();
     }
     PostToGuiThread(m_pReceiver, m_ended);
 }

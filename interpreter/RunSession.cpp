@@ -15,6 +15,7 @@
 #include "translator/Parser.h"
 #include "translator/Scanner.h"
 
+#include <iostream>
 #include <new>
 
 namespace {
@@ -52,6 +53,11 @@ const std::string& EvaluateArgumentEntry() {
 CMessageBox UnknownFunctionBox() {
     return {Cp(u8"Неправильное имя запускаемой функции!"),
             Cp(u8"Неизвестно имя запускаемой функции.")};
+}
+
+CMessageBox UnexpectedExceptionBox() {
+    std::cerr << "Exception: " << CaughtExceptionText() << std::endl;
+    return {"Exception", "Exception"};
 }
 
 CRunSession::CRunSession(CModuleNode* module, std::string functionName, int functionIndex,
@@ -129,7 +135,7 @@ bool CRunSession::EvaluateArgument(CMessageBox* box) {
         *box = ArgumentErrorBox(MemoryLimitText());
         return false;
     } catch (...) {
-        *box = {"Exception", "Exception"};
+        *box = UnexpectedExceptionBox();
         return false;
     }
     m_params.argument = value;
@@ -177,7 +183,7 @@ CRunSession::Outcome CRunSession::Execute(const std::function<void()>& showResul
     } catch (const std::bad_alloc&) {
         *box = RunErrorBox(MemoryLimitText());
     } catch (...) {
-        *box = {"Exception", "Exception"};
+        *box = UnexpectedExceptionBox();
     }
     return Outcome::Failed;
 }

@@ -46,6 +46,10 @@ const std::string& EvaluateArgumentEntry(); // "Вычисление аргум�
 // The box for a start function that is not in the function list.
 CMessageBox UnknownFunctionBox();
 
+// The fixed "Exception" box for an exception of no expected type. What was caught is written
+// to standard error, so that it is not lost. Call only inside a handler.
+CMessageBox UnexpectedExceptionBox();
+
 class CRunSession {
 public:
     enum class Outcome {

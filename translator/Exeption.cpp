@@ -59,3 +59,18 @@ const char* CExeption::ErrorMessage() const {
         return nullptr;
     return Messages()[static_cast<std::size_t>(m_nCode)];
 }
+
+const char* CExeption::what() const noexcept {
+    const char* message = ErrorMessage();
+    return message != nullptr ? message : "";
+}
+
+std::string CaughtExceptionText() {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "an exception of an unknown type";
+    }
+}

@@ -119,10 +119,6 @@ bool CParser::Translate(const char* file, CModuleNode** out) {
         return false;
     try {
         Program(out);
-    } catch (const CExeption& error) {
-        scanner->Close();
-        *out = nullptr;
-        throw CExeption(error);
     } catch (...) {
         scanner->Close();
         *out = nullptr;

@@ -3,7 +3,11 @@
 
 #include "ParserSupport.h"
 
+#include "translator/Exeption.h"
+
 #include <gtest/gtest.h>
+
+#include <exception>
 
 namespace {
 
@@ -39,6 +43,8 @@ const ErrorCase kErrorCases[] = {
     {"f[x] << funcdef x { x }", 1, kSyntax, ""},
     {"f[1 << funcdef x { x }", 1, kSyntax, ""},
     {"f[1] funcdef x { x }", 1, kSyntax, ""},
+    {"a << b[1]", 1, kSyntax, ""},
+    {"a << b[1] funcdef x { x }", 1, kSyntax, ""},
     // code 2: a body item followed by neither ";" nor "}"
     {"funcdef x {\n x ; x x } const 1 >> a", 2, kSemicolon, ""},
     {"funcdef x { x else x } >> f", 1, kSemicolon, ""},
@@ -118,6 +124,22 @@ TEST(ParserErrorTest, ErrorEndsTranslationAtOnce) {
     const test::Translation result =
         test::TranslateText(parser, "funcdef x { x : y } >> f\nfuncdef x { x : z } >> g");
     EXPECT_EQ(result.report, test::ErrorReport(1, kUnknown, "y"));
+}
+
+// Handlers of any standard exception still get the message of a translator's error.
+TEST(ParserErrorTest, ErrorsAreStandardExceptionsWithTheirMessage) {
+    try {
+        throw CExeption(nullptr, "y", kErrUnknownIdentifier);
+    } catch (const std::exception& e) {
+        EXPECT_EQ(Cp1251ToUtf8(e.what()), kUnknown);
+        EXPECT_EQ(CaughtExceptionText(), e.what());
+    }
+    EXPECT_STREQ(CExeption(nullptr, "", -1).what(), "");
+    try {
+        throw 5;
+    } catch (...) {
+        EXPECT_EQ(CaughtExceptionText(), "an exception of an unknown type");
+    }
 }
 
 } // namespace
