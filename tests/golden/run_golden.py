@@ -14,9 +14,35 @@ A program states its own expectations in line comments:
 Each `run`/`trace`/`eval`/`translate` starts a new case; its `expect` lines follow it. An
 expected line keeps its blanks after the one that follows the colon, trailing ones too
 (trace lines such as " else " have them). Files are Windows-1251; the runner prints UTF-8.
+
+A definition with its expectation on the same line is a case of its own: the function it
+defines is run without an argument and prints that one line, e.g.
+
+    funcdef { (2, 3) : + } >> sum   // expect: 5
+    sum << funcdef { (2, 3) : + }   // expect: 5
 """
+import concurrent.futures
+import os
+import re
 import subprocess
 import sys
+
+ONE_LINE = re.compile(r"^(?P<code>.*?\S)\s*//\s*expect:(?P<value>.*)$")
+RIGHT_NAME = re.compile(r">>\s*([A-Za-z_][\w.]*)\s*;?\s*$")
+LEFT_NAME = re.compile(r"^\s*([A-Za-z_][\w.]*)\s*<<")
+
+
+def one_line_case(line):
+    """The case of a definition followed by `// expect: TEXT` on the same line, or None."""
+    match = ONE_LINE.match(line)
+    if not match or match["code"].lstrip().startswith("//"):
+        return None
+    name = RIGHT_NAME.search(match["code"]) or LEFT_NAME.match(match["code"])
+    if not name:
+        raise ValueError(f"no function name in: {line}")
+    value = match["value"]
+    value = value[1:] if value.startswith(" ") else value
+    return {"kind": "run", "args": name.group(1), "expect": [value], "stderr": None, "exit": 0}
 
 
 def parse_cases(path):
@@ -25,6 +51,9 @@ def parse_cases(path):
         for raw in source:
             stripped = raw.rstrip("\r\n").lstrip()
             if not stripped.startswith("//"):
+                single = one_line_case(stripped)
+                if single:
+                    cases.append(single)
                 continue
             body = stripped[2:].lstrip()
             key, sep, value = body.partition(":")
@@ -58,14 +87,23 @@ def command_for(runner, path, case):
 
 def main():
     runner, path = sys.argv[1], sys.argv[2]
-    cases = parse_cases(path)
+    try:
+        cases = parse_cases(path)
+    except ValueError as error:
+        print(f"{path}: {error}")
+        return 1
     if not cases:
         print(f"{path}: no cases")
         return 1
+    def execute(case):
+        return subprocess.run(command_for(runner, path, case), capture_output=True, timeout=120)
+
+    # The cases are independent runs: they go side by side, and are judged in file order.
+    with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 1) as pool:
+        results = list(pool.map(execute, cases))
     failures = 0
-    for case in cases:
+    for case, done in zip(cases, results):
         command = command_for(runner, path, case)
-        done = subprocess.run(command, capture_output=True, timeout=120)
         out = done.stdout.decode("utf-8", errors="replace").splitlines()
         err = done.stderr.decode("utf-8", errors="replace")
         wrong_err = case["stderr"] is not None and err.splitlines() != case["stderr"]

@@ -28,25 +28,6 @@ __attribute__((noinline)) int Recurse(int depth, int maxDepth) {
     return reached;
 }
 
-TEST(StackGuardTest, DeepRecursionEndsWithAnErrorInsteadOfACrash) {
-    std::string text;
-    int code = -1;
-    CLargeStackThread thread;
-    ASSERT_TRUE(thread.Start(
-        [&] {
-            try {
-                Recurse(0, 1 << 30);
-            } catch (const CExeption& e) {
-                text = e.m_strText;
-                code = e.m_nCode;
-            }
-        },
-        16 * kMiB));
-    thread.Join();
-    EXPECT_EQ(text, W("Переполнение стека: слишком глубокая рекурсия "));
-    EXPECT_EQ(code, 0);
-}
-
 TEST(StackGuardTest, LargeStackTakesRecursionFarBeyondAnOrdinaryThread) {
     if (UsableStackDepth() < 48 * kMiB)
         GTEST_SKIP() << "this build caps the stack's depth below the test's";

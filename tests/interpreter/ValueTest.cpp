@@ -1,6 +1,10 @@
 #include "TestSupport.h"
 
+#include "model/Scope.h"
+
 #include <gtest/gtest.h>
+
+#include <climits>
 
 #include <cmath>
 #include <limits>
@@ -71,9 +75,9 @@ TEST_F(ValueTest, CloneCopiesListsAtEveryLevelButSharesNodes) {
 }
 
 TEST_F(ValueTest, RealToIntRoundsHalvesAwayFromZero) {
-    const std::pair<float, int> cases[] = {{0.5f, 1},  {0.7f, 1},   {-0.5f, -1}, {1.49f, 1},
-                                           {2.5f, 3},  {-2.5f, -3}, {0.49f, 0},  {-0.0f, 0},
-                                           {1e9f, 1000000000}};
+    const std::pair<float, int> cases[] = {{0.5f, 1},  {0.7f, 1},  {-0.5f, -1},
+                                           {1.49f, 1}, {2.5f, 3},  {-2.5f, -3},
+                                           {0.49f, 0}, {-0.0f, 0}, {1e9f, 1000000000}};
     for (auto [real, expected] : cases) {
         bool ok = false;
         EXPECT_EQ(RealToInt(real, &ok), expected) << real;
@@ -105,6 +109,51 @@ TEST_F(ValueTest, RealToCharTruncatesAndKeepsTheLowByte) {
 TEST_F(ValueTest, IntToRealLosesPrecisionBeyondTwoToTheTwentyFour) {
     EXPECT_EQ(IntToReal(16777217), IntToReal(16777216));
     EXPECT_EQ(IntToReal(-7), -7.0f);
+}
+
+TEST_F(ValueTest, ScalarsHaveTheirTextForms) {
+    const std::pair<CValue*, const char*> cases[] = {
+        {Int(INT_MIN), "-2147483648"}, {Real(-0.2f), "-2.000000e-001"},
+        {Bool(false), "false"},        {Char('a'), "'a'"},
+        {Err(6), "Bound error!"},      {Err(2), "Error type cast(real)!"},
+    };
+    for (auto [value, expected] : cases)
+        EXPECT_EQ(Printed(value), expected);
+}
+
+TEST_F(ValueTest, ListsUseTheirBracketsAndNoBlanks) {
+    const std::pair<CValue*, const char*> cases[] = {
+        {Data({Int(1), Data({Int(2), Int(3)})}), "(1,(2,3))"},
+        {Par({Int(1), Int(2)}), "[1,2]"},
+        {List(kKindDelayList, {Int(1), Int(2)}), "{1,2}"},
+        {Data({Char('a'), Int(1)}), "('a',1)"},
+        {Data({Bool(true), Real(1.0f)}), "(true,1.000000e+000)"},
+        {Data({Dot()}), "(.)"},
+        {Par({Int(1), Data({Int(2), Int(3)})}), "[1,(2,3)]"},
+    };
+    for (auto [value, expected] : cases)
+        EXPECT_EQ(Printed(value), expected);
+}
+
+TEST_F(ValueTest, ListsOfCharactersPrintAsStrings) {
+    EXPECT_EQ(Printed(Data({Char('a'), Char('b'), Char('c')})), "(\"abc\")");
+    EXPECT_EQ(Printed(Data({Char('a')})), "(\"a\")");
+    EXPECT_EQ(Printed(Par({Char('x')})), "[\"x\"]");
+    EXPECT_EQ(Printed(Data({})), "(\"\")");
+    EXPECT_EQ(Printed(Data({Char('"')})), "(\"\"\")"); // nothing is escaped
+    EXPECT_EQ(Printed(Data({Char('\xFF'), Char('\xE0')})), "(\"\xFF\xE0\")");
+}
+
+TEST_F(ValueTest, ReferencesPrintTheNameOfTheirNode) {
+    CModuleNode module;
+    CFunctionNode square(&module);
+    square.name = "square";
+    CFunctionNode even(&module);
+    even.name = "even";
+    EXPECT_EQ(Printed(new CRefValue(kKindFuncRef, &square)), "square");
+    EXPECT_EQ(Printed(new CRefValue(kKindTypeRef, &even)), "even");
+    auto* typed = new CTypedValue(new CRefValue(kKindTypeRef, &even), Int(4));
+    EXPECT_EQ(Printed(typed), "(even,4)");
 }
 
 TEST(ArenaTest, AllocationBeyondTheLimitThrowsAndLeavesTheArenaUsable) {

@@ -3,8 +3,6 @@
 
 #include "ParserSupport.h"
 
-#include "interpreter/StackGuard.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -354,27 +352,6 @@ TEST_F(ParserTest, FileThatCannotBeOpenedIsReportedWithoutReading) {
     EXPECT_FALSE(TranslateWithReport(m_parser, path, &module));
     EXPECT_EQ(capture.Text(kChannelTranslation),
               test::W("Трансляция...\r\nОшибка: не удалось открыть файл \"") + path + "\"\r\n");
-}
-
-std::string Nested(int depth) {
-    return "funcdef x { " + std::string(depth, '(') + "x" + std::string(depth, ')') + " } >> f";
-}
-
-TEST_F(ParserTest, DeepNestingTranslatesOnALargeStack) {
-    test::Translation result;
-    RunOnLargeStack([&] { result = test::TranslateText(m_parser, Nested(10000)); });
-    EXPECT_TRUE(result.ok);
-    EXPECT_EQ(result.report, test::SuccessReport(1));
-}
-
-TEST_F(ParserTest, NestingBeyondTheStackIsAnErrorNotACrash) {
-    const test::Translation result = test::TranslateText(m_parser, Nested(1000000));
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.report,
-              "Трансляция...\r\nОшибка в строке 1 : Переполнение стека: слишком глубокая "
-              "рекурсия\r\n");
-    m_parser.Clear();
-    EXPECT_EQ(m_parser.NodeCount(), 0u);
 }
 
 } // namespace

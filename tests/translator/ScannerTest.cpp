@@ -208,23 +208,6 @@ TEST_F(ScannerTest, OpenReadsTheArgumentChannelAndStartsOver) {
     EXPECT_EQ(ScanAll(scanner).tokens, (Tokens{{35, "x"}, {35, "y"}, {1, ""}}));
 }
 
-TEST(KeywordTest, TableAndLookupAgree) {
-    CScanner scanner;
-    std::vector<int> codes;
-    for (const KeywordEntry& entry : g_aKeywords) {
-        EXPECT_EQ(scanner.LookupKeyword(entry.name), entry.code);
-        EXPECT_STREQ(KeywordText(entry.code), entry.name);
-        codes.push_back(entry.code);
-    }
-    std::sort(codes.begin(), codes.end());
-    for (int i = 0; i < 24; ++i)
-        EXPECT_EQ(codes[i], kKwBlock + i);
-    EXPECT_EQ(KeywordText(kKwBlock - 1), nullptr);
-    EXPECT_EQ(KeywordText(kKwValue + 1), nullptr);
-    EXPECT_EQ(scanner.LookupKeyword("Int"), kTokIdentifier);
-    EXPECT_EQ(scanner.LookupKeyword(""), kTokIdentifier);
-}
-
 class FileScannerTest : public testing::Test {
 protected:
     void TearDown() override { std::filesystem::remove(m_path); }
