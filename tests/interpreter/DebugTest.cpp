@@ -3,6 +3,7 @@
 #include "interpreter/DebugControl.h"
 #include "model/Terms.h"
 #include "translator/Exeption.h"
+#include "translator/Scanner.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int kMinus = 3, kSlash = 5;
+constexpr int kMinus = kTokMinus;
 
 // Waits (briefly sleeping) until cond holds; false after a generous timeout.
 bool Eventually(const std::function<bool()>& cond) {
@@ -32,24 +33,6 @@ bool Eventually(const std::function<bool()>& cond) {
     }
     return true;
 }
-
-// A function whose body is the expression `input : "-"`, evaluated with the caller's
-// debug flag, so that its application is traced inside the caller's step.
-class CNegatingFunction : public CNode {
-public:
-    CNegatingFunction() : CNode(nullptr, "neg") {}
-    bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override {
-        test::CScriptedNode argument("x", [input](CValue*, CValue** v) {
-            *v = input;
-            return true;
-        });
-        CSignAtom minus(kMinus);
-        CExpressionNode body(nullptr);
-        body.AppendTerm(&argument);
-        body.AppendTerm(&minus);
-        return body.Eval(input, out, debug, interp);
-    }
-};
 
 class DebugTest : public InterpretFixture {
 protected:
@@ -78,13 +61,6 @@ protected:
     }
     CNode* IntTerm(int v) { return Make<CIntAtom>(v); }
     CNode* SignTerm(int code) { return Make<CSignAtom>(code); }
-    CNode* PairTerm(int a, int b) {
-        auto* list = Make<CListNode>(kKindDataList);
-        list->Add(IntTerm(a));
-        list->Add(IntTerm(b));
-        return list;
-    }
-
     // Evaluates expr with debugging on (the flag given) in the test's arena.
     std::string Trace(CExpressionNode* expr, bool debug = true) {
         SinkCapture capture(kChannelDebug);
@@ -95,37 +71,6 @@ protected:
 
     std::vector<std::unique_ptr<CNode>> owned;
 };
-
-TEST_F(DebugTest, TraceShowsEachApplicationOnOneLine) {
-    SetAutoRelease(true);
-    struct Case {
-        const char* name;
-        CExpressionNode* expr;
-        const char* trace;
-    };
-    auto* withElse = static_cast<CTermNode*>(SignTerm(kSlash));
-    withElse->alternative = IntTerm(7);
-    CNode* neg = Make<test::CScriptedNode>("f", [this](CValue*, CValue** out) {
-        *out = FuncRef(Make<CNegatingFunction>());
-        return true;
-    });
-    const Case cases[] = {
-        {"two applications", Expression({IntTerm(5), SignTerm(kMinus), SignTerm(kMinus)}),
-         "5:-  -> -5\r\n-5:-  -> 5\r\n"},
-        {"failure without alternative shows the result twice",
-         Expression({PairTerm(1, 0), SignTerm(kSlash)}),
-         "(1,0):/  -> Zero division!\r\n -> Zero division!\r\n"},
-        {"failure with alternative", Expression({PairTerm(1, 0), withElse}),
-         "(1,0):/  -> Zero division!\r\n else \r\n -> 7\r\n"},
-        {"a called function's steps continue the step line", Expression({IntTerm(3), neg}),
-         "3:neg 3:-  -> -3\r\n -> -3\r\n"},
-        {"one term is no step", Expression({IntTerm(3)}), ""},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(Trace(c.expr), c.trace) << c.name;
-    EXPECT_EQ(Trace(Expression({IntTerm(5), SignTerm(kMinus)}), false), "")
-        << "no trace without the debug flag";
-}
 
 TEST_F(DebugTest, StepListenerHearsTheLineOfEachStep) {
     SetAutoRelease(true);
