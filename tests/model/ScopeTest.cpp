@@ -10,23 +10,6 @@ using namespace test;
 
 namespace {
 
-std::vector<std::string> Keys(const std::map<std::string, CNode*>& table) {
-    std::vector<std::string> keys;
-    for (const auto& entry : table)
-        keys.push_back(entry.first);
-    return keys;
-}
-
-TEST(ScopeTest, TablesAreOrderedByUnsignedBytes) {
-    CModuleNode module;
-    CFunctionNode b(&module), a(&module), ab(&module), cyrillic(&module);
-    module.AddNamed("b", &b);
-    module.AddNamed("\xE0", &cyrillic); // a byte above 127 sorts after every ASCII name
-    module.AddNamed("ab", &ab);
-    module.AddNamed("a", &a);
-    EXPECT_EQ(Keys(module.named), (std::vector<std::string>{"a", "ab", "b", "\xE0"}));
-}
-
 TEST(ScopeTest, ModuleAddNamedReplacesButBlocksKeepTheFirstEntry) {
     CModuleNode module;
     CFunctionNode first(&module), second(&module);
@@ -41,21 +24,6 @@ TEST(ScopeTest, ModuleAddNamedReplacesButBlocksKeepTheFirstEntry) {
     module.AddConstant("c", &first);
     module.AddConstant("c", &second);
     EXPECT_EQ(module.constants["c"], &first);
-}
-
-TEST(ScopeTest, OverloadsSortByIndexAndKeepTheOrderOfEqualIndexes) {
-    CModuleNode module;
-    CFunctionNode f1(&module), f2(&module), f3(&module), f4(&module);
-    module.AddOverload({"f", &f1}, 2.0f);
-    module.AddOverload({"f", &f2}, 0.0f);
-    module.AddOverload({"f", &f3}, 2.0f);
-    module.AddOverload({"f", &f4}, 1.5f);
-    const OverloadList& list = module.overloads["f"];
-    ASSERT_EQ(list.size(), 4u);
-    EXPECT_EQ(list[0].second, &f2);
-    EXPECT_EQ(list[1].second, &f4);
-    EXPECT_EQ(list[2].second, &f1);
-    EXPECT_EQ(list[3].second, &f3);
 }
 
 TEST(ScopeTest, FindNamedAsksTheInnermostScopeFirstThenTheModulesConstants) {
@@ -154,15 +122,6 @@ TEST_F(ListNodeTest, DelayListsHoldDelayedTerms) {
     ASSERT_EQ(list->count, 2);
     EXPECT_EQ(list->elements[1]->kind, kKindDelayed);
     EXPECT_EQ(list->elements[1]->GetTerm(), &two);
-}
-
-TEST_F(ListNodeTest, OneElementListsNormaliseByTheirKind) {
-    CListNode parallel(kKindParList);
-    parallel.Add(&one);
-    EXPECT_EQ(Printed(Eval(parallel)), "1");
-    CListNode data(kKindDataList);
-    data.Add(&one);
-    EXPECT_EQ(Printed(Eval(data)), "(1)");
 }
 
 TEST_F(ListNodeTest, AtomsMakeAFreshValueEachTime) {
