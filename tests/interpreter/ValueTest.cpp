@@ -74,17 +74,6 @@ TEST_F(ValueTest, CloneCopiesListsAtEveryLevelButSharesNodes) {
     EXPECT_EQ(static_cast<CSignValue*>(marker)->code, 10);
 }
 
-TEST_F(ValueTest, RealToIntRoundsHalvesAwayFromZero) {
-    const std::pair<float, int> cases[] = {{0.5f, 1},  {0.7f, 1},  {-0.5f, -1},
-                                           {1.49f, 1}, {2.5f, 3},  {-2.5f, -3},
-                                           {0.49f, 0}, {-0.0f, 0}, {1e9f, 1000000000}};
-    for (auto [real, expected] : cases) {
-        bool ok = false;
-        EXPECT_EQ(RealToInt(real, &ok), expected) << real;
-        EXPECT_TRUE(ok) << real;
-    }
-}
-
 TEST_F(ValueTest, RealConversionsRejectValuesOutsideTheIntegerRange) {
     const float cases[] = {3e9f, -3e9f, std::numeric_limits<float>::infinity(),
                            std::numeric_limits<float>::quiet_NaN()};
@@ -96,19 +85,6 @@ TEST_F(ValueTest, RealConversionsRejectValuesOutsideTheIntegerRange) {
         RealToChar(real, &ok);
         EXPECT_FALSE(ok) << real;
     }
-}
-
-TEST_F(ValueTest, RealToCharTruncatesAndKeepsTheLowByte) {
-    bool ok = false;
-    EXPECT_EQ(RealToChar(300.9f, &ok), 44);
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(RealToChar(-1.5f, &ok), 255);
-    EXPECT_EQ(RealToChar(65.99f, &ok), 65);
-}
-
-TEST_F(ValueTest, IntToRealLosesPrecisionBeyondTwoToTheTwentyFour) {
-    EXPECT_EQ(IntToReal(16777217), IntToReal(16777216));
-    EXPECT_EQ(IntToReal(-7), -7.0f);
 }
 
 TEST_F(ValueTest, ScalarsHaveTheirTextForms) {
