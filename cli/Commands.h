@@ -28,6 +28,9 @@ void AddTranslateCommand(CLI::App& app);
 // `tirvane run [--trace] FILE FUNCTION [ARGUMENT]` and `tirvane eval FILE ARGUMENT`.
 void AddRunCommands(CLI::App& app);
 
+// `tirvane lsp`: the language server on standard input and output.
+void AddLspCommand(CLI::App& app);
+
 // Translates the file with the "Трансляция" report printed to stream (UTF-8, "\n" line
 // ends), on a thread with a stack large enough for deeply nested programs. True on success.
 bool TranslateToStream(CParser& parser, const std::string& path, CModuleNode** module,

@@ -21,6 +21,8 @@ Usage of each command:
   run [--trace] FILE FUNCTION [ARG]    translate, evaluate ARG, run FUNCTION on it and
                                        print the result (--trace: the debug trace too)
   eval FILE ARG                        translate and print the value of ARG
+  lsp                                  serve the Language Server Protocol on
+                                       standard input and output (for editors)
 
 Program files are Windows-1251; arguments and all output are UTF-8.
 Exit codes: 0 success, 1 translation error, 2 argument error, 3 the run produced
@@ -88,5 +90,6 @@ int main(int argc, char** argv) {
     Describe(app);
     AddTranslateCommand(app);
     AddRunCommands(app);
+    AddLspCommand(app);
     return Parse(app, argc, argv);
 }

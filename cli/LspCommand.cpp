@@ -1,0 +1,29 @@
+#include "cli/Commands.h"
+
+#include "lsp/LanguageServer.h"
+
+#include <CLI/CLI.hpp>
+
+#include <unistd.h>
+
+namespace {
+
+// The protocol owns standard output; anything else the process prints (the scanner's
+// notes on malformed tokens) goes to standard error instead.
+void RunLsp() {
+    const int protocol = ::dup(STDOUT_FILENO);
+    if (protocol < 0 || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0)
+        throw CLI::RuntimeError(kExitUsage);
+    const int code = RunLanguageServer(STDIN_FILENO, protocol);
+    ::close(protocol);
+    if (code != 0)
+        throw CLI::RuntimeError(code);
+}
+
+} // namespace
+
+void AddLspCommand(CLI::App& app) {
+    CLI::App* command = app.add_subcommand(
+        "lsp", "Serve the Language Server Protocol on standard input and output");
+    command->callback(RunLsp);
+}

@@ -1,0 +1,11 @@
+# Writes the guide's table of built-in functions (section 12, up to its first subsection)
+# as a C++ raw string, so that hover texts always say what the guide says.
+file(READ ${GUIDE} text)
+string(FIND "${text}" "\n## 12." start)
+if(start EQUAL -1)
+    message(FATAL_ERROR "${GUIDE}: the section of built-in functions is missing")
+endif()
+string(SUBSTRING "${text}" ${start} -1 section)
+string(FIND "${section}" "\n### " end)
+string(SUBSTRING "${section}" 0 ${end} section)
+file(WRITE ${OUT} "R\"guide(${section})guide\"\n")
