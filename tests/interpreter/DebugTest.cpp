@@ -187,6 +187,15 @@ TEST_F(DebugTest, AStopRequestEndsAnyRunAtItsNextApplication) {
     EXPECT_NO_THROW(CheckStopRequest());
 }
 
+TEST_F(DebugTest, ABudgetOfNApplicationsAllowsExactlyN) {
+    SetApplicationBudget(2);
+    EXPECT_NO_THROW(CheckStopRequest());
+    EXPECT_NO_THROW(CheckStopRequest());
+    EXPECT_THROW(CheckStopRequest(), CExeption);
+    SetApplicationBudget(-1);
+    EXPECT_NO_THROW(CheckStopRequest());
+}
+
 TEST_F(DebugTest, AutoReleaseStillHonoursAStop) {
     SetAutoRelease(true);
     g_bStopRequested = true;
