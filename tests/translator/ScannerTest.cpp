@@ -98,6 +98,7 @@ TEST_F(ScannerTest, ScansEveryKindOfToken) {
         {"x // comment", {{35, "x"}, {1, ""}}},
         {"/**/x /*/ */y", {{35, "x"}, {35, "y"}, {1, ""}}},
         {"\xCF\xF0\xE8 x", {{35, "x"}, {1, ""}}},
+        {"\x80x\x7Fy", {{35, "x"}, {35, "y"}, {1, ""}}}, // the edges of the ASCII range
     };
     for (const auto& [text, tokens] : cases) {
         const Scanned scanned = Scan(text);
