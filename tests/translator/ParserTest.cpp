@@ -226,45 +226,6 @@ std::vector<std::string> Terms(CNode* expression) {
     return terms;
 }
 
-struct TermsCase {
-    const char* body;
-    std::vector<std::string> terms;
-};
-
-TEST_F(ParserTest, ExpressionsListTheirTermsInApplicationOrder) {
-    const TermsCase cases[] = {
-        {"x : int", {"id x", "keyword 62"}},
-        {"int ^ x", {"id x", "keyword 62"}},
-        {"int ^ float ^ x", {"id x", "keyword 60", "keyword 62"}},
-        {"x : int ^ 5", {"id x", "int 5", "keyword 62"}},
-        {"x ^ 1 : 2 ^ 3", {"int 1", "id x", "int 3", "int 2"}},
-        {"(x, 2) : + : - : * : / : %",
-         {"list 36/2", "sign 2", "sign 3", "sign 4", "sign 5", "sign 6"}},
-        {"x : () : [] : {} : . : .. : < : > : | : #",
-         {"id x", "sign 7", "sign 8", "sign 9", "sign 10", "sign 11", "sign 12", "sign 13",
-          "sign 14", "sign 15"}},
-        {"x : <= : =< : >= : => : = : != : ? : dup",
-         {"id x", "sign 16", "sign 16", "sign 17", "sign 17", "sign 18", "sign 19", "sign 20",
-          "sign 21"}},
-        {"true : false : 'c' : -7 : 2.5", {"true", "false", "char c", "int -7", "real 2.500000"}},
-        {"\"ab\"", {"list 36/2"}},
-        {"\"\" : x", {"list 36/0", "id x"}},
-        {"[x, x, x] : {x}", {"list 37/3", "list 38/1"}},
-        {"block { x >> break }", {"block"}},
-        {"x : bool : float : int : signal : type : in : out : char",
-         {"id x", "keyword 54", "keyword 60", "keyword 62", "keyword 65", "keyword 68",
-          "keyword 69", "keyword 70", "keyword 71"}},
-        {"x : datalist : parlist : delaylist : value",
-         {"id x", "keyword 72", "keyword 73", "keyword 74", "keyword 76"}},
-    };
-    for (const TermsCase& c : cases) {
-        SCOPED_TRACE(c.body);
-        CModuleNode* module = Accept(std::string("funcdef x { ") + c.body + " } >> f");
-        ASSERT_NE(module, nullptr);
-        EXPECT_EQ(Terms(Function(module, "f")->unnamed.at(0)), c.terms);
-    }
-}
-
 TEST_F(ParserTest, StringBecomesDataListOfItsCharacters) {
     CModuleNode* module = Accept("funcdef x { \"a\\tb\" } >> f");
     ASSERT_NE(module, nullptr);
