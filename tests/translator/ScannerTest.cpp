@@ -162,27 +162,6 @@ TEST_F(ScannerTest, FailedScanWritesNoteAndYieldsCodeZero) {
     }
 }
 
-TEST_F(ScannerTest, TokensHoldAtMost255Bytes) {
-    const std::string name(255, 'a');
-    const std::string digits(255, '7');
-    const std::string quoted = "\"" + std::string(255, 's') + "\"";
-    const std::pair<std::string, int> fitting[] = {
-        {name, kTokIdentifier}, {digits, kTokInteger}, {quoted, kTokString}};
-    for (const auto& [text, code] : fitting) {
-        const Scanned scanned = Scan(text);
-        ASSERT_EQ(scanned.tokens.size(), 2u) << code;
-        EXPECT_EQ(scanned.tokens[0].first, code);
-        EXPECT_EQ(scanned.tokens[0].second.size(), 255u);
-        EXPECT_EQ(scanned.note, "");
-    }
-    for (const std::string& text :
-         {name + "a", "-" + digits, digits + "7", "\"" + std::string(256, 's') + "\""}) {
-        const Scanned scanned = Scan(text);
-        EXPECT_EQ(scanned.tokens.back().first, kTokNothing) << text.size();
-        EXPECT_NE(scanned.note.find("Scaner error"), std::string::npos) << text.size();
-    }
-}
-
 TEST_F(ScannerTest, CountsLinesOfCrLfText) {
     m_pane.SetText("a\r\nb\r\n");
     CArgumentScanner scanner;
