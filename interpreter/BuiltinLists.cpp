@@ -1,8 +1,8 @@
 // The list built-ins: wrapping, length, transposition, positions, repetition, selection
 // by an integer and the guard by a boolean. Results share the argument's elements; where a
-// copy is asked for, only its outermost object is new (CopyValue). An argument holds no
-// error (the interpretation operator lets none through), so neither does a list built
-// from it, and each new list says so.
+// copy is asked for, only its outermost object is new (CopyValue). An argument may hold an
+// error: the interpretation operator tests it before it forces delayed terms, and a forced
+// term may yield one. So a new list records that it holds none only when that is known.
 
 #include "interpreter/BuiltinHelpers.h"
 #include "interpreter/Interpreter.h"
@@ -42,6 +42,16 @@ bool IsRectangular(const CListValue* rows) {
     return true;
 }
 
+// The columns hold the rows' elements: without an error in the rows there is none in them;
+// with one, each column finds out for itself when asked.
+void NoteColumnsHoldNoError(const CListValue* rows, const CListValue* columns) {
+    if (rows->HoldsError())
+        return;
+    for (std::int32_t j = 0; j < columns->count; ++j)
+        AsList(columns->elements[j])->SetHoldsError(false);
+    columns->SetHoldsError(false);
+}
+
 CValue* TransposeRectangular(const CListValue* rows) {
     const std::int32_t m = RowLength(rows->elements[0]);
     CListValue* result = NewDataList(m);
@@ -49,10 +59,9 @@ CValue* TransposeRectangular(const CListValue* rows) {
         CListValue* column = NewDataList(rows->count);
         for (std::int32_t i = 0; i < rows->count; ++i)
             column->elements[i] = CopyValue(AsList(rows->elements[i])->elements[j]);
-        column->SetHoldsError(false);
         result->elements[j] = column;
     }
-    result->SetHoldsError(false);
+    NoteColumnsHoldNoError(rows, result);
     return result;
 }
 
@@ -72,10 +81,9 @@ CValue* TransposeRagged(const CListValue* rows) {
             if (RowLength(rows->elements[i]) > j)
                 column->elements[k++] = CopyValue(AsList(rows->elements[i])->elements[j]);
         }
-        column->SetHoldsError(false);
         result->elements[j] = column;
     }
-    result->SetHoldsError(false);
+    NoteColumnsHoldNoError(rows, result);
     return result;
 }
 
@@ -93,7 +101,8 @@ CValue* WithoutElement(const CListValue* list, std::int32_t index) {
         if (i != index)
             result->elements[k++] = list->elements[i];
     }
-    result->SetHoldsError(false);
+    if (!list->HoldsError())
+        result->SetHoldsError(false);
     return result;
 }
 
@@ -102,7 +111,7 @@ CValue* WithoutElement(const CListValue* list, std::int32_t index) {
 bool CInterpreter::MakeDataList(CValue* arg, CValue** out) {
     CListValue* result = NewDataList(1);
     result->elements[0] = CopyValue(arg);
-    result->SetHoldsError(false);
+    result->SetHoldsError(ContainsErrorValue(arg));
     return Succeed(out, result);
 }
 
@@ -162,7 +171,7 @@ bool CInterpreter::Duplicate(CValue* arg, CValue** out) {
     // reaches the memory limit as fast as its values grow.
     for (std::int32_t i = 0; i < n; ++i)
         result->elements[i] = CloneValue(First(arg));
-    result->SetHoldsError(false);
+    result->SetHoldsError(ContainsErrorValue(First(arg)));
     return Succeed(out, result);
 }
 

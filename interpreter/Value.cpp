@@ -6,6 +6,8 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 const char* const g_apszInterpErrors[10] = {
     "No Errors!",       "Unknown error!",        "Error type cast(real)!", "Error type cast (int)!",
@@ -25,9 +27,25 @@ bool CListValue::FindError() const {
     bool found = false;
     for (std::int32_t i = 0; i < count && !found; ++i)
         found = elements[i] != nullptr && ContainsErrorValue(elements[i]);
-    SetHoldsError(found);
+    if (count > 0)
+        HeaderOf(elements) = found ? kHasErrors : kNoErrors;
     return found;
 }
+
+#ifdef TIRVANE_CHECK_ERROR_CACHE
+// A wrong answer would let an error through an application unseen, or stop a sound one: it
+// ends the process here, where the list that got it is made.
+void CListValue::CheckRecordedAnswer(bool holds) const {
+    bool found = false;
+    for (std::int32_t i = 0; i < count && !found; ++i)
+        found = elements[i] != nullptr && ContainsErrorValue(elements[i]);
+    if (found != holds) {
+        std::fprintf(stderr, "a list of kind %d and %d elements recorded that it %s\n", kind, count,
+                     holds ? "holds an error" : "holds no error");
+        std::abort();
+    }
+}
+#endif
 
 CListValue::CListValue(const CListValue& source) : CListValue(source.kind, source.count) {
     for (std::int32_t i = 0; i < count; ++i)

@@ -22,6 +22,11 @@
 
 class CNode;
 
+// The debug and sanitizer builds check the cached error test of lists (CListValue).
+#if !defined(NDEBUG) || defined(TIRVANE_SANITIZED)
+#define TIRVANE_CHECK_ERROR_CACHE 1
+#endif
+
 enum ValueKind : int {
     kKindDataList = 36,
     kKindParList = 37,
@@ -143,6 +148,9 @@ public:
 
 private:
     bool FindError() const;
+#ifdef TIRVANE_CHECK_ERROR_CACHE
+    void CheckRecordedAnswer(bool holds) const;
+#endif
 
 public:
     // The header word of an element array: how far its error test has got.
@@ -150,10 +158,17 @@ public:
     static std::uintptr_t& HeaderOf(CValue** elements) {
         return reinterpret_cast<std::uintptr_t*>(elements)[-1];
     }
-    // Records the answer for the elements' array: the maker of a list may know it.
+    // Records the answer for the elements' array: the maker of a list may know it. Every
+    // element must be in place. Debug and sanitizer builds check the answer against the
+    // elements' own answers, which were checked in turn when they were recorded, so each
+    // recorded answer is that of a walk over the whole list.
     void SetHoldsError(bool holds) const {
-        if (count > 0)
-            HeaderOf(elements) = holds ? kHasErrors : kNoErrors;
+        if (count <= 0)
+            return;
+#ifdef TIRVANE_CHECK_ERROR_CACHE
+        CheckRecordedAnswer(holds);
+#endif
+        HeaderOf(elements) = holds ? kHasErrors : kNoErrors;
     }
     static CValue** NewElementArray(std::int32_t count) {
         void* block =

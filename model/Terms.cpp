@@ -117,13 +117,13 @@ void CListNode::KeepAsConstant() {
     m_constantStorage =
         std::make_unique<std::byte[]>(sizeof(CListValue) + (count + 1) * sizeof(CValue*));
     auto* slots = reinterpret_cast<CValue**>(m_constantStorage.get() + sizeof(CListValue)) + 1;
-    CListValue::HeaderOf(slots) = CListValue::kNoErrors;
     for (std::size_t i = 0; i < count; ++i)
         slots[i] =
             elements[i]->sameAs != nullptr ? elements[i]->sameAs->constant : elements[i]->constant;
     auto* value = ::new (m_constantStorage.get()) CListValue(kind, 0);
     value->count = static_cast<std::int32_t>(count);
     value->elements = slots;
+    value->SetHoldsError(false);
     constant = value;
 }
 
