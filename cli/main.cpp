@@ -24,6 +24,10 @@ Usage of each command:
   lsp                                  serve the Language Server Protocol on
                                        standard input and output (for editors)
 
+An ARG that begins with "-" is taken as the argument unless it is an option of its
+command (-h, --help, --trace); after "--" it is always the argument:
+  tirvane eval FILE -- -h
+
 Program files are Windows-1251; arguments and all output are UTF-8.
 Exit codes: 0 success, 1 translation error, 2 argument error, 3 the run produced
 no result, 4 run error, 64 usage error, 130 stopped by Ctrl+C.
