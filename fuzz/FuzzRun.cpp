@@ -1,7 +1,8 @@
 // Fuzz target: arbitrary programs translated and run. The input is the program text; after
 // its first NUL byte come one byte that chooses the function list's entry (0 evaluates
 // the argument only) and the argument text. Without a NUL the first function runs with
-// no argument. Runs are bounded in applications and memory.
+// no argument. Runs are bounded in applications and memory. Each program runs twice,
+// without the trace and with it, and the two runs must show the same.
 
 #include "FuzzSupport.h"
 
@@ -25,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     auto loaded = fuzz::Translate(fuzz::Bytes(program, programSize));
     if (loaded->module != nullptr)
-        fuzz::RunBounded(loaded->module, argument, index);
+        fuzz::RunTracedAndUntraced(loaded->module, argument, index);
     fuzz::ClearChannels();
     return 0;
 }

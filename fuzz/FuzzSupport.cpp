@@ -1,5 +1,7 @@
 #include "FuzzSupport.h"
 
+#include "TwinRun.h"
+
 #include "interpreter/DebugControl.h"
 #include "interpreter/RunSession.h"
 #include "interpreter/StackGuard.h"
@@ -104,10 +106,29 @@ std::vector<std::string> FunctionNames(const CModuleNode& module) {
     return names;
 }
 
+namespace {
+
+// The function list's entry for index, which wraps around the list.
+std::string EntryName(const CModuleNode& module, std::size_t* index) {
+    const std::vector<std::string> names = FunctionNames(module);
+    *index %= names.size() + 1;
+    return *index == 0 ? EvaluateArgumentEntry() : names[*index - 1];
+}
+
+} // namespace
+
+void RunTracedAndUntraced(CModuleNode* module, const std::string& argument, std::size_t index) {
+    const std::string function = EntryName(*module, &index);
+    const std::string differences = twin::RunTwice(module, function, static_cast<int>(index),
+                                                   argument, {kApplicationBudget, kWorkerStack});
+    if (!differences.empty()) {
+        std::fprintf(stderr, "the trace changes the run:\n%s", differences.c_str());
+        std::abort();
+    }
+}
+
 void RunBounded(CModuleNode* module, const std::string& argument, std::size_t index) {
-    const std::vector<std::string> names = FunctionNames(*module);
-    index %= names.size() + 1;
-    const std::string function = index == 0 ? EvaluateArgumentEntry() : names[index - 1];
+    const std::string function = EntryName(*module, &index);
     CRunSession session(module, function, static_cast<int>(index), false);
     g_OutputSink.Select(kChannelArgument);
     g_OutputSink.Clear(kChannelArgument);

@@ -70,4 +70,8 @@ std::vector<std::string> FunctionNames(const CModuleNode& module);
 // a large stack. Both parts are bounded by the application budget.
 void RunBounded(CModuleNode* module, const std::string& argument, std::size_t index);
 
+// RunBounded twice, without the trace and with it; aborts (a finding) when the result,
+// the "out" texts or the way the run ends differ.
+void RunTracedAndUntraced(CModuleNode* module, const std::string& argument, std::size_t index);
+
 } // namespace fuzz

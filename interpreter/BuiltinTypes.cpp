@@ -2,6 +2,7 @@
 // and "out".
 
 #include "interpreter/BuiltinHelpers.h"
+#include "interpreter/DebugControl.h"
 #include "interpreter/Interpreter.h"
 #include "model/Node.h"
 
@@ -160,6 +161,7 @@ bool CInterpreter::Membership(CValue* arg, CValue** out, bool* debug) {
 bool CInterpreter::Output(CValue* arg, CValue** out) {
     *out = CopyValue(arg);
     arg->Print();
+    NotifyOutListener(arg);
     std::fputs("\n", stdout);
     std::fflush(stdout);
     return true;

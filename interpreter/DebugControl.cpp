@@ -30,6 +30,8 @@ thread_local long long tl_nBudget = 0;
 std::mutex g_listenerMutex;
 StepListener g_pListener = nullptr;
 void* g_pListenerContext = nullptr;
+OutListener g_pOutListener = nullptr;
+void* g_pOutListenerContext = nullptr;
 
 [[noreturn]] void ThrowStop() {
     throw CExeption(nullptr, "", kErrUserStop);
@@ -103,4 +105,22 @@ void NotifyStepListener(int line) {
     }
     if (listener != nullptr)
         listener(line, context);
+}
+
+void SetOutListener(OutListener listener, void* context) {
+    std::lock_guard<std::mutex> lock(g_listenerMutex);
+    g_pOutListener = listener;
+    g_pOutListenerContext = context;
+}
+
+void NotifyOutListener(const CValue* value) {
+    OutListener listener = nullptr;
+    void* context = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(g_listenerMutex);
+        listener = g_pOutListener;
+        context = g_pOutListenerContext;
+    }
+    if (listener != nullptr)
+        listener(value, context);
 }

@@ -6,6 +6,8 @@
 
 #include <atomic>
 
+class CValue;
+
 extern std::atomic<bool> g_bRunning;
 extern std::atomic<bool> g_bDebugging;
 extern std::atomic<bool> g_bStopRequested;
@@ -36,3 +38,9 @@ void WaitForStep();
 using StepListener = void (*)(int line, void* context);
 void SetStepListener(StepListener listener, void* context);
 void NotifyStepListener(int line);
+
+// Called (if set) each time "out" has printed a value, on the thread that printed it, with
+// that value: a tool that compares runs collects what they print. Set before a run starts.
+using OutListener = void (*)(const CValue* value, void* context);
+void SetOutListener(OutListener listener, void* context);
+void NotifyOutListener(const CValue* value);

@@ -20,6 +20,11 @@ defines is run without an argument and prints that one line, e.g.
 
     funcdef { (2, 3) : + } >> sum   // expect: 5
     sum << funcdef { (2, 3) : + }   // expect: 5
+
+    run_golden.py RUNNER FILE [TWIN_RUN]
+
+With TWIN_RUN, every function and argument of a `run` or `trace` case is also run through
+it: traced and untraced, the run must show the same result, "out" texts and ending.
 """
 import concurrent.futures
 import os
@@ -85,8 +90,21 @@ def command_for(runner, path, case):
     return command
 
 
+def twin_commands(twin, path, cases):
+    """One twin_run command for each function and argument of the run and trace cases."""
+    commands, seen = [], set()
+    for case in cases:
+        if case["kind"] not in ("run", "trace") or case["args"] in seen:
+            continue
+        seen.add(case["args"])
+        function, _, argument = case["args"].partition(" ")
+        commands.append([twin, path, function] + ([argument.strip()] if argument.strip() else []))
+    return commands
+
+
 def main():
     runner, path = sys.argv[1], sys.argv[2]
+    twin = sys.argv[3] if len(sys.argv) > 3 else None
     try:
         cases = parse_cases(path)
     except ValueError as error:
@@ -99,8 +117,19 @@ def main():
         return subprocess.run(command_for(runner, path, case), capture_output=True, timeout=120)
 
     # The cases are independent runs: they go side by side, and are judged in file order.
+    def execute_twin(command):
+        return subprocess.run(command, capture_output=True, timeout=120)
+
+    twins = twin_commands(twin, path, cases) if twin else []
     with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 1) as pool:
         results = list(pool.map(execute, cases))
+        twin_results = list(pool.map(execute_twin, twins))
+    twin_failed = 0
+    for command, done in zip(twins, twin_results):
+        if done.returncode != 0:
+            twin_failed += 1
+            print("FAIL:", " ".join(command))
+            print(done.stderr.decode("utf-8", errors="replace"))
     failures = 0
     for case, done in zip(cases, results):
         command = command_for(runner, path, case)
@@ -116,8 +145,10 @@ def main():
             print("  got exit", done.returncode, "and:", *out, sep="\n    ")
             if err:
                 print("  stderr:", err)
-    print(f"{path}: {len(cases) - failures}/{len(cases)} cases pass")
-    return 1 if failures else 0
+    print(f"{path}: {len(cases) - failures}/{len(cases)} cases pass"
+          + (f"; {twin_failed} runs differ when traced" if twin_failed else "")
+          + ("; traced and untraced alike" if twins and not twin_failed else ""))
+    return 1 if failures or twin_failed else 0
 
 
 if __name__ == "__main__":

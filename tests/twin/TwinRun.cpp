@@ -1,0 +1,135 @@
+#include "TwinRun.h"
+
+#include "interpreter/DebugControl.h"
+#include "interpreter/StackGuard.h"
+#include "interpreter/Value.h"
+#include "output/Encoding.h"
+#include "output/OutputSink.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace twin {
+namespace {
+
+// Inside a trace, "out" writes into the same channel as the steps; its text is taken
+// apart by printing the value once more into a sink of its own.
+void CollectOut(const CValue* value, void* context) {
+    COutputPanelSink own;
+    COutputSink* shared = g_pOutput;
+    g_pOutput = &own;
+    value->Print();
+    g_pOutput = shared;
+    static_cast<std::vector<std::string>*>(context)->push_back(own.Buffer(own.CurrentChannel()));
+}
+
+void ClearChannels() {
+    for (int channel = 0; channel < kChannelCount; ++channel)
+        g_OutputSink.Clear(channel);
+    g_OutputSink.Select(kChannelTranslation);
+}
+
+bool EndedByABound(const CRunRecord& run) {
+    return run.outcome == CRunSession::Outcome::Stopped ||
+           run.box.text == Cp(u8"Переполнение стека: слишком глубокая рекурсия ") ||
+           run.box.text == Cp(u8"Превышен предел памяти программы");
+}
+
+const char* OutcomeName(CRunSession::Outcome outcome) {
+    switch (outcome) {
+    case CRunSession::Outcome::Printed:
+        return "printed";
+    case CRunSession::Outcome::NoResult:
+        return "no result";
+    case CRunSession::Outcome::Stopped:
+        return "stopped";
+    default:
+        return "failed";
+    }
+}
+
+std::string Describe(const CRunRecord& run) {
+    std::ostringstream text;
+    text << (run.prepared ? "" : "argument not prepared, ") << OutcomeName(run.outcome);
+    if (!run.box.text.empty())
+        text << " [" << Cp1251ToUtf8(run.box.caption) << ": " << Cp1251ToUtf8(run.box.text) << "]";
+    text << ", result \"" << Cp1251ToUtf8(run.result) << "\", " << run.outs.size() << " out texts";
+    return text.str();
+}
+
+} // namespace
+
+CRunRecord RunOnce(CModuleNode* module, const std::string& function, int index,
+                   const std::string& argument, bool trace, const CRunLimits& limits) {
+    CRunRecord run;
+    ClearChannels();
+    CRunSession session(module, index == 0 ? EvaluateArgumentEntry() : function, index, trace);
+    g_OutputSink.Select(kChannelArgument);
+    g_OutputSink.Write(argument);
+    g_bStopRequested = false;
+    SetApplicationBudget(limits.applications);
+    run.prepared = session.PrepareArgument(&run.box);
+    SetApplicationBudget(-1);
+    if (run.prepared) {
+        const long long budget =
+            limits.applications >= 0 && trace ? 2 * limits.applications : limits.applications;
+        SetAutoRelease(trace);
+        SetOutListener(&CollectOut, &run.outs);
+        RunOnLargeStack(
+            [&] {
+                SetApplicationBudget(budget);
+                run.outcome = session.Execute({}, &run.box);
+                SetApplicationBudget(-1);
+            },
+            limits.stack != 0 ? limits.stack : kLargeStackSize);
+        SetOutListener(nullptr, nullptr);
+        SetAutoRelease(false);
+        SetApplicationBudget(-1); // the run fell back to this thread when no worker started
+        run.result = g_OutputSink.Buffer(kChannelResult);
+    }
+    run.limited = EndedByABound(run);
+    ClearChannels();
+    return run;
+}
+
+std::string Differences(const CRunRecord& untraced, const CRunRecord& traced) {
+    std::ostringstream text;
+    const bool bounded = untraced.limited || traced.limited;
+    if (bounded) {
+        const std::size_t common = std::min(untraced.outs.size(), traced.outs.size());
+        if (!std::equal(untraced.outs.begin(), untraced.outs.begin() + common, traced.outs.begin()))
+            text << "the \"out\" texts differ before a bound ended a run\n";
+    } else {
+        if (untraced.prepared != traced.prepared || untraced.outcome != traced.outcome ||
+            untraced.box.caption != traced.box.caption || untraced.box.text != traced.box.text)
+            text << "the runs end differently\n";
+        if (untraced.result != traced.result)
+            text << "the results differ\n";
+        if (untraced.outs != traced.outs)
+            text << "the \"out\" texts differ\n";
+    }
+    if (text.tellp() == 0)
+        return {};
+    text << "  without the trace: " << Describe(untraced) << "\n";
+    text << "  with the trace:    " << Describe(traced) << "\n";
+    for (std::size_t i = 0; i < std::max(untraced.outs.size(), traced.outs.size()); ++i) {
+        const bool mine = i < untraced.outs.size();
+        const bool theirs = i < traced.outs.size();
+        if (mine && theirs && untraced.outs[i] == traced.outs[i])
+            continue;
+        text << "  out " << i + 1 << ": \""
+             << (mine ? Cp1251ToUtf8(untraced.outs[i]) : std::string("(none)")) << "\" / \""
+             << (theirs ? Cp1251ToUtf8(traced.outs[i]) : std::string("(none)")) << "\"\n";
+        break;
+    }
+    return text.str();
+}
+
+std::string RunTwice(CModuleNode* module, const std::string& function, int index,
+                     const std::string& argument, const CRunLimits& limits) {
+    const CRunRecord untraced = RunOnce(module, function, index, argument, false, limits);
+    const CRunRecord traced = RunOnce(module, function, index, argument, true, limits);
+    return Differences(untraced, traced);
+}
+
+} // namespace twin
