@@ -8,6 +8,7 @@
 #include "interpreter/DebugControl.h"
 #include "interpreter/NestingGuard.h"
 #include "interpreter/Reclaim.h"
+#include "interpreter/StackGuard.h"
 #include "interpreter/Value.h"
 #include "model/Node.h"
 
@@ -252,6 +253,7 @@ bool CInterpreter::CallFunction(CValue* arg, CValue* func, CValue** out, bool* d
     CNode* function = func->GetTerm();
     if (function == nullptr)
         return Fail(out, kIErrInterpretation);
+    CheckCallDepth(CCallRegion::CurrentDepth());
     CValue* result = nullptr;
     bool ok = false;
     {

@@ -20,7 +20,17 @@ std::size_t UsableStackDepth();
 // True for the error CheckStack throws.
 bool IsStackOverflow(const CExeption& e);
 
-// Stack size of run and translation threads: 1 GiB of address space, used as needed.
+// The deepest nesting of user function calls a run may reach. A runaway recursion costs
+// its frames on the way down and the unwinding of every one of them on the way back, and
+// that unwinding takes most of the time: this bound ends one within a fraction of a
+// second, where the whole stack took seconds, and leaves room for a recursion 100,000
+// calls deep.
+constexpr int kMaxCallDepth = 125000;
+// Throws the error of CheckStack when depth calls are already in progress on the thread.
+void CheckCallDepth(int depth);
+
+// Stack size of run and translation threads: 1 GiB of address space, used as needed, in
+// huge pages where the system offers them.
 constexpr std::size_t kLargeStackSize = std::size_t(1) << 30;
 
 // Runs fn on a new thread with a large stack and waits for it. Exceptions thrown by fn
