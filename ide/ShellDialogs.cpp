@@ -66,6 +66,22 @@ SaveChoice AskSaveChanges(QWidget* parent, const QString& title) {
     return answer == QMessageBox::No ? SaveChoice::Discard : SaveChoice::Cancel;
 }
 
+bool AskSaveLosing(QWidget* parent, char32_t character, int line) {
+    const QString text =
+        QStringLiteral("Строка %1 содержит символ «%2» (U+%3), которого нет в кодировке "
+                       "Windows-1251.\nВ файле он и другие такие символы будут заменены знаком "
+                       "«?».\n\nСохранить файл?")
+            .arg(line)
+            .arg(QString::fromUcs4(&character, 1))
+            .arg(QString::number(uint(character), 16).toUpper().rightJustified(4, u'0'));
+    if (Hooks().saveLosing)
+        return Hooks().saveLosing(text);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("TirvaneIDE"), text,
+                    QMessageBox::Save | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Save;
+}
+
 QString AskSaveFileName(QWidget* parent, const QString& suggested) {
     if (Hooks().saveFileName)
         return Hooks().saveFileName(suggested);

@@ -17,6 +17,8 @@ struct ShellDialogHooks {
     std::function<void(const QString& caption, const QString& text)> stopBox;
     // Replaces "save changes to title?"
     std::function<SaveChoice(const QString& title)> saveChanges;
+    // Replaces the question whether to save a text that loses characters; false cancels.
+    std::function<bool(const QString& text)> saveLosing;
     // Replace the file dialogs; an empty name cancels.
     std::function<QString(const QString& suggested)> saveFileName;
     std::function<QString()> openFileName;
@@ -36,6 +38,9 @@ void ShowStopBox(QWidget* owner, const QString& caption, const QString& text);
 void ShowStopBox(const CMessageBox& box);
 
 SaveChoice AskSaveChanges(QWidget* parent, const QString& title);
+// Saving would turn the character on the line (from 1) and any others like it into "?":
+// true if the user saves all the same.
+bool AskSaveLosing(QWidget* parent, char32_t character, int line);
 QString AskSaveFileName(QWidget* parent, const QString& suggested);
 QString AskOpenFileName(QWidget* parent);
 bool AskPrint(QWidget* parent, QPrinter* printer);

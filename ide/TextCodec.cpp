@@ -68,6 +68,29 @@ QString Latin1(std::string_view text) {
 
 } // namespace
 
+// Every character of the text converts to one byte: where the byte is a "?" that the text
+// did not hold, the character had no byte of its own.
+std::optional<LostCharacter> FirstLostCharacter(const QString& rawText) {
+    const std::string bytes = ToCp1251(rawText);
+    if (bytes.find('?') == std::string::npos)
+        return std::nullopt;
+    int line = 1;
+    std::size_t byte = 0;
+    for (qsizetype i = 0; i < rawText.size() && byte < bytes.size(); ++i, ++byte) {
+        char32_t c = rawText[i].unicode();
+        if (rawText[i].isHighSurrogate() && i + 1 < rawText.size() &&
+            rawText[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(rawText[i], rawText[i + 1]);
+            ++i;
+        }
+        if (IsBreak(rawText[i]))
+            ++line;
+        else if (bytes[byte] == '?' && c != U'?')
+            return LostCharacter{c, line};
+    }
+    return std::nullopt;
+}
+
 std::string WidgetTextToCore(const QString& rawText, std::string_view lineBreak) {
     QString text;
     text.reserve(rawText.size() + rawText.size() / 16);

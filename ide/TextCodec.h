@@ -6,12 +6,21 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 QString FromCp1251(std::string_view bytes);
 std::string ToCp1251(const QString& text);
+
+// A character that Windows-1251 has no byte for: saved, it would become "?".
+struct LostCharacter {
+    char32_t character;
+    int line; // from 1
+};
+// The first such character of a widget's raw text, if there is one.
+std::optional<LostCharacter> FirstLostCharacter(const QString& rawText);
 
 // Core text for a widget: "\r\n" and a lone "\r" become "\n".
 QString CoreTextToWidget(std::string_view bytes);

@@ -119,9 +119,13 @@ bool CTirvaneIDEDoc::SaveAs() {
     return SaveTo(path);
 }
 
+// A text with characters that Windows-1251 cannot hold is saved only if the user agrees.
 // Atomic: a failed save leaves the old file as it was. Unbuffered, so that a write the
 // disk cannot take fails at once instead of at a flush whose error would go unseen.
 bool CTirvaneIDEDoc::SaveTo(const QString& path) {
+    if (const auto lost = FirstLostCharacter(m_pText->toRawText());
+        lost && !AskSaveLosing(View(), lost->character, lost->line))
+        return false;
     const std::string bytes = FileBytes();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||

@@ -1,5 +1,5 @@
-// Files: bytes kept exactly through open and save, and the recent-file list that survives a
-// restart of the program.
+// Files: typed text saved as Windows-1251, characters it cannot hold, and the recent-file
+// list that survives a restart of the program.
 
 #include "IdeTestSupport.h"
 #include "UiTestSupport.h"
@@ -8,6 +8,7 @@
 #include "ide/Commands.h"
 #include "ide/TirvaneIDEDoc.h"
 #include "ide/TirvaneIDEView.h"
+#include "output/OutputSink.h"
 
 #include <QFile>
 #include <QMdiArea>
@@ -56,41 +57,45 @@ protected:
     }
 };
 
-TEST_F(DocumentFilesTest, OpeningAndSavingKeepTheBytes) {
-    struct Case {
-        const char* name;
-        QByteArray bytes;
+// Typed text is saved as Windows-1251 without a byte order mark. It has no byte for "✓"
+// nor for "日本": the user hears of it before the save, and may cancel it.
+TEST_F(DocumentFilesTest, TypedTextIsSavedAsWindows1251AndCharactersItLacksAreAskedFor) {
+    QStringList asked;
+    bool agree = false;
+    ShellDialogHooks hooks = SetShellDialogHooks({});
+    hooks.saveLosing = [&](const QString& text) {
+        asked << text;
+        return agree;
     };
-    // "я" is 0xFF in Windows-1251; 0x98 has no character there.
-    const Case cases[] = {
-        {"crlf lines", QByteArray("\xff\xe1\xf0\r\nfuncdef x { x >> return } >> f\r\n")},
-        {"no final line break", QByteArray("// \xff\r\n\r\n\xff\xff")},
-        {"bare line feeds", QByteArray("// \xff\nfuncdef x { x >> return } >> f\n")},
-        {"empty file", QByteArray()},
-        {"byte without a character", QByteArray("a\x98z\r\n")},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const QString path = WriteBytes(QStringLiteral("bytes.tvn"), c.bytes);
-        CTirvaneIDEDoc* doc = frame->OpenDocument(path);
-        ASSERT_NE(doc, nullptr);
-        ASSERT_TRUE(Press(ID_FILE_SAVE));
-        EXPECT_EQ(ReadBytes(path), c.bytes);
-        frame->ActiveChild()->close();
-        QCoreApplication::processEvents();
-    }
-}
-
-TEST_F(DocumentFilesTest, TypedCyrillicIsSavedAsWindows1251WithoutBom) {
-    const QString path = WriteBytes(QStringLiteral("typed.tvn"), QByteArray("a\r\n"));
+    SetShellDialogHooks(hooks);
+    const QString path = WriteBytes(QStringLiteral("lost.tvn"), QByteArray("a\r\n"));
     CTirvaneIDEDoc* doc = frame->OpenDocument(path);
     ASSERT_NE(doc, nullptr);
     doc->View()->moveCursor(QTextCursor::End);
-    TypeText(doc->View(), QStringLiteral("я"));
+    TypeText(doc->View(), QStringLiteral("// Ж ✓ 日本"));
     QTest::keyClick(doc->View(), Qt::Key_Return);
     TypeText(doc->View(), QStringLiteral("Ая"));
+    saveAsAnswer = path;
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        {"Save", [this] { Press(ID_FILE_SAVE); }},
+        {"Save As", [this] { frame->Action(ID_FILE_SAVE_AS)->trigger(); }},
+        {"Translate", [this] { Press(ID_TRANSLATE); }},
+    };
+    for (const auto& [name, command] : commands) {
+        SCOPED_TRACE(name);
+        asked.clear();
+        command();
+        ASSERT_EQ(asked.size(), 1);
+        EXPECT_TRUE(asked[0].contains(QStringLiteral("Строка 2 содержит символ «✓» (U+2713)")))
+            << asked[0].toStdString();
+        EXPECT_EQ(ReadBytes(path), QByteArray("a\r\n"));
+        EXPECT_TRUE(doc->IsModified());
+    }
+    EXPECT_TRUE(PaneText(kChannelTranslation).isEmpty());
+
+    agree = true;
     QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(ReadBytes(path), QByteArray("a\r\n\xff\r\n\xc0\xff"));
+    EXPECT_EQ(ReadBytes(path), QByteArray("a\r\n// \xc6 ? ??\r\n\xc0\xff"));
     EXPECT_FALSE(doc->IsModified());
 }
 
