@@ -79,7 +79,7 @@ void CMainFrame::OnFilePrint() {
     QPrinter* printer = Printer();
     printer->setDocName(view->Document()->Title());
     if (AskPrint(this, printer))
-        view->print(printer);
+        view->PrintText(printer);
 }
 
 void CMainFrame::OnFilePrintPreview() {
@@ -89,7 +89,7 @@ void CMainFrame::OnFilePrintPreview() {
     QPrintPreviewDialog dialog(Printer(), this);
     dialog.setObjectName(QStringLiteral("PrintPreview"));
     dialog.setWindowTitle(QStringLiteral("Просмотр документа - ") + view->Document()->Title());
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, view, &QPlainTextEdit::print);
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, view, &CTirvaneIDEView::PrintText);
     dialog.exec();
 }
 
@@ -190,7 +190,7 @@ void CMainFrame::OnWindowCascade() {
         if (!window->isMinimized())
             windows.append(window);
     }
-    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+    const int step = CascadeStep();
     const QSize area = m_pMdiArea->viewport()->size();
     const int spread = step * int(windows.size() - 1);
     const QSize size(std::max(area.width() - spread, area.width() / 2),

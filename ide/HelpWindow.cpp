@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -121,14 +120,10 @@ void CHelpWindow::CreateToolBar() {
     connect(m_pFind, &QLineEdit::returnPressed, this, &CHelpWindow::OnFindInPage);
 }
 
-// The guide first, then the other documents by name.
+// The user's guide is the one document of the help.
 void CHelpWindow::FindDocuments() {
-    QStringList names = QDir(kHelpRoot).entryList({QStringLiteral("*.md")}, QDir::Files,
-                                                  QDir::Name | QDir::IgnoreCase);
-    if (names.removeAll(kGuideName) > 0)
-        names.prepend(kGuideName);
-    for (const QString& name : names)
-        m_documents.append(ResourceUrl(name));
+    if (QFile::exists(kHelpRoot + u'/' + kGuideName))
+        m_documents.append(ResourceUrl(kGuideName));
 }
 
 void CHelpWindow::BuildContents() {

@@ -1,6 +1,6 @@
 #pragma once
-// The help window: the user's guide and the other documents compiled into the program,
-// with a table of contents built from their headings.
+// The help window: the user's guide, compiled into the program, with a table of contents
+// built from its headings.
 
 #include <QMainWindow>
 #include <QStringList>
@@ -18,13 +18,13 @@ public:
 
     // The guide's first page with the contents open.
     void ShowContents();
-    // The first place in the documents where the word stands as a whole word, the guide
-    // first; false if it stands nowhere.
+    // The first place in the guide where the word stands as a whole word; false if it
+    // stands nowhere.
     bool ShowTopic(const QString& word);
 
     QTextBrowser* Browser() const { return m_pBrowser; }
     QTreeWidget* Contents() const { return m_pContents; }
-    // The documents, the guide first, as resource urls.
+    // The documents of the help (the guide), as resource urls.
     const QList<QUrl>& Documents() const { return m_documents; }
 
 signals:

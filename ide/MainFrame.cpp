@@ -257,12 +257,25 @@ CChildFrame* CMainFrame::AddChild(CTirvaneIDEDoc* doc, CTirvaneIDEView* view) {
             Qt::UniqueConnection);
     connect(doc, &CTirvaneIDEDoc::RunStarted, m_pRunClock, &CRunClock::Start, Qt::UniqueConnection);
     connect(doc, &CTirvaneIDEDoc::RunEnded, m_pRunClock, &CRunClock::Finish, Qt::UniqueConnection);
+    connect(doc, &CTirvaneIDEDoc::ModifiedChanged, this, &CMainFrame::UpdateTitle,
+            Qt::UniqueConnection);
+    connect(child, &QMdiSubWindow::windowStateChanged, this, &CMainFrame::UpdateTitle);
     QMdiSubWindow* current = m_pMdiArea->currentSubWindow();
     m_pMdiArea->addSubWindow(child);
-    if (current == nullptr || current->isMaximized())
+    if (current == nullptr || current->isMaximized()) {
         child->showMaximized();
-    else
+    } else {
+        // Among windows that are not maximised (after "Каскад" or "Черепица") a new one
+        // takes three quarters of the area, one step down and right of the active one.
+        const QSize area = m_pMdiArea->viewport()->size();
+        const QSize size =
+            QSize(area.width() * 3 / 4, area.height() * 3 / 4).expandedTo(child->minimumSizeHint());
+        QPoint at = current->pos() + QPoint(CascadeStep(), CascadeStep());
+        if (at.x() + size.width() > area.width() || at.y() + size.height() > area.height())
+            at = QPoint(0, 0);
+        child->setGeometry(QRect(at, size));
         child->show();
+    }
     m_pMdiArea->setActiveSubWindow(child);
     return child;
 }
@@ -330,10 +343,18 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window) {
     UpdateCommands();
 }
 
-// The active document's name follows the program's.
+// The active window's title follows the program's, with "*" while its document is modified.
+// A maximised window has the MDI area add its title in brackets ("... - [name]") instead.
 void CMainFrame::UpdateTitle() {
-    const CTirvaneIDEDoc* doc = ActiveDocument();
-    setWindowTitle(doc == nullptr ? kMainTitle : kMainTitle + QStringLiteral(" - ") + doc->Title());
+    const CChildFrame* child = ActiveChild();
+    const bool named = child != nullptr && !child->isMaximized();
+    setWindowTitle(named ? kMainTitle + QStringLiteral(" - ") + child->windowTitle() : kMainTitle);
+    if (windowTitle().contains(QStringLiteral("[*]")))
+        setWindowModified(child != nullptr && child->Document()->IsModified());
+}
+
+int CMainFrame::CascadeStep() const {
+    return style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
 }
 
 void CMainFrame::UpdateCommands() {

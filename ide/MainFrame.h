@@ -134,6 +134,8 @@ private:
     void OnSubWindowActivated(QMdiSubWindow* window);
     void ShowMenusFor(bool documentOpen);
     void UpdateTitle();
+    // How far each window of a cascade stands below and right of the one before.
+    int CascadeStep() const;
     void RunDocumentCommand(void (CTirvaneIDEDoc::*command)());
     void UpdateEditCommands();
     void UpdateRecentFileMenu();

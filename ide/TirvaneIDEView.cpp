@@ -16,10 +16,12 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPrinter>
 #include <QScrollBar>
 #include <QTextBlock>
 
 #include <algorithm>
+#include <memory>
 
 CTirvaneIDEView::CTirvaneIDEView(CTirvaneIDEDoc* doc, QWidget* parent)
     : QPlainTextEdit(parent), m_pDoc(doc), m_font(EditorFont()) {
@@ -54,6 +56,16 @@ QFont CTirvaneIDEView::EditorFont() {
     font.setPixelSize(16);
     font.setStyleHint(QFont::TypeWriter);
     return font;
+}
+
+// The editor font is sized in pixels, which a high-resolution printer would print tiny: the
+// printed copy takes the font's size in points as the screen shows it.
+void CTirvaneIDEView::PrintText(QPrinter* printer) const {
+    const std::unique_ptr<QTextDocument> copy(document()->clone());
+    QFont font = this->font();
+    font.setPointSizeF(QFontInfo(font).pointSizeF());
+    copy->setDefaultFont(font);
+    copy->print(printer);
 }
 
 void CTirvaneIDEView::SetTextQuietly(const QString& text) {

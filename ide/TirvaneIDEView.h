@@ -19,6 +19,7 @@
 class CFunctionNode;
 class CLineNumberArea;
 class CTirvaneIDEDoc;
+class QPrinter;
 
 // The kinds of marked lines, as the extra selections of the view carry them.
 enum class LineMark { Current = 1, Error = 2, Step = 3, Bracket = 4 };
@@ -39,6 +40,9 @@ public:
 
     // The editor font, also used by the properties dialog.
     static QFont EditorFont();
+
+    // Prints the text (File Print and its preview) at the editor font's size in points.
+    void PrintText(QPrinter* printer) const;
 
     // Shows the caret's 1-based line and column in the status bar.
     void UpdatePosition();

@@ -1,6 +1,6 @@
 #pragma once
-// Tool bar pictures, drawn as vector shapes on a 17 x 17 grid so that they stay sharp at
-// any size and screen scale.
+// The pictures of the tool bar and of the program: SVG files compiled into the program, so
+// that they stay sharp at any size and screen scale.
 
 #include <QIcon>
 
@@ -11,5 +11,5 @@ QIcon CommandIcon(int id);
 
 // The program's emblem, scaled into the square of side `side` at the painter's origin:
 // the about box picture and the window icon.
-void PaintEmblem(QPainter& painter, double side);
+void PaintEmblem(QPainter& painter, int side);
 QIcon EmblemIcon();

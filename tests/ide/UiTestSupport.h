@@ -5,12 +5,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QColor>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <QTextBlock>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <ostream>
 
@@ -70,6 +73,20 @@ inline void SelectLines(QPlainTextEdit* edit, int first, int last) {
     QTextCursor cursor(from);
     cursor.setPosition(to.position(), QTextCursor::KeepAnchor);
     edit->setTextCursor(cursor);
+}
+
+// The WCAG contrast ratio of two colours.
+inline double Contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& colour) {
+        const auto channel = [](double c) {
+            return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+               0.0722 * channel(colour.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 } // namespace idetest

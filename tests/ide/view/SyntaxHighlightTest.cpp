@@ -17,26 +17,10 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
-#include <cmath>
 #include <optional>
 
 namespace idetest {
 namespace {
-
-// The WCAG contrast ratio of two colours.
-double Luminance(const QColor& colour) {
-    const auto channel = [](double c) {
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
-           0.0722 * channel(colour.blueF());
-}
-
-double Contrast(const QColor& a, const QColor& b) {
-    const double la = Luminance(a);
-    const double lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 QPalette DarkPalette() {
     QPalette palette;
