@@ -65,6 +65,10 @@ void CTirvaneIDEView::PrintText(QPrinter* printer) const {
     QFont font = this->font();
     font.setPointSizeF(QFontInfo(font).pointSizeF());
     copy->setDefaultFont(font);
+    // The editor does not wrap; the page must, or long lines are cut at its edge.
+    QTextOption option = copy->defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    copy->setDefaultTextOption(option);
     copy->print(printer);
 }
 

@@ -272,8 +272,15 @@ TEST_F(MainFrameTest, PrintAndPreviewSetTheTextAtTheEditorFontsPointSize) {
     QString text;
     for (int line = 1; line <= 200; ++line)
         text += QStringLiteral("// строка %1\n").arg(line);
-    OpenProgram(QStringLiteral("print.tvn"), text);
+    CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("print.tvn"), text);
     const QString pdf = dir.filePath(QStringLiteral("print.pdf"));
+    const auto printedPages = [&pdf] {
+        QFile file(pdf);
+        const QString bytes =
+            file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+        EXPECT_TRUE(bytes.startsWith(QStringLiteral("%PDF")));
+        return int(bytes.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))));
+    };
     int setups = 0;
     double pageHeight = 0;
     ShellDialogHooks hooks = SetShellDialogHooks({});
@@ -290,11 +297,7 @@ TEST_F(MainFrameTest, PrintAndPreviewSetTheTextAtTheEditorFontsPointSize) {
     };
     SetShellDialogHooks(hooks);
     ASSERT_TRUE(Press(ID_FILE_PRINT));
-    QFile file(pdf);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QString bytes = QString::fromLatin1(file.readAll());
-    ASSERT_TRUE(bytes.startsWith(QStringLiteral("%PDF")));
-    const int pages = int(bytes.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))));
+    const int pages = printedPages();
     EXPECT_GE(pages, int(std::ceil(200 * 12 / pageHeight)));
     EXPECT_LE(pages, int(std::ceil(200 * 18 / (pageHeight - 144))));
 
@@ -309,6 +312,12 @@ TEST_F(MainFrameTest, PrintAndPreviewSetTheTextAtTheEditorFontsPointSize) {
                               previewPages = preview->pageCount();
                           }));
     EXPECT_EQ(previewPages, pages);
+
+    // A line wider than the page goes on below instead of being cut at the page's edge.
+    doc->View()->moveCursor(QTextCursor::End);
+    doc->View()->insertPlainText(QString(4000, u'x'));
+    ASSERT_TRUE(Press(ID_FILE_PRINT));
+    EXPECT_GT(printedPages(), pages);
 }
 
 TEST_F(MainFrameTest, FindSelectsTheNextOccurrenceAndStartsOverAtTheEnd) {
