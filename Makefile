@@ -62,7 +62,7 @@ $(FUZZ_BUILD)/build.ninja: | deps
 build-fuzz: deps $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 
-# FUZZ_SECONDS per target (FUZZ_TARGETS="translate argument run" by default).
+# FUZZ_SECONDS per target (FUZZ_TARGETS="translate argument run lsp" by default).
 fuzz: build-fuzz
 	fuzz/run-fuzzers $(FUZZ_BUILD)/bin $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 

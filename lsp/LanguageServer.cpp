@@ -243,8 +243,12 @@ void CLanguageServer::Notification(const std::string& method, const json& params
         auto found = m_documents.find(uri);
         if (found == m_documents.end())
             return;
-        std::u16string text = Utf8ToUtf16(found->second.text.Utf8());
-        for (const json& change : params.at("contentChanges")) {
+        const json& changes = params.at("contentChanges");
+        const bool whole = changes.size() == 1 && !changes[0].contains("range");
+        if (whole)
+            found->second.text = CTextDocument(changes[0].at("text").get<std::string>());
+        std::u16string text = whole ? std::u16string() : Utf8ToUtf16(found->second.text.Utf8());
+        for (const json& change : whole ? json::array() : changes) {
             if (!change.contains("range")) {
                 text = Utf8ToUtf16(change.at("text").get<std::string>());
                 continue;
@@ -265,7 +269,8 @@ void CLanguageServer::Notification(const std::string& method, const json& params
             const std::size_t end = std::max(start, at(change["range"].at("end")));
             text.replace(start, end - start, Utf8ToUtf16(change.at("text").get<std::string>()));
         }
-        found->second.text = CTextDocument(Utf16ToUtf8(text));
+        if (!whole)
+            found->second.text = CTextDocument(Utf16ToUtf8(text));
     } else if (method == "textDocument/didClose") {
         uri = params.at("textDocument").at("uri").get<std::string>();
         m_documents.erase(uri);
@@ -278,7 +283,7 @@ void CLanguageServer::Notification(const std::string& method, const json& params
     }
     Document& document = m_documents[uri];
     document.outcome = TranslateText(document.text.Cp1251());
-    document.index = std::make_unique<CProgramIndex>(document.text.Cp1251());
+    document.index.reset();
     out.push_back({{"jsonrpc", "2.0"},
                    {"method", "textDocument/publishDiagnostics"},
                    {"params", {{"uri", uri}, {"diagnostics", Diagnostics(uri)}}}});
@@ -330,7 +335,7 @@ json CLanguageServer::Initialize() const {
 
 json CLanguageServer::DocumentSymbols(const Document& document) const {
     json symbols = json::array();
-    for (const NameDefinition& definition : document.index->Definitions()) {
+    for (const NameDefinition& definition : document.Index().Definitions()) {
         if (definition.scope >= 0 || definition.kind == NameKind::Declaration)
             continue;
         const int kind = definition.kind == NameKind::Type       ? kSymClass
@@ -350,13 +355,13 @@ json CLanguageServer::DocumentSymbols(const Document& document) const {
 }
 
 json CLanguageServer::Definition(const Document& document, int offset) const {
-    const NameUse* use = document.index->UseAt(offset);
+    const NameUse* use = document.Index().UseAt(offset);
     if (use == nullptr || use->definitions.empty())
         return nullptr;
-    const auto& definitions = document.index->Definitions();
+    const auto& definitions = document.Index().Definitions();
     // A declared name goes to its definition; an overloaded one to all its variants.
     json locations = json::array();
-    const int primary = PrimaryDefinition(*document.index, *use);
+    const int primary = PrimaryDefinition(document.Index(), *use);
     for (int id : use->definitions) {
         const NameDefinition& definition = definitions[static_cast<std::size_t>(id)];
         const bool variant = definition.overloaded;
@@ -370,11 +375,11 @@ json CLanguageServer::Definition(const Document& document, int offset) const {
 }
 
 json CLanguageServer::References(const Document& document, int offset, bool declarations) const {
-    const NameUse* use = document.index->UseAt(offset);
+    const NameUse* use = document.Index().UseAt(offset);
     json locations = json::array();
     if (use == nullptr || use->definitions.empty())
         return locations;
-    for (const NameUse* other : document.index->SameName(*use)) {
+    for (const NameUse* other : document.Index().SameName(*use)) {
         if (other->isDefinition && !declarations)
             continue;
         locations.push_back({{"uri", document.uri},
@@ -384,11 +389,10 @@ json CLanguageServer::References(const Document& document, int offset, bool decl
 }
 
 json CLanguageServer::Hover(const Document& document, TextPosition position) const {
-    const NameUse* use = document.index->UseAt(document.text.OffsetOf(position));
+    const NameUse* use = document.Index().UseAt(document.text.OffsetOf(position));
     if (use != nullptr && !use->definitions.empty()) {
-        const NameDefinition& definition =
-            document.index
-                ->Definitions()[static_cast<std::size_t>(PrimaryDefinition(*document.index, *use))];
+        const NameDefinition& definition = document.index->Definitions()[static_cast<std::size_t>(
+            PrimaryDefinition(document.Index(), *use))];
         const int headerOffset =
             definition.keywordOffset >= 0 ? definition.keywordOffset : definition.offset;
         const int headerLine = document.text.PositionOf(headerOffset).line;
@@ -413,9 +417,9 @@ json CLanguageServer::Hover(const Document& document, TextPosition position) con
 json CLanguageServer::Completion(const Document& document, int offset) const {
     json items = json::array();
     std::set<std::string> seen;
-    for (int id : document.index->VisibleAt(offset)) {
+    for (int id : document.Index().VisibleAt(offset)) {
         const NameDefinition& definition =
-            document.index->Definitions()[static_cast<std::size_t>(id)];
+            document.Index().Definitions()[static_cast<std::size_t>(id)];
         if (!seen.insert(definition.name).second)
             continue;
         const int kind =

@@ -25,11 +25,18 @@ public:
     int ExitCode() const { return m_bShutdown ? 0 : 1; }
 
 private:
+    // The index is made when a request first needs it, so that the diagnostics of a change
+    // wait for the translation only.
     struct Document {
         std::string uri;
         CTextDocument text;
-        std::unique_ptr<CProgramIndex> index;
         TranslationOutcome outcome;
+        const CProgramIndex& Index() const {
+            if (!index)
+                index = std::make_unique<CProgramIndex>(text.Cp1251());
+            return *index;
+        }
+        mutable std::unique_ptr<CProgramIndex> index;
     };
 
     nlohmann::json Request(const std::string& method, const nlohmann::json& params);

@@ -4,14 +4,15 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 
 namespace {
 
+// A token's text is read from the program text when needed: names are contiguous there.
 struct IndexToken {
     int code;
-    std::string text;
     int offset;
     int end;
 };
@@ -32,13 +33,22 @@ public:
 
     std::vector<IndexToken> Tokens() {
         std::vector<IndexToken> tokens;
+        tokens.reserve(m_text.size() / 4);
         Open(nullptr);
         Token tok{};
         do {
+            const std::size_t before = m_pos;
             NextToken(tok);
+            // A malformed token the scanner cannot get past (an apostrophe at the very end)
+            // ends the text, as it ends a translation.
+            if (tok.code == kTokNothing && m_pos == before)
+                tok.code = kTokEnd;
             const int end =
                 current == kEndOfText ? static_cast<int>(m_text.size()) : CurrentOffset();
-            tokens.push_back({tok.code, tok.text, std::min(m_start, end), end});
+            const int start = std::min(m_start, end);
+            const int length = static_cast<int>(std::strlen(tok.text));
+            // A name's end is its text's; other tokens may take a blank after them.
+            tokens.push_back({tok.code, start, tok.code == kTokIdentifier ? start + length : end});
         } while (tok.code != kTokEnd);
         return tokens;
     }
@@ -55,6 +65,7 @@ private:
 // A name and an adjacent naming arrow make one token, as the translator reads them.
 std::vector<IndexToken> MergeNamings(const std::vector<IndexToken>& raw) {
     std::vector<IndexToken> merged;
+    merged.reserve(raw.size());
     for (std::size_t i = 0; i < raw.size(); ++i) {
         const bool hasNext = i + 1 < raw.size();
         if (hasNext && raw[i].code == kTokIdentifier && raw[i + 1].code == kTokLeftArrow) {
@@ -93,10 +104,12 @@ int Closer(int opener) {
 // reads: so a name is looked up among what is defined before it, in the translator's order.
 class CIndexBuilder {
 public:
-    CIndexBuilder(CProgramIndex& index, std::vector<IndexToken> tokens)
-        : m_index(index), m_tokens(std::move(tokens)) {}
+    CIndexBuilder(CProgramIndex& index, std::string_view text, std::vector<IndexToken> tokens)
+        : m_index(index), m_text(text), m_tokens(std::move(tokens)) {}
 
     void Build() {
+        m_index.m_definitions.reserve(m_tokens.size() / 4);
+        m_index.m_uses.reserve(m_tokens.size() / 2);
         while (Tok().code != kTokEnd)
             Item();
         for (const auto& [use, table, name] : m_deferred) {
@@ -135,7 +148,7 @@ private:
 
     int Define(const IndexToken& token, NameKind kind, int scope) {
         NameDefinition definition{};
-        definition.name = token.text;
+        definition.name = Text(token);
         definition.kind = kind;
         definition.offset = definition.itemStart = token.offset;
         definition.length = token.end - token.offset;
@@ -153,7 +166,7 @@ private:
     }
     void UseOfModule(const IndexToken& token, Table table) {
         Use(token, {});
-        m_deferred.push_back({m_index.m_uses.size() - 1, table, token.text});
+        m_deferred.push_back({m_index.m_uses.size() - 1, table, Text(token)});
     }
 
     std::vector<int> LookUpModule(const std::string& name, Table table) const {
@@ -171,7 +184,7 @@ private:
     // ":" name  ->  the enclosing parameter, a function, a name of the item being defined,
     // an overloaded function, a type, a local name of an enclosing scope, a constant.
     void Resolve(const IndexToken& token, int scope) {
-        const std::string& name = token.text;
+        const std::string name = Text(token);
         if (m_argument >= 0 && m_index.m_definitions[m_argument].name == name)
             return Use(token, {m_argument});
         if (m_tables[kFunctions].count(name) != 0)
@@ -211,7 +224,8 @@ private:
             } else if (Peek(1).code == kTokLBracket &&
                        (Peek(2).code == kTokInteger || Peek(2).code == kTokReal) &&
                        Peek(3).code == kTokRBracket && Peek(4).code == kTokLeftArrow) {
-                heads.push_back({Tok(), true, static_cast<float>(std::atof(Peek(2).text.c_str()))});
+                heads.push_back(
+                    {Tok(), true, static_cast<float>(std::atof(Text(Peek(2)).c_str()))});
                 for (int i = 0; i < 5; ++i)
                     Next();
             } else {
@@ -247,7 +261,7 @@ private:
         if (keyword == kKwFuncdef || keyword == kKwTypedef) {
             m_pending = names;
             if (Tok().code == kTokIdentifier) {
-                argument = Tok().text;
+                argument = Text(Tok());
                 m_argumentToken = Tok();
                 Next();
             }
@@ -293,7 +307,7 @@ private:
 
     void DefineLocal(const IndexToken& token, int scope) {
         const int id = Define(token, NameKind::Local, scope);
-        m_locals[scope][token.text].push_back(id);
+        m_locals[scope][Text(token)].push_back(id);
     }
 
     // A left name is defined when its expression ends.
@@ -392,14 +406,20 @@ private:
                 UseOfModule(token, kAnyModule);
             } else if (token.code == kTokLeftNaming || token.code == kTokRightNaming) {
                 const int id = Define(token, NameKind::Constant, -1);
-                m_tables[kConstants][token.text].push_back(id);
+                m_tables[kConstants][Text(token)].push_back(id);
             }
             depth += opens ? 1 : closes ? -1 : 0;
             Next();
         }
     }
 
+    std::string Text(const IndexToken& token) const {
+        return std::string(m_text.substr(static_cast<std::size_t>(token.offset),
+                                         static_cast<std::size_t>(token.end - token.offset)));
+    }
+
     CProgramIndex& m_index;
+    std::string_view m_text;
     std::vector<IndexToken> m_tokens;
     std::size_t m_at = 0;
     int m_lastEnd = 0;
@@ -418,7 +438,7 @@ private:
 
 CProgramIndex::CProgramIndex(std::string_view cp1251) {
     CPositionScanner scanner(cp1251);
-    CIndexBuilder(*this, MergeNamings(scanner.Tokens())).Build();
+    CIndexBuilder(*this, cp1251, MergeNamings(scanner.Tokens())).Build();
 }
 
 const NameUse* CProgramIndex::UseAt(int offset) const {

@@ -164,6 +164,16 @@ TEST_F(ServerTest, OutlineAndCompletionKeepWorkingPastTheError) {
         EXPECT_EQ(std::find(labels.begin(), labels.end(), hidden), labels.end()) << hidden;
 }
 
+// The scanner cannot get past an apostrophe at the very end; the index must still end.
+TEST_F(ServerTest, ATextEndingInAMalformedTokenIsIndexedUpToIt) {
+    Open("funcdef x { x >> return } >> f\n'");
+    const json symbols =
+        Send(Request("textDocument/documentSymbol", {{"textDocument", {{"uri", kUri}}}}))
+            .at(0)["result"];
+    ASSERT_EQ(symbols.size(), 1u);
+    EXPECT_EQ(symbols[0]["name"], "f");
+}
+
 TEST_F(ServerTest, ProtocolErrorsGetRepliesAndShutdownDecidesTheExitCode) {
     CLanguageServer fresh;
     EXPECT_EQ(fresh.Handle({IncomingMessage::Kind::Json, Request("textDocument/hover", {}), {}})
