@@ -76,6 +76,53 @@ TEST_F(ServerTest, DiagnosticNamesTheReportLineAndClearsWhenTheTextTranslates) {
     EXPECT_TRUE(changed.empty()) << changed;
 }
 
+// Clients may send ranges even when the server asks for whole texts: the error on line 7
+// is mended, and renaming "n" after the surrogate pair on line 5 makes its uses unknown.
+TEST_F(ServerTest, ARangedChangeIsAppliedAtItsUtf16Columns) {
+    const json changed =
+        Send(Notification(
+                 "textDocument/didChange",
+                 {{"textDocument", {{"uri", kUri}, {"version", 2}}},
+                  {"contentChanges", json::array({{{"range",
+                                                    {{"start", {{"line", 6}, {"character", 14}}},
+                                                     {"end", {{"line", 6}, {"character", 21}}}}},
+                                                   {"text", "square"}},
+                                                  {{"range",
+                                                    {{"start", {{"line", 4}, {"character", 37}}},
+                                                     {"end", {{"line", 4}, {"character", 38}}}}},
+                                                   {"text", "m"}}})}}))
+            .at(0)["params"]["diagnostics"];
+    ASSERT_EQ(changed.size(), 1u) << changed;
+    EXPECT_EQ(changed[0]["message"], "Ошибка в строке 5 : Неизвестный идентификатор : \"n\"");
+}
+
+TEST_F(ServerTest, SemanticTokensCarryTheEditorsLexicalClasses) {
+    Open("f << funcdef x { \"ab\" : | >> n ; 'c' >> return } // note");
+    const json legend = Send(Request("initialize", json::object()))
+                            .at(0)["result"]["capabilities"]["semanticTokensProvider"]["legend"];
+    const json data =
+        Send(Request("textDocument/semanticTokens/full", {{"textDocument", {{"uri", kUri}}}}))
+            .at(0)["result"]["data"];
+    std::vector<std::string> tokens;
+    int character = 0;
+    for (std::size_t i = 0; i + 4 < data.size(); i += 5) {
+        character = (data[i] == 0 ? character : 0) + data[i + 1].get<int>();
+        std::string token = std::to_string(character) + " " +
+                            legend["tokenTypes"][data[i + 3].get<int>()].get<std::string>();
+        for (std::size_t bit = 0; bit < legend["tokenModifiers"].size(); ++bit) {
+            if ((data[i + 4].get<int>() >> bit) & 1)
+                token += "." + legend["tokenModifiers"][bit].get<std::string>();
+        }
+        tokens.push_back(token);
+    }
+    EXPECT_EQ(tokens, (std::vector<std::string>{"0 variable.declaration", "2 operator.naming",
+                                                "5 keyword", "15 operator.bracket", "17 string",
+                                                "22 operator", "24 operator", "26 operator.naming",
+                                                "29 variable.declaration", "33 string.character",
+                                                "37 operator.naming", "40 variable.declaration",
+                                                "47 operator.bracket", "49 comment"}));
+}
+
 TEST_F(ServerTest, NamesLeadToTheirDefinitions) {
     struct Case {
         int line, character; // a use
