@@ -76,7 +76,7 @@ test: build
 	$(MAKE) fuzz-smoke
 
 format:
-	find output translator model interpreter syntax lsp cli ide tests bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null \
+	find output values translator model interpreter syntax lsp cli ide tests bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null \
 	    | xargs -r clang-format -i
 
 clean:

@@ -9,7 +9,6 @@
 
 #include "interpreter/DebugControl.h"
 #include "interpreter/RunSession.h"
-#include "interpreter/StackGuard.h"
 #include "model/Scope.h"
 #include "output/Encoding.h"
 #include "output/MemoryPane.h"
@@ -17,6 +16,7 @@
 #include "translator/Parser.h"
 #include "translator/Scanner.h"
 #include "translator/TranslationReport.h"
+#include "values/StackGuard.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,10 +1,10 @@
 #include "cli/Commands.h"
 #include "cli/TerminalPane.h"
 
-#include "interpreter/StackGuard.h"
 #include "translator/Parser.h"
 #include "translator/Scanner.h"
 #include "translator/TranslationReport.h"
+#include "values/StackGuard.h"
 
 #include <CLI/CLI.hpp>
 

@@ -4,11 +4,11 @@
 
 #include "interpreter/DebugControl.h"
 #include "interpreter/RunSession.h"
-#include "interpreter/StackGuard.h"
 #include "model/Scope.h"
 #include "output/OutputSink.h"
 #include "translator/Parser.h"
 #include "translator/TranslationReport.h"
+#include "values/StackGuard.h"
 
 #include <algorithm>
 #include <cstdio>

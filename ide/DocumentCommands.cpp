@@ -11,10 +11,10 @@
 #include "ide/TirvaneIDEView.h"
 #include "interpreter/DebugControl.h"
 #include "interpreter/RunSession.h"
-#include "interpreter/StackGuard.h"
 #include "output/OutputSink.h"
 #include "translator/Parser.h"
 #include "translator/TranslationReport.h"
+#include "values/StackGuard.h"
 
 #include <QComboBox>
 #include <QFile>

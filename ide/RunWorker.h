@@ -10,7 +10,7 @@
 // waits (WaitUntil) for an aborted worker that has not yet seen the stop request.
 
 #include "interpreter/RunSession.h"
-#include "interpreter/StackGuard.h"
+#include "values/StackGuard.h"
 
 #include <QObject>
 

@@ -2,7 +2,7 @@
 // Shape tests and payload reads shared by the built-in functions. Built-ins see data lists
 // and single values only: the interpretation operator has spread everything else.
 
-#include "interpreter/Value.h"
+#include "values/Value.h"
 
 #include <cstdint>
 

@@ -16,7 +16,7 @@ using namespace builtin;
 namespace {
 
 CValue* EmptyMarker() {
-    return new CSignValue(10);
+    return new CSignValue(kTokDot);
 }
 
 std::int32_t RowLength(const CValue* row) {

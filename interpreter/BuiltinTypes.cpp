@@ -14,14 +14,6 @@ using namespace builtin;
 
 namespace {
 
-constexpr int kCodeBool = 54;
-constexpr int kCodeFloat = 60;
-constexpr int kCodeInt = 62;
-constexpr int kCodeNil = 63;
-constexpr int kCodeType = 68;
-constexpr int kCodeChar = 71;
-constexpr int kCodeDatalist = 72;
-
 bool IsScalar(const CValue* v) {
     return v->kind == kKindInt || v->kind == kKindReal || v->kind == kKindBool ||
            v->kind == kKindChar;
@@ -71,19 +63,19 @@ bool ToChar(const CValue* arg, CValue** out) {
 int TypeCode(const CValue* v) {
     switch (v->kind) {
     case kKindDataList:
-        return kCodeDatalist;
+        return kKwDatalist;
     case kKindTypeRef:
-        return kCodeType;
+        return kKwType;
     case kKindInt:
-        return kCodeInt;
+        return kKwInt;
     case kKindReal:
-        return kCodeFloat;
+        return kKwFloat;
     case kKindBool:
-        return kCodeBool;
+        return kKwBool;
     case kKindChar:
-        return kCodeChar;
+        return kKwChar;
     default:
-        return kCodeNil;
+        return kKwNil;
     }
 }
 
@@ -99,11 +91,11 @@ bool CInterpreter::Cast(CValue* arg, CValue* func, CValue** out) {
     if (!IsScalar(arg))
         return Fail(out, kIErrInterpretation);
     switch (func->kind) {
-    case kCodeInt:
+    case kKwInt:
         return ToInt(arg, out);
-    case kCodeFloat:
+    case kKwFloat:
         return ToFloat(arg, out);
-    case kCodeBool:
+    case kKwBool:
         return ToBool(arg, out);
     default:
         return ToChar(arg, out);

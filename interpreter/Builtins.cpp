@@ -89,15 +89,15 @@ bool AllNumbers(const CValue* list) {
 
 template <class T> bool Holds(int code, T a, T b) {
     switch (code) {
-    case 12:
+    case kTokLess:
         return a < b;
-    case 13:
+    case kTokGreater:
         return a > b;
-    case 16:
+    case kTokLessEqual:
         return a <= b;
-    case 17:
+    case kTokGreaterEqual:
         return a >= b;
-    case 18:
+    case kTokEqual:
         return a == b;
     default:
         return a != b;
@@ -112,7 +112,9 @@ bool ApplyToNumberPair(int code, const CValue* a, const CValue* b, CValue** out)
     if (!integers && (!IsNumber(a) || !IsNumber(b)))
         return false;
     if (IsArithmeticCode(code)) {
-        const Arith op = code == 2 ? Arith::Add : code == 3 ? Arith::Subtract : Arith::Multiply;
+        const Arith op = code == kTokPlus    ? Arith::Add
+                         : code == kTokMinus ? Arith::Subtract
+                                             : Arith::Multiply;
         if (integers)
             *out = new CIntValue(IntArith(op, IntOf(a), IntOf(b)));
         else

@@ -4,7 +4,7 @@
 
 #include "interpreter/DebugControl.h"
 
-#include "translator/Exeption.h"
+#include "values/Exeption.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -3,15 +3,15 @@
 
 #include "interpreter/DebugControl.h"
 #include "interpreter/Interpreter.h"
-#include "interpreter/NestingGuard.h"
 #include "interpreter/NumberPair.h"
-#include "interpreter/Reclaim.h"
-#include "interpreter/Value.h"
 #include "model/Scope.h"
 #include "model/Terms.h"
 #include "output/Encoding.h"
 #include "output/OutputSink.h"
-#include "translator/Exeption.h"
+#include "values/Exeption.h"
+#include "values/NestingGuard.h"
+#include "values/Reclaim.h"
+#include "values/Value.h"
 
 #include <cstdio>
 
@@ -250,7 +250,7 @@ bool CIdentifierNode::Eval(CValue* input, CValue** out, bool* debug, CInterprete
     case Meaning::Argument:
         if (!input)
             throw CExeption(m_pTopLevel, Cp(u8"Аргумент функции не инициализирован в функции: "),
-                            0);
+                            kErrNone);
         // Values never change, so the argument itself serves as its copy.
         *out = input;
         return true;
@@ -302,12 +302,12 @@ bool CIdentifierNode::NotFound() const {
 bool CFunctionNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) {
     CheckNesting();
     if (unnamed.empty() && named.empty())
-        throw CExeption(this, Cp(u8"Отсутствует интерпретируемое выражение в функции "), 0);
+        throw CExeption(this, Cp(u8"Отсутствует интерпретируемое выражение в функции "), kErrNone);
     CValue* result = nullptr;
     const bool ok = EvalBody(*this, "return", input, out, debug, interp, &result);
     *out = result;
     if (!result)
-        throw CExeption(this, Cp(u8"Отсутсвует return выражение в функции "), 0);
+        throw CExeption(this, Cp(u8"Отсутсвует return выражение в функции "), kErrNone);
     return ok;
 }
 
@@ -315,13 +315,14 @@ bool CBlockNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* in
     CheckNesting();
     CFunctionNode* function = EnclosingFunction(this);
     if (unnamed.empty() && named.empty())
-        throw CExeption(
-            function, Cp(u8"Отсутсвует интерпретируемое выражение\nв одном из блоков функции "), 0);
+        throw CExeption(function,
+                        Cp(u8"Отсутсвует интерпретируемое выражение\nв одном из блоков функции "),
+                        kErrNone);
     CValue* result = nullptr;
     const bool ok = EvalBody(*this, "break", input, out, debug, interp, &result);
     *out = result;
     if (!result)
         throw CExeption(function, Cp(u8"Отсутсвует break выражение\nв одном из блоков функции "),
-                        0);
+                        kErrNone);
     return ok;
 }

@@ -4,13 +4,13 @@
 
 #include "interpreter/Interpreter.h"
 
-#include "interpreter/Arena.h"
 #include "interpreter/DebugControl.h"
-#include "interpreter/NestingGuard.h"
-#include "interpreter/Reclaim.h"
-#include "interpreter/StackGuard.h"
-#include "interpreter/Value.h"
 #include "model/Node.h"
+#include "values/Arena.h"
+#include "values/NestingGuard.h"
+#include "values/Reclaim.h"
+#include "values/StackGuard.h"
+#include "values/Value.h"
 
 #include <cstdint>
 #include <limits>
@@ -182,41 +182,41 @@ bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValu
 bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug) {
     (void)input;
     switch (func->kind) {
-    case 2:
+    case kTokPlus:
         return Add(arg, out);
-    case 3:
+    case kTokMinus:
         return Subtract(arg, out);
-    case 4:
+    case kTokStar:
         return Multiply(arg, out);
-    case 5:
+    case kTokSlash:
         return Divide(arg, out);
-    case 6:
+    case kTokPercent:
         return Modulo(arg, out);
-    case 7:
-    case 72:
+    case kTokEmptyData:
+    case kKwDatalist:
         return MakeDataList(arg, out);
-    case 8:
-    case 73:
+    case kTokEmptyPar:
+    case kKwParlist:
         return MakeParallelList(arg, out);
-    case 10:
+    case kTokDot:
         *out = CopyValue(arg);
         return true;
-    case 11:
+    case kTokRange:
         return Range(arg, out);
-    case 12:
-    case 13:
-    case 16:
-    case 17:
-    case 18:
-    case 19:
+    case kTokLess:
+    case kTokGreater:
+    case kTokLessEqual:
+    case kTokGreaterEqual:
+    case kTokEqual:
+    case kTokNotEqual:
         return Compare(func->kind, arg, out);
-    case 14:
+    case kTokBar:
         return Length(arg, out);
-    case 15:
+    case kTokHash:
         return Transpose(arg, out);
-    case 20:
+    case kTokQuestion:
         return Positions(arg, out);
-    case 21:
+    case kTokDup:
         return Duplicate(arg, out);
     case kKindFuncRef:
         return CallFunction(arg, func, out, debug);
@@ -226,21 +226,21 @@ bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** o
         return SelectByIndex(arg, func, out);
     case kKindBool:
         return Guard(arg, func, out);
-    case 54:
-    case 60:
-    case 62:
-    case 71:
+    case kKwBool:
+    case kKwFloat:
+    case kKwInt:
+    case kKwChar:
         return Cast(arg, func, out);
-    case 65:
-        *out = new CSignValue(10);
+    case kKwSignal:
+        *out = new CSignValue(kTokDot);
         return true;
-    case 68:
+    case kKwType:
         return TypeOf(arg, out);
-    case 69:
+    case kKwIn:
         return Membership(arg, out, debug);
-    case 70:
+    case kKwOut:
         return Output(arg, out);
-    case 76:
+    case kKwValue:
         return InnerValue(arg, out);
     default:
         return Fail(out, kIErrInterpretation);

@@ -4,6 +4,8 @@
 // but the built-in would see; the built-ins themselves use it for their pairs of numbers,
 // so that both give the same results.
 
+#include "values/Codes.h"
+
 class CValue;
 
 // (a, b) : code for the codes of "+", "-", "*", "<", ">", "=<", ">=", "=" and "!=" when a
@@ -13,11 +15,12 @@ bool ApplyToNumberPair(int code, const CValue* a, const CValue* b, CValue** out)
 
 // The codes of "+", "-" and "*".
 constexpr bool IsArithmeticCode(int code) {
-    return code >= 2 && code <= 4;
+    return code == kTokPlus || code == kTokMinus || code == kTokStar;
 }
 // The codes of "<", ">", "=<", ">=", "=" and "!=".
 constexpr bool IsComparisonCode(int code) {
-    return code == 12 || code == 13 || (code >= 16 && code <= 19);
+    return code == kTokLess || code == kTokGreater || code == kTokLessEqual ||
+           code == kTokGreaterEqual || code == kTokEqual || code == kTokNotEqual;
 }
 // The codes ApplyToNumberPair computes.
 constexpr bool IsPairOperation(int code) {

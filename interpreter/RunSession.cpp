@@ -6,14 +6,14 @@
 
 #include "interpreter/DebugControl.h"
 #include "interpreter/Interpreter.h"
-#include "interpreter/StackGuard.h"
-#include "interpreter/Value.h"
 #include "model/Scope.h"
 #include "output/Encoding.h"
 #include "output/OutputSink.h"
-#include "translator/Exeption.h"
 #include "translator/Parser.h"
 #include "translator/Scanner.h"
+#include "values/Exeption.h"
+#include "values/StackGuard.h"
+#include "values/Value.h"
 
 #include <iostream>
 #include <new>

@@ -12,7 +12,7 @@
 // The caller sets and clears the running flags and clears g_bStopRequested before a run
 // or debug session starts, so that an argument evaluated after an abort is not stopped.
 
-#include "interpreter/Arena.h"
+#include "values/Arena.h"
 
 #include <functional>
 #include <memory>

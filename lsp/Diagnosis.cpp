@@ -1,11 +1,11 @@
 #include "lsp/Diagnosis.h"
 
-#include "interpreter/StackGuard.h"
 #include "lsp/TextScanner.h"
 #include "output/Encoding.h"
 #include "output/OutputSink.h"
 #include "translator/Parser.h"
 #include "translator/TranslationReport.h"
+#include "values/StackGuard.h"
 
 TranslationOutcome TranslateText(const std::string& cp1251) {
     CTextScanner scanner(cp1251);

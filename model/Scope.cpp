@@ -1,6 +1,6 @@
 #include "model/Scope.h"
 
-#include "interpreter/Reclaim.h"
+#include "values/Reclaim.h"
 
 #include <algorithm>
 #include <iterator>

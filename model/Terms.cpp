@@ -1,8 +1,8 @@
 #include "model/Terms.h"
 
-#include "interpreter/NestingGuard.h"
-#include "interpreter/Value.h"
 #include "translator/Scanner.h"
+#include "values/NestingGuard.h"
+#include "values/Value.h"
 
 #include <new>
 

@@ -5,8 +5,8 @@
 // node as its `constant`, for the evaluation of expressions and lists to take without an
 // allocation.
 
-#include "interpreter/Value.h"
 #include "model/Scope.h"
+#include "values/Value.h"
 
 #include <cstddef>
 #include <memory>
@@ -103,7 +103,7 @@ public:
     bool IsList() const override;
 
     std::vector<CNode*> elements;
-    std::int32_t kind; // 36 data, 37 parallel, 38 delay
+    std::int32_t kind; // kKindDataList, kKindParList or kKindDelayList
 
 private:
     void KeepAsConstant();

@@ -2,11 +2,11 @@
 // Helpers shared by the core's tests: values built in a test arena, and the text that
 // printing a value (or running code) writes through the sink.
 
-#include "interpreter/Arena.h"
-#include "interpreter/Value.h"
 #include "output/Encoding.h"
 #include "output/MemoryPane.h"
 #include "output/OutputSink.h"
+#include "values/Arena.h"
+#include "values/Value.h"
 
 #include <functional>
 #include <initializer_list>
@@ -41,13 +41,27 @@ inline std::string Printed(const CValue* value) {
     return capture.Text(kChannelResult);
 }
 
-inline CValue* Int(int v) { return new CIntValue(v); }
-inline CValue* Real(float v) { return new CRealValue(v); }
-inline CValue* Bool(bool v) { return new CBoolValue(v); }
-inline CValue* Char(char c) { return new CCharValue(static_cast<unsigned char>(c)); }
-inline CValue* Err(int code) { return new CErrorValue(code); }
-inline CValue* Sign(int code) { return new CSignValue(code); }
-inline CValue* Dot() { return new CSignValue(10); }
+inline CValue* Int(int v) {
+    return new CIntValue(v);
+}
+inline CValue* Real(float v) {
+    return new CRealValue(v);
+}
+inline CValue* Bool(bool v) {
+    return new CBoolValue(v);
+}
+inline CValue* Char(char c) {
+    return new CCharValue(static_cast<unsigned char>(c));
+}
+inline CValue* Err(int code) {
+    return new CErrorValue(code);
+}
+inline CValue* Sign(int code) {
+    return new CSignValue(code);
+}
+inline CValue* Dot() {
+    return new CSignValue(kTokDot);
+}
 
 inline CListValue* List(int kind, std::initializer_list<CValue*> elements) {
     auto* list = new CListValue(kind, static_cast<std::int32_t>(elements.size()));
@@ -64,6 +78,8 @@ inline CListValue* Par(std::initializer_list<CValue*> elements) {
 }
 
 // Windows-1251 text of a UTF-8 literal, for comparing with what the core writes.
-inline std::string W(const char* utf8) { return Utf8ToCp1251(utf8); }
+inline std::string W(const char* utf8) {
+    return Utf8ToCp1251(utf8);
+}
 
 } // namespace test

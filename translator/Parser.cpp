@@ -1,10 +1,10 @@
 #include "translator/Parser.h"
 
-#include "interpreter/StackGuard.h"
-#include "interpreter/Value.h"
 #include "model/Scope.h"
 #include "model/Terms.h"
-#include "translator/Exeption.h"
+#include "values/Exeption.h"
+#include "values/StackGuard.h"
+#include "values/Value.h"
 
 #include <algorithm>
 #include <cstdint>

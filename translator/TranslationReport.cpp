@@ -3,8 +3,8 @@
 #include "model/Scope.h"
 #include "output/Encoding.h"
 #include "output/OutputSink.h"
-#include "translator/Exeption.h"
 #include "translator/Parser.h"
+#include "values/Exeption.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include "MicroSupport.h"
 
 #include "interpreter/Interpreter.h"
-#include "interpreter/Value.h"
 #include "model/Scope.h"
 #include "model/Terms.h"
+#include "values/Value.h"
 
 #include <benchmark/benchmark.h>
 
@@ -96,7 +96,7 @@ BENCHMARK(BM_ApplyLess);
 void BM_ApplySpread16(benchmark::State& state) {
     CInputs inputs;
     CValue* numbers = Numbers(16, kKindParList);
-    CValue* minus = new CSignValue(3);
+    CValue* minus = new CSignValue(kTokMinus);
     CArenaCycle arena(state);
     CInterpreter interp;
     bool debug = false;
@@ -187,8 +187,8 @@ void BM_NormalizeSpliceAndDrop(benchmark::State& state) {
         elements.push_back(new CIntValue(i));
     elements.insert(elements.begin() + 3, Numbers(4, kKindParList));
     elements.insert(elements.begin() + 8, Numbers(4, kKindParList));
-    elements.insert(elements.begin() + 5, new CSignValue(10));
-    elements.push_back(new CSignValue(10));
+    elements.insert(elements.begin() + 5, new CSignValue(kTokDot));
+    elements.push_back(new CSignValue(kTokDot));
     CListValue* list = DataOf(elements);
     CArenaCycle arena(state);
     for (auto _ : state) {

@@ -2,10 +2,10 @@
 // What the micro-benchmarks share: a program translated from text, and an arena that is
 // renewed now and then so that a long benchmark does not grow the process without end.
 
-#include "interpreter/Arena.h"
 #include "model/Scope.h"
 #include "translator/Parser.h"
 #include "translator/Scanner.h"
+#include "values/Arena.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,8 +2,8 @@
 
 #include "interpreter/DebugControl.h"
 #include "model/Terms.h"
-#include "translator/Exeption.h"
 #include "translator/Scanner.h"
+#include "values/Exeption.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +20,6 @@ using namespace test;
 using namespace std::chrono_literals;
 
 namespace {
-
-constexpr int kMinus = kTokMinus;
 
 // Waits (briefly sleeping) until cond holds; false after a generous timeout.
 bool Eventually(const std::function<bool()>& cond) {
@@ -78,7 +76,7 @@ TEST_F(DebugTest, StepListenerHearsTheLineOfEachStep) {
     SetStepListener(
         [](int line, void* context) { static_cast<std::vector<int>*>(context)->push_back(line); },
         &lines);
-    Trace(Expression({IntTerm(5), SignTerm(kMinus), SignTerm(kMinus)}));
+    Trace(Expression({IntTerm(5), SignTerm(kTokMinus), SignTerm(kTokMinus)}));
     EXPECT_EQ(lines, (std::vector<int>{42, 42}));
 }
 
@@ -120,7 +118,7 @@ private:
 TEST_F(DebugTest, EachStepWaitsUntilTheShellReleasesIt) {
     SinkCapture capture(kChannelDebug);
     ReleaseStep(); // a press while nothing waits has no lasting effect
-    CDebugWorker worker(Expression({IntTerm(1), SignTerm(kMinus), SignTerm(kMinus)}), arena,
+    CDebugWorker worker(Expression({IntTerm(1), SignTerm(kTokMinus), SignTerm(kTokMinus)}), arena,
                         interp);
     ASSERT_TRUE(Eventually([] { return g_bWaitingForStep.load(); }));
     std::this_thread::sleep_for(100ms);
@@ -141,7 +139,7 @@ TEST_F(DebugTest, EachStepWaitsUntilTheShellReleasesIt) {
 
 TEST_F(DebugTest, APausedStepUsesNoProcessorTime) {
     SinkCapture capture(kChannelDebug);
-    CDebugWorker worker(Expression({IntTerm(1), SignTerm(kMinus)}), arena, interp);
+    CDebugWorker worker(Expression({IntTerm(1), SignTerm(kTokMinus)}), arena, interp);
     ASSERT_TRUE(Eventually([] { return g_bWaitingForStep.load(); }));
     clockid_t clock;
     ASSERT_EQ(pthread_getcpuclockid(worker.Handle(), &clock), 0);
@@ -157,7 +155,7 @@ TEST_F(DebugTest, APausedStepUsesNoProcessorTime) {
 
 TEST_F(DebugTest, AStopDuringAPauseEndsTheRunWithCode19) {
     SinkCapture capture(kChannelDebug);
-    CDebugWorker worker(Expression({IntTerm(1), SignTerm(kMinus), SignTerm(kMinus)}), arena,
+    CDebugWorker worker(Expression({IntTerm(1), SignTerm(kTokMinus), SignTerm(kTokMinus)}), arena,
                         interp);
     ASSERT_TRUE(Eventually([] { return g_bWaitingForStep.load(); }));
     RequestStop();
@@ -175,7 +173,7 @@ TEST_F(DebugTest, AStopRequestEndsAnyRunAtItsNextApplication) {
     bool debug = false;
     CValue* out = nullptr;
     try {
-        Expression({IntTerm(1), SignTerm(kMinus)})->Eval(nullptr, &out, &debug, &interp);
+        Expression({IntTerm(1), SignTerm(kTokMinus)})->Eval(nullptr, &out, &debug, &interp);
         FAIL() << "no stop";
     } catch (const CExeption& e) {
         EXPECT_EQ(e.m_nCode, kErrUserStop);

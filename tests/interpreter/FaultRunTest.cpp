@@ -7,12 +7,12 @@
 
 #include "interpreter/DebugControl.h"
 #include "interpreter/RunSession.h"
-#include "interpreter/StackGuard.h"
 #include "model/Scope.h"
 #include "output/ThreadSanitizer.h"
 #include "translator/Parser.h"
 #include "translator/ParserSupport.h"
 #include "translator/Scanner.h"
+#include "values/StackGuard.h"
 
 #include <gtest/gtest.h>
 

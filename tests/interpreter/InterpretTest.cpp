@@ -1,7 +1,7 @@
 #include "InterpretSupport.h"
 
-#include "translator/Exeption.h"
 #include "translator/Scanner.h"
+#include "values/Exeption.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,6 @@
 using namespace test;
 
 namespace {
-
-constexpr int kMinus = kTokMinus, kDot = kTokDot;
 
 class InterpretTest : public InterpretFixture {
 protected:
@@ -66,9 +64,10 @@ TEST_F(InterpretTest, ErrorsPassThroughAsACopyOfTheArgument) {
     };
     CNode* never = Node("never", [](CValue*, CValue**) -> bool { throw "applied"; });
     const Case cases[] = {
-        {"error deep in the argument", Data({Data({Int(1), Err(6)}), Int(2)}), FuncRef(never),
-         "((1,Bound error!),2)", false},
-        {"typed values are not looked into", new CTypedValue(TypeRef(never), Err(4)), Sign(kDot),
+        {"error deep in the argument", Data({Data({Int(1), Err(kIErrBound)}), Int(2)}),
+         FuncRef(never), "((1,Bound error!),2)", false},
+        {"typed values are not looked into",
+         new CTypedValue(TypeRef(never), Err(kIErrZeroDivision)), Sign(kTokDot),
          "(never,Zero division!)", true},
     };
     for (const Case& c : cases) {
@@ -81,10 +80,10 @@ TEST_F(InterpretTest, ErrorsPassThroughAsACopyOfTheArgument) {
 
 TEST_F(InterpretTest, DelayedTermsAreForcedUntilTheyAreValues) {
     CValue* inner = DelayedYield("inner", Int(7));
-    EXPECT_EQ(Apply(DelayedYield("outer", inner), Sign(kMinus)).text, "-7");
+    EXPECT_EQ(Apply(DelayedYield("outer", inner), Sign(kTokMinus)).text, "-7");
     EXPECT_EQ(calls, (std::vector<std::string>{"outer", "inner"}));
-    EXPECT_EQ(Apply(Int(2), DelayedYield("func", Sign(kMinus))).text, "-2");
-    const Applied failed = Apply(FailingDelayed("bad"), Sign(kMinus));
+    EXPECT_EQ(Apply(Int(2), DelayedYield("func", Sign(kTokMinus))).text, "-2");
+    const Applied failed = Apply(FailingDelayed("bad"), Sign(kTokMinus));
     EXPECT_EQ(failed.text, "Interpretation error!");
     EXPECT_FALSE(failed.ok);
     EXPECT_FALSE(Apply(Int(1), FailingDelayed("badfunc")).ok);
@@ -92,19 +91,19 @@ TEST_F(InterpretTest, DelayedTermsAreForcedUntilTheyAreValues) {
 
 TEST_F(InterpretTest, DelayListsBecomeParallelListsFirstToLast) {
     CValue* delays = List(kKindDelayList, {DelayedYield("a", Int(1)), DelayedYield("b", Int(2))});
-    const Applied r = Apply(delays, Sign(kMinus));
+    const Applied r = Apply(delays, Sign(kTokMinus));
     EXPECT_EQ(r.text, "[-1,-2]");
     EXPECT_EQ(calls, (std::vector<std::string>{"a", "b"}));
 
     const Applied taken =
-        Apply(List(kKindDelayList, {Int(3), DelayedYield("c", Int(4))}), Sign(kMinus));
+        Apply(List(kKindDelayList, {Int(3), DelayedYield("c", Int(4))}), Sign(kTokMinus));
     EXPECT_EQ(taken.text, "[-3,-4]") << "an element that is no delayed term is taken as it is";
 }
 
 TEST_F(InterpretTest, AFailingDelayListElementStopsTheRest) {
     CValue* delays =
         List(kKindDelayList, {FailingDelayed("first"), DelayedYield("second", Int(2))});
-    const Applied r = Apply(delays, Sign(kMinus));
+    const Applied r = Apply(delays, Sign(kTokMinus));
     EXPECT_EQ(r.text, "Interpretation error!");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(calls, (std::vector<std::string>{"first"}));

@@ -6,10 +6,10 @@
 #include "TestSupport.h"
 
 #include "interpreter/Interpreter.h"
-#include "interpreter/Reclaim.h"
-#include "interpreter/StackGuard.h"
 #include "model/Scope.h"
 #include "translator/ParserSupport.h"
+#include "values/Reclaim.h"
+#include "values/StackGuard.h"
 
 #include <gtest/gtest.h>
 

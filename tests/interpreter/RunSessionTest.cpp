@@ -3,9 +3,9 @@
 #include "interpreter/DebugControl.h"
 #include "interpreter/RunSession.h"
 #include "model/Scope.h"
-#include "translator/Exeption.h"
 #include "translator/Parser.h"
 #include "translator/Scanner.h"
+#include "values/Exeption.h"
 
 #include <gtest/gtest.h>
 
@@ -102,12 +102,12 @@ TEST_F(RunSessionExecuteTest, OutcomesOfRunsThatPrintNothing) {
          {"unset", "unset"}},
         {"error with a node",
          [&named](CValue*, CValue**) -> bool {
-             throw CExeption(&named, W("Отсутсвует return выражение в функции "), 0);
+             throw CExeption(&named, W("Отсутсвует return выражение в функции "), kErrNone);
          },
          Outcome::Failed,
          {W("Ошибка интерпретации"), W("Отсутсвует return выражение в функции fact")}},
         {"error without a node",
-         [](CValue*, CValue**) -> bool { throw CExeption(nullptr, "text", 0); },
+         [](CValue*, CValue**) -> bool { throw CExeption(nullptr, "text", kErrNone); },
          Outcome::Failed,
          {W("Ошибка интерпретации"), "text"}},
         {"memory limit",

@@ -6,7 +6,7 @@
 
 #include "interpreter/DebugControl.h"
 #include "interpreter/RunSession.h"
-#include "interpreter/StackGuard.h"
+#include "values/StackGuard.h"
 
 #include <gtest/gtest.h>
 

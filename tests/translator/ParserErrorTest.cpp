@@ -3,7 +3,7 @@
 
 #include "ParserSupport.h"
 
-#include "translator/Exeption.h"
+#include "values/Exeption.h"
 
 #include <gtest/gtest.h>
 

@@ -174,7 +174,7 @@ TEST_F(ParserTest, BodyKeepsNamedAndUnnamedExpressions) {
     // The list's first element stands for the value it names.
     auto* list = As<CListNode>(As<CExpressionNode>(f->unnamed[1])->terms.at(0));
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->kind, 36);
+    EXPECT_EQ(list->kind, kKindDataList);
     ASSERT_EQ(list->elements.size(), 2u);
     EXPECT_EQ(As<CIdentifierNode>(list->elements[0])->text, "k");
     EXPECT_NE(As<CExpressionNode>(list->elements[1]), nullptr);
@@ -191,7 +191,7 @@ TEST_F(ParserTest, LeftNamedListElementDefinesTheNameInTheScope) {
     EXPECT_EQ(Keys(block->named), (std::vector<std::string>{"a", "break"}));
     auto* list = As<CListNode>(As<CExpressionNode>(block->named.at("break"))->terms.at(0));
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->kind, 37);
+    EXPECT_EQ(list->kind, kKindParList);
     EXPECT_EQ(As<CIdentifierNode>(list->elements.at(0))->text, "a");
     EXPECT_EQ(list->elements.at(0)->owner, block);
 }

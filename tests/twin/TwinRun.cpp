@@ -1,10 +1,10 @@
 #include "TwinRun.h"
 
 #include "interpreter/DebugControl.h"
-#include "interpreter/StackGuard.h"
-#include "interpreter/Value.h"
 #include "output/Encoding.h"
 #include "output/OutputSink.h"
+#include "values/StackGuard.h"
+#include "values/Value.h"
 
 #include <algorithm>
 #include <sstream>

@@ -5,12 +5,12 @@
 
 #include "TwinRun.h"
 
-#include "interpreter/StackGuard.h"
 #include "output/Encoding.h"
 #include "output/OutputSink.h"
 #include "translator/Parser.h"
 #include "translator/Scanner.h"
 #include "translator/TranslationReport.h"
+#include "values/StackGuard.h"
 
 #include <cstdio>
 #include <string>

@@ -1,8 +1,8 @@
-#include "interpreter/Value.h"
+#include "values/Value.h"
 
-#include "interpreter/Arena.h"
-#include "interpreter/StackGuard.h"
 #include "model/Terms.h"
+#include "values/Arena.h"
+#include "values/StackGuard.h"
 
 #include <climits>
 #include <cmath>

@@ -2,37 +2,12 @@
 // The one error object of the translator and the interpreter: a code that selects a fixed
 // message, a detail text and the node concerned. Thrown by value, caught by reference.
 
+#include "values/Codes.h"
+
 #include <exception>
 #include <string>
 
 class CNode;
-
-enum ExeptionCode : int {
-    kErrNone = 0,
-    kErrSyntax = 1,
-    kErrSemicolon = 2,
-    kErrNotImplemented = 3,
-    kErrFunctionDefined = 4,
-    kErrConstantName = 5,
-    kErrConstantDeclared = 6,
-    kErrFunctionName = 7,
-    kErrNameDeclared = 8,
-    kErrLeftBrace = 9,
-    kErrUnnamedExpression = 10,
-    kErrRightNaming = 11,
-    kErrConstExpression = 12,
-    kErrComma = 13,
-    kErrTerm = 14,
-    kErrUnknownIdentifier = 15,
-    kErrConstTerm = 16,
-    kErrBreakOutside = 17,
-    kErrReturnOutside = 18,
-    kErrUserStop = 19,
-    kErrTypeName = 20,
-    kErrOverloadName = 21,
-    kErrLast = 22,
-    kExeptionCodeCount = 23
-};
 
 class CExeption : public std::exception {
 public:

@@ -3,7 +3,7 @@
 // no deeper than one that had headroom has it too: only a new lowest frame of the thread
 // asks the stack guard.
 
-#include "interpreter/StackGuard.h"
+#include "values/StackGuard.h"
 
 #include <cstdint>
 

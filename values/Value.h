@@ -16,7 +16,8 @@
 // carries one header word before its first slot, which remembers whether the elements
 // hold an error, so that the test every application makes is not a walk over the list.
 
-#include "interpreter/Arena.h"
+#include "values/Arena.h"
+#include "values/Codes.h"
 
 #include <cstdint>
 
@@ -27,34 +28,6 @@ class CNode;
 #define TIRVANE_CHECK_ERROR_CACHE 1
 #endif
 
-enum ValueKind : int {
-    kKindDataList = 36,
-    kKindParList = 37,
-    kKindDelayList = 38,
-    kKindFuncRef = 39,
-    kKindTypeRef = 40,
-    kKindTyped = 41,
-    kKindDelayed = 42,
-    kKindInt = 43,
-    kKindReal = 44,
-    kKindBool = 45,
-    kKindChar = 47,
-    kKindError = 48
-};
-
-// Error codes of error values, indexes into g_apszInterpErrors.
-enum InterpError : int {
-    kIErrNone = 0,
-    kIErrUnknown = 1,
-    kIErrCastReal = 2,
-    kIErrCastInt = 3,
-    kIErrZeroDivision = 4,
-    kIErrInterpretation = 5,
-    kIErrBound = 6,
-    kIErrNoExpression = 7,
-    kIErrTypeCast = 8,
-    kIErrValueExtract = 9
-};
 extern const char* const g_apszInterpErrors[10];
 
 class CValue {
@@ -111,7 +84,7 @@ public:
     std::int32_t code;
 };
 
-// An operator or keyword used as a value; code 10 (".") is also the empty marker.
+// An operator or keyword used as a value; "." is also the empty marker.
 class CSignValue : public CValue {
 public:
     explicit CSignValue(std::int32_t code) : CValue(code), code(code) {}
@@ -191,7 +164,7 @@ class CTypedValue : public CValue {
 public:
     CTypedValue(CValue* type, CValue* value) : CValue(kKindTyped), type(type), value(value) {}
     void Print() const override;
-    CValue* type;  // a type reference (kind 40)
+    CValue* type;  // a type reference (kKindTypeRef)
     CValue* value; // the value that passed the type's check
 };
 
@@ -215,7 +188,7 @@ CValue* Normalize(CListValue* list);
 
 // True for the empty marker ".".
 inline bool IsEmptyMarker(const CValue* value) {
-    return value->kind == 10;
+    return value->kind == kTokDot;
 }
 
 // What normalisation needs to know of a list's elements, gathered by the maker of the list

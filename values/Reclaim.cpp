@@ -3,10 +3,10 @@
 // its copy went), with every pointer already set to the address the copy will have, then
 // moved down to the region's start in one piece.
 
-#include "interpreter/Reclaim.h"
+#include "values/Reclaim.h"
 
-#include "interpreter/Arena.h"
-#include "interpreter/Value.h"
+#include "values/Arena.h"
+#include "values/Value.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "interpreter/Arena.h"
+#include "values/Arena.h"
 
 #include "model/Node.h"
 

@@ -1,4 +1,4 @@
-#include "translator/Exeption.h"
+#include "values/Exeption.h"
 
 #include "output/Encoding.h"
 

@@ -70,8 +70,8 @@ TEST_F(ValueTest, CloneCopiesListsAtEveryLevelButSharesNodes) {
     EXPECT_EQ(refCopy->kind, kKindFuncRef);
 
     CValue* marker = CloneValue(Dot());
-    EXPECT_EQ(marker->kind, 10);
-    EXPECT_EQ(static_cast<CSignValue*>(marker)->code, 10);
+    EXPECT_EQ(marker->kind, kTokDot);
+    EXPECT_EQ(static_cast<CSignValue*>(marker)->code, kTokDot);
 }
 
 TEST_F(ValueTest, RealConversionsRejectValuesOutsideTheIntegerRange) {
@@ -89,9 +89,12 @@ TEST_F(ValueTest, RealConversionsRejectValuesOutsideTheIntegerRange) {
 
 TEST_F(ValueTest, ScalarsHaveTheirTextForms) {
     const std::pair<CValue*, const char*> cases[] = {
-        {Int(INT_MIN), "-2147483648"}, {Real(-0.2f), "-2.000000e-001"},
-        {Bool(false), "false"},        {Char('a'), "'a'"},
-        {Err(6), "Bound error!"},      {Err(2), "Error type cast(real)!"},
+        {Int(INT_MIN), "-2147483648"},
+        {Real(-0.2f), "-2.000000e-001"},
+        {Bool(false), "false"},
+        {Char('a'), "'a'"},
+        {Err(kIErrBound), "Bound error!"},
+        {Err(kIErrCastReal), "Error type cast(real)!"},
     };
     for (auto [value, expected] : cases)
         EXPECT_EQ(Printed(value), expected);

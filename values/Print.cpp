@@ -1,16 +1,15 @@
 // Text forms of values: compact and close to the source notation.
 
-#include "interpreter/Value.h"
 #include "model/Node.h"
 #include "output/OutputSink.h"
-#include "translator/Scanner.h"
+#include "values/Value.h"
 
 namespace {
 const char* OperatorText(int code) {
     static const char* const kTexts[] = {
         "+", "-", "*", "/",  "%",  "()", "[]", "{}", ".",   "..", "<",
         ">", "|", "#", "=<", ">=", "=",  "!=", "?",  "dup", "<<", ">>"};
-    return code >= 2 && code <= 23 ? kTexts[code - 2] : nullptr;
+    return code >= kTokPlus && code <= kTokRightArrow ? kTexts[code - kTokPlus] : nullptr;
 }
 
 const char* OpeningBracket(int kind) {
@@ -49,12 +48,12 @@ void CCharValue::Print() const {
 }
 
 void CErrorValue::Print() const {
-    if (code >= 0 && code < 10)
+    if (code >= kIErrNone && code <= kIErrValueExtract)
         g_pOutput->Write(g_apszInterpErrors[code]);
 }
 
 void CSignValue::Print() const {
-    const char* text = code >= 53 ? KeywordText(code) : OperatorText(code);
+    const char* text = code >= kKwBlock ? KeywordText(code) : OperatorText(code);
     if (text)
         g_pOutput->Write(text);
 }

@@ -3,11 +3,11 @@
 // address with the low end plus a reserve that leaves room for the calls between checks
 // (a built-in, printing, the error box's text).
 
-#include "interpreter/StackGuard.h"
+#include "values/StackGuard.h"
 
 #include "output/Encoding.h"
 #include "output/ThreadSanitizer.h"
-#include "translator/Exeption.h"
+#include "values/Exeption.h"
 
 #include <pthread.h>
 #include <sys/mman.h>
@@ -92,16 +92,16 @@ bool StackHasHeadroom() {
 
 void CheckStack() {
     if (!StackHasHeadroom())
-        throw CExeption(nullptr, StackOverflowText(), 0);
+        throw CExeption(nullptr, StackOverflowText(), kErrNone);
 }
 
 void CheckCallDepth(int depth) {
     if (depth >= kMaxCallDepth)
-        throw CExeption(nullptr, StackOverflowText(), 0);
+        throw CExeption(nullptr, StackOverflowText(), kErrNone);
 }
 
 bool IsStackOverflow(const CExeption& e) {
-    return e.m_nCode == 0 && e.m_pNode == nullptr && e.m_strText == StackOverflowText();
+    return e.m_nCode == kErrNone && e.m_pNode == nullptr && e.m_strText == StackOverflowText();
 }
 
 CLargeStackThread::~CLargeStackThread() {

@@ -12,7 +12,7 @@ class CExeption;
 
 // True while the current thread has at least the reserve of stack left.
 bool StackHasHeadroom();
-// Throws CExeption(null, "Переполнение стека: слишком глубокая рекурсия ", 0) when not.
+// Throws CExeption(null, "Переполнение стека: слишком глубокая рекурсия ", kErrNone) when not.
 void CheckStack();
 // The most stack a run may use: all of its thread's stack, except in the sanitizer builds,
 // whose tools cannot follow arbitrarily deep stacks.

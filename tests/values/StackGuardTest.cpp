@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "interpreter/StackGuard.h"
-#include "translator/Exeption.h"
+#include "values/Exeption.h"
+#include "values/StackGuard.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +42,7 @@ TEST(StackGuardTest, LargeStackTakesRecursionFarBeyondAnOrdinaryThread) {
 TEST(StackGuardTest, ExceptionsComeBackToTheCaller) {
     EXPECT_THROW(RunOnLargeStack([] { throw std::runtime_error("inside"); }), std::runtime_error);
     CLargeStackThread thread;
-    ASSERT_TRUE(thread.Start([] { throw CExeption(nullptr, "x", 0); }, 8 * kMiB));
+    ASSERT_TRUE(thread.Start([] { throw CExeption(nullptr, "x", kErrNone); }, 8 * kMiB));
     EXPECT_THROW(thread.Join(), CExeption);
     EXPECT_FALSE(thread.Joinable());
 }
