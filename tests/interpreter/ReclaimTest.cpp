@@ -23,6 +23,8 @@ constexpr const char* kProgram = R"(
 const (1, 30000) : .. >> big
 funcdef x { big : x >> return } >> pick
 funcdef n { (n : pick, (n, 1) : + : pick, big : |) >> return } >> constantInCall
+funcdef x { ((1, 30000) : .. : |, big : x) : 2 >> return } >> pickAfterWaste
+funcdef n { (n : pickAfterWaste, n : pickAfterWaste, big : n) >> return } >> olderValueTwice
 
 funcdef p { p : 1 : . >> return } >> force
 funcdef n {
@@ -82,6 +84,7 @@ TEST_F(ReclaimTest, ResultsSurviveTheirCallsIntact) {
         const char* printed;
     } cases[] = {
         {"constantInCall", 7, "(7,8,30000)"},
+        {"olderValueTwice", 5, "(5,5,5)"}, // a value older than the call is never moved
         {"delayedInCall", 5, "(30000,30000,5)"},
         {"sharedResult", 20000, "(20000,20000,1,(nonEmpty,(1,2,3,4,5,6,7,8,9,10,11,12,13,14,"},
         {"manyCalls", 100, "100"},
