@@ -245,6 +245,20 @@ TEST_F(DocumentCommandsTest, RunShowsTheResultOrTheRightMessageBox) {
     }
 }
 
+// The Run command shows what the runner prints: an error that a forced delayed term put
+// into a list reaches the result, as the golden programs check through the runner.
+TEST_F(DocumentCommandsTest, AnErrorFromAForcedTermReachesTheResult) {
+    OpenProgram(QStringLiteral("forced.tvn"),
+                QStringLiteral("funcdef { [{(1, 0) : /} : ()] : - >> return } >> main"));
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    SelectFunction(QStringLiteral("main"));
+    TypeArgument(QString());
+    ASSERT_TRUE(Press(ID_RUN));
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("(Zero division!)\n"));
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(DocumentCommandsTest, DebugStepsOneApplicationPerPress) {
     TranslateGood();
     SelectFunction(QStringLiteral("double"));
