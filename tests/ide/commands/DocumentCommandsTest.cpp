@@ -39,33 +39,6 @@ protected:
     }
 };
 
-TEST_F(DocumentCommandsTest, CommandsCarryTheirIdsPromptsAndTooltips) {
-    struct Case {
-        int id;
-        QString menuText, statusTip, toolTip;
-    };
-    const Case cases[] = {
-        {32775, "Трансляция", "Трансляция программы в активном окне", "Трансляция"},
-        {32776, "Выполнение", "Выполнение программы в активном окне", "Выполнение"},
-        {32781, "Прерывание выполнения",
-         "Экстренное прерывание выполнения запущенной программы без гарантий корректности",
-         "Прерывание выполнения программы"},
-        {32777, "Отладка", "Пошаговая отладка программы в активном окне", "Отладка"},
-        {32778, "Прерывание отладки", "Прерывание пошаговой отладки", "Прерывание отладки"},
-    };
-    for (const Case& c : cases) {
-        QAction* action = frame->Action(c.id);
-        ASSERT_NE(action, nullptr) << c.id;
-        EXPECT_EQ(CommandIdOf(action), c.id);
-        EXPECT_EQ(action->text(), c.menuText) << c.id;
-        EXPECT_EQ(action->statusTip(), c.statusTip) << c.id;
-        EXPECT_EQ(action->toolTip(), c.toolTip) << c.id;
-    }
-    QComboBox* list = frame->findChild<QComboBox*>(QStringLiteral("IDC_FUNC_COMBO"));
-    ASSERT_EQ(list, frame->FunctionList());
-    EXPECT_EQ(list->width(), 150);
-}
-
 TEST_F(DocumentCommandsTest, TranslateReportsOnTheTranslationChannel) {
     struct Case {
         const char* name;
