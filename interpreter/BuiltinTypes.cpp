@@ -4,7 +4,7 @@
 #include "interpreter/BuiltinHelpers.h"
 #include "interpreter/DebugControl.h"
 #include "interpreter/Interpreter.h"
-#include "model/Node.h"
+#include "model/Terms.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -81,7 +81,7 @@ int TypeCode(const CValue* v) {
 
 // The name a typed value's type goes by, or null when it has no node.
 const std::string* TypeNameOf(const CTypedValue* typed) {
-    CNode* node = typed->type ? typed->type->GetTerm() : nullptr;
+    CNode* node = typed->type ? TermOf(typed->type) : nullptr;
     return node ? &node->name : nullptr;
 }
 
@@ -118,7 +118,7 @@ bool CInterpreter::InnerValue(CValue* arg, CValue** out) {
 // A value already typed with a type of this name passes unchecked; anything else passes
 // when the type's body yields true for it. A failed check is a result, not a failure.
 bool CInterpreter::TypeCheck(CValue* arg, CValue* func, CValue** out, bool* debug) {
-    CNode* type = func->GetTerm();
+    CNode* type = TermOf(func);
     if (type == nullptr)
         return Fail(out, kIErrInterpretation);
     if (arg->kind == kKindTyped) {
@@ -138,7 +138,7 @@ bool CInterpreter::TypeCheck(CValue* arg, CValue* func, CValue** out, bool* debu
 bool CInterpreter::Membership(CValue* arg, CValue** out, bool* debug) {
     if (!IsPair(arg))
         return Fail(out, kIErrInterpretation);
-    CNode* test = Second(arg)->GetTerm();
+    CNode* test = TermOf(Second(arg));
     if (test == nullptr)
         return Fail(out, kIErrInterpretation);
     CValue* verdict = nullptr;

@@ -5,7 +5,7 @@
 #include "interpreter/Interpreter.h"
 
 #include "interpreter/DebugControl.h"
-#include "model/Node.h"
+#include "model/Terms.h"
 #include "values/Arena.h"
 #include "values/NestingGuard.h"
 #include "values/Reclaim.h"
@@ -86,7 +86,7 @@ bool CInterpreter::Interpret(CValue* input, CValue* arg, CValue* func, CValue** 
 bool CInterpreter::ForceDelayed(CValue* input, CValue** value, bool* debug) {
     while ((*value)->kind == kKindDelayed) {
         CheckStopRequest();
-        CNode* term = (*value)->GetTerm();
+        CNode* term = TermOf(*value);
         CValue* forced = nullptr;
         if (term == nullptr || !term->Eval(input, &forced, debug, this) || forced == nullptr)
             return false;
@@ -109,7 +109,7 @@ bool CInterpreter::ForceDelayList(CValue* input, CValue** value, bool* debug) {
         if (element->kind != kKindDelayed) {
             list->elements[i] = element;
         } else {
-            CNode* term = element->GetTerm();
+            CNode* term = TermOf(element);
             if (term == nullptr || !term->Eval(input, &list->elements[i], debug, this) ||
                 list->elements[i] == nullptr)
                 return false;
@@ -250,7 +250,7 @@ bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** o
 // The argument becomes the called function's input; its result and status are the
 // application's. What the call allocated and its result does not reach is given back.
 bool CInterpreter::CallFunction(CValue* arg, CValue* func, CValue** out, bool* debug) {
-    CNode* function = func->GetTerm();
+    CNode* function = TermOf(func);
     if (function == nullptr)
         return Fail(out, kIErrInterpretation);
     CheckCallDepth(CCallRegion::CurrentDepth());

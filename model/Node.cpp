@@ -1,6 +1,6 @@
 #include "model/Node.h"
 
-CNode::CNode(CNode* owner, std::string name) : owner(owner), name(std::move(name)) {
+CNode::CNode(CNode* owner, std::string name) : CNodeBase(std::move(name)), owner(owner) {
 }
 
 CNode::~CNode() = default;

@@ -3,19 +3,18 @@
 // The parser owns every node; every pointer between nodes is borrowed. A tree never
 // changes after translation, except for the value frames of the scope nodes.
 
+#include "values/NodeBase.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 class CValue;
 class CInterpreter;
-struct Token;
 
-class CNode {
+class CNode : public CNodeBase {
 public:
     explicit CNode(CNode* owner = nullptr, std::string name = {});
-    CNode(const CNode&) = delete;
-    CNode& operator=(const CNode&) = delete;
 
     virtual ~CNode();
     virtual void Add(CNode* child);
@@ -28,8 +27,7 @@ public:
     virtual bool IsList() const;
     virtual bool IsFunction() const;
 
-    CNode* owner;     // the enclosing scope (block, function or module), or null
-    std::string name; // the class word, or the name the node is defined under
+    CNode* owner; // the enclosing scope (block, function or module), or null
     // For a node whose every evaluation yields an equal value (an atom, a keyword, a name
     // of the function table): one such value, which the evaluation of an expression or a
     // list may take instead of evaluating the node. It lives as long as the node. Values

@@ -1,6 +1,6 @@
 #include "model/Terms.h"
 
-#include "translator/Scanner.h"
+#include "values/Arena.h"
 #include "values/NestingGuard.h"
 #include "values/Value.h"
 
@@ -50,10 +50,6 @@ CCharAtom::CCharAtom(char value)
 bool CCharAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
     *out = new CCharValue(static_cast<unsigned char>(value));
     return true;
-}
-
-CIdentifierNode::CIdentifierNode(CNode* owner, const Token& token)
-    : CTermNode(owner, "id"), text(token.text) {
 }
 
 CIdentifierNode::CIdentifierNode(CNode* owner, std::string text)
@@ -127,9 +123,6 @@ void CListNode::KeepAsConstant() {
     constant = value;
 }
 
-CKeywordNode::CKeywordNode(const Token& token) : CKeywordNode(token.code) {
-}
-
 CKeywordNode::CKeywordNode(std::int32_t code)
     : CTermNode(nullptr, "keyword"), code(code), m_value(code) {
     constant = &m_value;
@@ -138,4 +131,23 @@ CKeywordNode::CKeywordNode(std::int32_t code)
 bool CKeywordNode::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
     *out = new CSignValue(code);
     return true;
+}
+
+CNode* TermOf(const CValue* value) {
+    if (value->IsReference())
+        return static_cast<CNode*>(static_cast<const CRefValue*>(value)->node);
+    if (!value->IsList())
+        return nullptr;
+    // A list denotes a node only when every element does; otherwise evaluating the
+    // node would meet an element with nothing to evaluate.
+    const auto* list = static_cast<const CListValue*>(value);
+    auto* node = new CListNode(list->kind);
+    CArena::Current().Adopt(node);
+    for (std::int32_t i = 0; i < list->count; ++i) {
+        CNode* term = list->elements[i] ? TermOf(list->elements[i]) : nullptr;
+        if (!term)
+            return nullptr;
+        node->Add(term);
+    }
+    return node;
 }

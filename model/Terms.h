@@ -12,6 +12,11 @@
 #include <memory>
 #include <vector>
 
+// The program node a value denotes, or null: the node of a reference, or for a list whose
+// every element denotes one a new list node of the same kind with those terms, owned by the
+// current arena.
+CNode* TermOf(const CValue* value);
+
 class CSignAtom : public CTermNode {
 public:
     explicit CSignAtom(std::int32_t code);
@@ -67,7 +72,6 @@ private:
 // decides, and where a computed value lives (a slot of the frames of the defining scope).
 class CIdentifierNode : public CTermNode {
 public:
-    CIdentifierNode(CNode* owner, const Token& token);
     CIdentifierNode(CNode* owner, std::string text);
     bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
     std::string text;
@@ -116,7 +120,6 @@ private:
 
 class CKeywordNode : public CTermNode {
 public:
-    explicit CKeywordNode(const Token& token);
     explicit CKeywordNode(std::int32_t code);
     bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
     std::int32_t code;

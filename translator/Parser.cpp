@@ -454,7 +454,7 @@ bool CParser::Statement(CNode* scope, CNode* owner) {
     CheckLocal(scope, token.text);
     // In a list the element stands for the value it names.
     if (owner->IsList())
-        owner->Add(Own(new CIdentifierNode(scope, token)));
+        owner->Add(Own(new CIdentifierNode(scope, token.text)));
     DefineRightNames(scope, expression, false);
     return true;
 }
@@ -470,7 +470,7 @@ bool CParser::LeftNamedStatement(CNode* scope, CNode* owner, CNode** out) {
     (*out)->name = naming.text;
     scope->AddNamed(naming.text, *out);
     if (owner->IsList())
-        owner->Add(Own(new CIdentifierNode(scope, naming)));
+        owner->Add(Own(new CIdentifierNode(scope, naming.text)));
     return true;
 }
 
@@ -529,7 +529,7 @@ bool CParser::Term(CNode* scope, CNode** out) {
     if (!ResolveName(token.text, scope, &found))
         Fail(kErrUnknownIdentifier, token.text);
     // Names are looked up again when the program runs; the node found is not kept.
-    *out = Own(new CIdentifierNode(scope, token));
+    *out = Own(new CIdentifierNode(scope, token.text));
     NextToken();
     return true;
 }
@@ -572,7 +572,7 @@ bool CParser::AtomOfToken(CNode** out) {
 bool CParser::Keyword(CNode** out) {
     if (!IsKeywordTerm(token.code))
         return false;
-    *out = Own(new CKeywordNode(token));
+    *out = Own(new CKeywordNode(token.code));
     NextToken();
     return true;
 }
@@ -719,7 +719,7 @@ bool CParser::ConstTerm(CModuleNode* module, CNode** out) {
         return true;
     if (token.code != kTokIdentifier)
         return false;
-    *out = Own(new CIdentifierNode(module, token));
+    *out = Own(new CIdentifierNode(module, token.text));
     NextToken();
     return true;
 }
@@ -760,7 +760,7 @@ bool CParser::ConstElement(CModuleNode* module, CNode* list) {
         list->Add(element);
         return true;
     }
-    list->Add(Own(new CIdentifierNode(module, token)));
+    list->Add(Own(new CIdentifierNode(module, token.text)));
     for (; token.code == kTokRightNaming; NextToken())
         module->AddConstant(token.text, element);
     return true;
@@ -775,7 +775,7 @@ bool CParser::ConstLeftNamedElement(CModuleNode* module, CNode* list, CNode** ou
     if (!ConstExpression(module, out))
         Fail(kErrConstTerm);
     module->AddConstant(naming.text, *out);
-    list->Add(Own(new CIdentifierNode(module, naming)));
+    list->Add(Own(new CIdentifierNode(module, naming.text)));
     return true;
 }
 

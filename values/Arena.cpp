@@ -1,6 +1,6 @@
 #include "values/Arena.h"
 
-#include "model/Node.h"
+#include "values/NodeBase.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -57,8 +57,7 @@ CArena::CArena(std::size_t limitBytes) : m_nLimit(limitBytes) {
 }
 
 CArena::~CArena() {
-    for (auto it = m_adopted.rbegin(); it != m_adopted.rend(); ++it)
-        delete *it;
+    m_adopted.clear();
     munmap(m_pMapping, m_nMappingSize);
 }
 
@@ -88,8 +87,8 @@ void CArena::Release(std::byte* mark) {
     m_pTop = mark;
 }
 
-void CArena::Adopt(CNode* node) {
-    m_adopted.push_back(node);
+void CArena::Adopt(CNodeBase* node) {
+    m_adopted.emplace_back(node);
 }
 
 std::size_t CArena::DefaultLimit() {

@@ -9,6 +9,8 @@
 // caller that knows nothing allocated after a mark is still reachable releases
 // everything above the mark for reuse.
 
+#include "values/NodeBase.h"
+
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -24,8 +26,6 @@
 #ifdef TIRVANE_ASAN
 #include <sanitizer/asan_interface.h>
 #endif
-
-class CNode;
 
 class CMemoryLimitError : public std::bad_alloc {
 public:
@@ -51,7 +51,8 @@ public:
         }
         return AllocateSlow(bytes);
     }
-    void Adopt(CNode* node);
+    // The arena deletes the node when it goes.
+    void Adopt(CNodeBase* node);
 
     std::size_t BytesUsed() const { return static_cast<std::size_t>(m_pTop - m_pBase); }
     std::size_t Limit() const { return m_nLimit; }
@@ -104,7 +105,7 @@ private:
     std::byte* m_pReservedEnd = nullptr;
     std::byte* m_pPinned = nullptr; // nothing below it may be released
     std::size_t m_nLimit;
-    std::vector<CNode*> m_adopted;
+    std::vector<std::unique_ptr<CNodeBase>> m_adopted;
 };
 
 // Makes an arena the current one on this thread for the scope's lifetime.

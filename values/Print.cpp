@@ -1,7 +1,7 @@
 // Text forms of values: compact and close to the source notation.
 
-#include "model/Node.h"
 #include "output/OutputSink.h"
+#include "values/NodeBase.h"
 #include "values/Value.h"
 
 namespace {
@@ -65,8 +65,8 @@ void CRefValue::Print() const {
 
 void CTypedValue::Print() const {
     g_pOutput->Write("(");
-    if (type && type->GetTerm())
-        g_pOutput->Write(type->GetTerm()->name);
+    if (type && type->IsReference() && static_cast<const CRefValue*>(type)->node)
+        g_pOutput->Write(static_cast<const CRefValue*>(type)->node->name);
     g_pOutput->Write(",");
     if (value)
         value->Print();

@@ -1,6 +1,5 @@
 #include "values/Value.h"
 
-#include "model/Terms.h"
 #include "values/Arena.h"
 #include "values/StackGuard.h"
 
@@ -15,10 +14,6 @@ const char* const g_apszInterpErrors[10] = {
     "Error type cast!", "Value extract error!"};
 
 void CValue::Print() const {
-}
-
-CNode* CValue::GetTerm() const {
-    return nullptr;
 }
 
 bool CListValue::FindError() const {
@@ -50,20 +45,6 @@ void CListValue::CheckRecordedAnswer(bool holds) const {
 CListValue::CListValue(const CListValue& source) : CListValue(source.kind, source.count) {
     for (std::int32_t i = 0; i < count; ++i)
         elements[i] = CloneValue(source.elements[i]);
-}
-
-CNode* CListValue::GetTerm() const {
-    // A list denotes a node only when every element does; otherwise evaluating the
-    // node would meet an element with nothing to evaluate.
-    auto* node = new CListNode(kind);
-    CArena::Current().Adopt(node);
-    for (std::int32_t i = 0; i < count; ++i) {
-        CNode* term = elements[i] ? elements[i]->GetTerm() : nullptr;
-        if (!term)
-            return nullptr;
-        node->Add(term);
-    }
-    return node;
 }
 
 CValue* CopyValue(const CValue* value) {

@@ -21,7 +21,7 @@
 
 #include <cstdint>
 
-class CNode;
+class CNodeBase;
 
 // The debug and sanitizer builds check the cached error test of lists (CListValue).
 #if !defined(NDEBUG) || defined(TIRVANE_SANITIZED)
@@ -37,10 +37,12 @@ public:
     virtual ~CValue() = default;
     // Writes the text form through g_pOutput.
     virtual void Print() const;
-    // The program node the value denotes, or null.
-    virtual CNode* GetTerm() const;
 
     bool IsList() const { return kind >= kKindDataList && kind <= kKindDelayList; }
+    // A CRefValue: a function or type reference, or a delayed term.
+    bool IsReference() const {
+        return kind == kKindFuncRef || kind == kKindTypeRef || kind == kKindDelayed;
+    }
 
     // Values live in the current thread's arena (Arena.h).
     static void* operator new(std::size_t bytes) { return CArena::Current().Allocate(bytes); }
@@ -103,9 +105,6 @@ public:
     CListValue(std::int32_t kind, const CListValue& source)
         : CValue(kind), count(source.count), elements(source.elements) {}
     void Print() const override;
-    // A new list node of the same kind with the terms of the elements; it belongs to the
-    // current arena.
-    CNode* GetTerm() const override;
 
     // True when an element is an error value or a list that holds one, at any depth.
     // Computed once per element array: the elements are complete by the time it is asked.
@@ -154,10 +153,9 @@ public:
 
 class CRefValue : public CValue {
 public:
-    CRefValue(std::int32_t kind, CNode* node) : CValue(kind), node(node) {}
+    CRefValue(std::int32_t kind, CNodeBase* node) : CValue(kind), node(node) {}
     void Print() const override;
-    CNode* GetTerm() const override { return node; }
-    CNode* node;
+    CNodeBase* node; // a node of the model (TermOf gives it as one)
 };
 
 class CTypedValue : public CValue {

@@ -1,42 +1,41 @@
 #!/usr/bin/env python3
 """Fails when a source file includes a header of a layer above its own.
 
-The layers, from the bottom: output and values, model, translator, interpreter, and the two
-shells, cli and ide, which never include each other. A folder may include its own layer and
-the layers below it."""
+The core's layers, from the bottom: output, values, model, translator, interpreter; a core
+folder may include its own layer and those below it. Above them the shells: syntax (the
+editors' line scanner, standard library only), lsp, cli and ide."""
 
 import pathlib
 import re
 import sys
 
-# Folder -> rank; a file may include a folder of a rank no higher than its own.
-RANKS = {
-    "output": 0,
-    "values": 1,
-    "model": 2,
-    "translator": 3,
-    "interpreter": 4,
-    "cli": 5,
-    "ide": 5,
-}
+CORE = ["output", "values", "model", "translator", "interpreter"]
+ALLOWED = {folder: set(CORE[: i + 1]) for i, folder in enumerate(CORE)}
+ALLOWED.update(
+    {
+        "syntax": {"syntax"},
+        "lsp": set(CORE) | {"syntax", "lsp"},
+        "cli": set(CORE) | {"syntax", "lsp", "cli"},
+        "ide": set(CORE) | {"syntax", "ide"},
+    }
+)
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"/]+)/[^"]*"', re.MULTILINE)
 
 
 def violations(root):
-    for folder, rank in RANKS.items():
+    for folder, allowed in ALLOWED.items():
         for path in sorted((root / folder).rglob("*")):
             if path.suffix not in (".h", ".cpp"):
                 continue
-            for target in INCLUDE.findall(path.read_text(encoding="utf-8", errors="replace")):
-                if target not in RANKS:
-                    continue
-                if RANKS[target] > rank or (RANKS[target] == rank and target != folder):
-                    yield f"{path.relative_to(root)}: includes {target}/, a layer above {folder}/"
+            text = path.read_text(encoding="utf-8", errors="replace")
+            for target in INCLUDE.findall(text):
+                if target in ALLOWED and target not in allowed:
+                    yield f"{path.relative_to(root)}: includes {target}/, which {folder}/ may not"
 
 
 def main():
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else ".").resolve()
-    if not (root / "values").is_dir():
+    if not all((root / folder).is_dir() for folder in CORE):
         print(f"{root}: not the source tree", file=sys.stderr)
         return 2
     found = list(violations(root))

@@ -112,7 +112,7 @@ TEST_F(ListNodeTest, DelayListsHoldDelayedTerms) {
     single.Add(&one);
     value = Eval(single);
     ASSERT_EQ(value->kind, kKindDelayed);
-    EXPECT_EQ(value->GetTerm(), &one);
+    EXPECT_EQ(TermOf(value), &one);
 
     CListNode pair(kKindDelayList);
     pair.Add(&one);
@@ -121,7 +121,7 @@ TEST_F(ListNodeTest, DelayListsHoldDelayedTerms) {
     ASSERT_EQ(list->kind, kKindDelayList);
     ASSERT_EQ(list->count, 2);
     EXPECT_EQ(list->elements[1]->kind, kKindDelayed);
-    EXPECT_EQ(list->elements[1]->GetTerm(), &two);
+    EXPECT_EQ(TermOf(list->elements[1]), &two);
 }
 
 TEST_F(ListNodeTest, AtomsMakeAFreshValueEachTime) {
@@ -144,14 +144,14 @@ TEST_F(ListNodeTest, AFailingElementFailsTheListAndKeepsTheSlotsBeforeIt) {
 }
 
 TEST_F(ListNodeTest, TheTermOfAListValueBelongsToTheArena) {
-    CListValue* list = List(kKindDataList, {new CRefValue(kKindDelayed, &one),
-                                            new CRefValue(kKindDelayed, &two)});
-    CNode* term = list->GetTerm();
+    CListValue* list =
+        List(kKindDataList, {new CRefValue(kKindDelayed, &one), new CRefValue(kKindDelayed, &two)});
+    CNode* term = TermOf(list);
     ASSERT_NE(term, nullptr);
     EXPECT_TRUE(term->IsList());
     EXPECT_EQ(Printed(Eval(*term)), "(1,2)");
     // a list with an element that denotes no node denotes none itself
-    EXPECT_EQ(Data({Int(1)})->GetTerm(), nullptr);
+    EXPECT_EQ(TermOf(Data({Int(1)})), nullptr);
 }
 
 } // namespace
