@@ -102,7 +102,7 @@ void COutputBar::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (!m_bInitialised)
         return;
-    // The tab captions may need more room than the classic 257 x 21 in the current style.
+    // 257 x 21 is the tab bar's least size; the captions may need more in the current style.
     const QSize hint = m_pTabs->sizeHint();
     const int tabWidth = std::max(kTabWidth, hint.width());
     const int tabHeight = std::max(kTabHeight, hint.height());

@@ -3,11 +3,88 @@
 #include "ide/QueuedCall.h"
 #include "ide/TextCodec.h"
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The user state of a block that continues the line of the block before it.
+constexpr int kContinuation = 1;
+// How long one slice of queued text may keep the GUI thread, and how much text it converts
+// at a time before it looks at the clock again.
+constexpr qint64 kSliceMs = 12;
+constexpr std::size_t kChunkBytes = 8 * 1024;
+// A long line is cut after a blank or a comma among its last characters before the limit,
+// so that numbers and words stay whole, or else at the limit.
+constexpr std::size_t kCutSearch = 64;
+constexpr auto kLimit = static_cast<std::size_t>(COutputPane::kShownLineLength);
+
+bool IsCutAfter(char c) {
+    return c == ' ' || c == ',';
+}
+
+// Where line is best cut within its first room characters; 0: nowhere near the limit.
+std::size_t FindCut(std::string_view line, std::size_t room) {
+    const std::size_t floor = room > kCutSearch ? room - kCutSearch : 0;
+    for (std::size_t i = std::min(room, line.size()); i > floor; --i) {
+        if (IsCutAfter(line[i - 1]))
+            return i;
+    }
+    return 0;
+}
+
+// Text as the widget shows it: lines with only "\n" breaks, those longer than the limit cut
+// into several. lineLength is the length of the widget's last line, before and after.
+struct ShownText {
+    std::string bytes;
+    std::vector<bool> softBreaks; // per break in bytes: true where a long line was cut
+};
+
+ShownText CutLongLines(std::string_view text, std::size_t& lineLength, bool cutFirst) {
+    ShownText shown;
+    shown.bytes.reserve(text.size() + text.size() / kLimit + 2);
+    if (cutFirst) {
+        shown.bytes += '\n';
+        shown.softBreaks.push_back(true);
+        lineLength = 0;
+    }
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t lineFeed = text.find('\n', pos);
+        const std::size_t end = lineFeed == std::string_view::npos ? text.size() : lineFeed;
+        while (lineLength + (end - pos) > kLimit) {
+            const std::size_t room = lineLength < kLimit ? kLimit - lineLength : 0;
+            std::size_t cut = room == 0 ? 0 : FindCut(text.substr(pos, end - pos), room);
+            if (cut == 0)
+                cut = room;
+            shown.bytes.append(text.substr(pos, cut));
+            shown.bytes += '\n';
+            shown.softBreaks.push_back(true);
+            pos += cut;
+            lineLength = 0;
+        }
+        shown.bytes.append(text.substr(pos, end - pos));
+        lineLength += end - pos;
+        pos = end;
+        if (lineFeed != std::string_view::npos) {
+            shown.bytes += '\n';
+            shown.softBreaks.push_back(false);
+            lineLength = 0;
+            ++pos;
+        }
+    }
+    return shown;
+}
+
+} // namespace
 
 COutputPane::COutputPane(QPlainTextEdit* edit) : QObject(edit), m_pEdit(edit) {
     connect(edit->document(), &QTextDocument::contentsChange, this, &COutputPane::OnContentsChange);
@@ -25,15 +102,14 @@ void COutputPane::SetText(const std::string& text) {
     m_nLines = CountLineBreaks(text) + 1;
     m_pending = Pending{true, false, text};
     m_bUserEdited = false;
-    if (OnGuiThread()) {
-        // A clear from a command shows at once; nothing queued before it matters any more.
-        Pending pending = std::move(m_pending);
-        m_pending = {};
-        lock.unlock();
-        Apply(std::move(pending));
+    if (!OnGuiThread()) {
+        QueueFlush(lock);
         return;
     }
-    QueueFlush(lock);
+    // A clear from a command shows at once; nothing queued before it matters any more.
+    lock.unlock();
+    TakePending();
+    ShowSlice();
 }
 
 void COutputPane::AppendText(const std::string& text) {
@@ -57,18 +133,30 @@ int COutputPane::GetLineCount() const {
     return m_nLines;
 }
 
+// Only text the user changed in the widget needs the widget: the mirror holds the rest.
 std::string COutputPane::GetText() const {
-    if (OnGuiThread()) {
-        const_cast<COutputPane*>(this)->Flush();
-        if (m_bUserEdited)
-            SyncMirrorWithWidget();
+    if (OnGuiThread() && m_bUserEdited) {
+        const_cast<COutputPane*>(this)->ShowAll();
+        SyncMirrorWithWidget();
     }
     std::lock_guard lock(m_mutex);
     return m_strMirror;
 }
 
+bool COutputPane::Shown() const {
+    std::lock_guard lock(m_mutex);
+    return !m_bFlushQueued && m_nBacklogPos == m_strBacklog.size();
+}
+
+// The widget's lines, with the cuts of long lines joined again.
 void COutputPane::SyncMirrorWithWidget() const {
-    std::string text = WidgetTextToCore(m_pEdit->document()->toRawText());
+    QString raw;
+    for (QTextBlock block = m_pEdit->document()->begin(); block.isValid(); block = block.next()) {
+        if (block != m_pEdit->document()->begin() && block.userState() != kContinuation)
+            raw += u'\n';
+        raw += block.text();
+    }
+    std::string text = WidgetTextToCore(raw);
     std::lock_guard lock(m_mutex);
     m_nLines = CountLineBreaks(text) + 1;
     m_strMirror = std::move(text);
@@ -84,6 +172,12 @@ void COutputPane::QueueFlush(std::unique_lock<std::mutex>& lock) {
 }
 
 void COutputPane::Flush() {
+    TakePending();
+    ShowSlice();
+}
+
+// Moves the queued changes behind the text still to be shown (GUI thread).
+void COutputPane::TakePending() {
     Pending pending;
     {
         std::lock_guard lock(m_mutex);
@@ -91,26 +185,105 @@ void COutputPane::Flush() {
         m_pending = {};
         m_bFlushQueued = false;
     }
-    Apply(std::move(pending));
+    m_bScroll = m_bScroll || pending.scroll;
+    if (pending.replace) {
+        ClearWidget();
+        m_strBacklog = std::move(pending.text);
+        m_nBacklogPos = 0;
+        return;
+    }
+    if (m_nBacklogPos == m_strBacklog.size()) {
+        m_strBacklog = std::move(pending.text);
+        m_nBacklogPos = 0;
+    } else {
+        m_strBacklog += pending.text;
+    }
 }
 
-void COutputPane::Apply(Pending pending) {
-    if (!pending.replace && pending.text.empty() && !pending.scroll)
-        return;
-    m_bApplying = true;
-    if (pending.replace) {
-        m_bPendingCR = false;
-        m_pEdit->setPlainText(FromCp1251(NormaliseLineBreaks(pending.text, m_bPendingCR)));
-    } else if (!pending.text.empty()) {
-        QTextCursor end(m_pEdit->document());
-        end.movePosition(QTextCursor::End);
-        end.insertText(FromCp1251(NormaliseLineBreaks(pending.text, m_bPendingCR)));
+// Shows queued text for a slice of time, and asks for another slice when some is left.
+void COutputPane::ShowSlice() {
+    QElapsedTimer clock;
+    clock.start();
+    while (m_nBacklogPos < m_strBacklog.size() && !clock.hasExpired(kSliceMs)) {
+        const std::size_t size = std::min(kChunkBytes, m_strBacklog.size() - m_nBacklogPos);
+        Show(std::string_view(m_strBacklog).substr(m_nBacklogPos, size));
+        m_nBacklogPos += size;
     }
-    m_bApplying = false;
-    if (pending.scroll) {
+    if (m_bScroll) {
         QScrollBar* bar = m_pEdit->verticalScrollBar();
         bar->setValue(bar->maximum());
     }
+    std::unique_lock lock(m_mutex);
+    if (m_nBacklogPos < m_strBacklog.size()) {
+        QueueFlush(lock);
+        return;
+    }
+    m_strBacklog.clear();
+    m_nBacklogPos = 0;
+    m_bScroll = false;
+}
+
+void COutputPane::ShowAll() {
+    TakePending();
+    Show(std::string_view(m_strBacklog).substr(m_nBacklogPos));
+    m_strBacklog.clear();
+    m_nBacklogPos = 0;
+}
+
+void COutputPane::ClearWidget() {
+    m_bApplying = true;
+    m_pEdit->setPlainText(QString());
+    m_bApplying = false;
+    m_bPendingCR = false;
+}
+
+// Appends text to the widget, long lines cut, and marks the blocks that continue a line.
+void COutputPane::Show(std::string_view bytes) {
+    if (bytes.empty())
+        return;
+    QTextBlock last = m_pEdit->document()->lastBlock();
+    auto lineLength = static_cast<std::size_t>(std::max(0, last.length() - 1));
+    std::string text = NormaliseLineBreaks(bytes, m_bPendingCR);
+    m_bApplying = true;
+    const bool cutFirst = TakeBackTail(last, text, lineLength);
+    const ShownText shown = CutLongLines(text, lineLength, cutFirst);
+    QTextCursor end(m_pEdit->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(FromCp1251(shown.bytes));
+    if (std::find(shown.softBreaks.begin(), shown.softBreaks.end(), true) !=
+        shown.softBreaks.end()) {
+        for (const bool soft : shown.softBreaks) {
+            last = last.next();
+            if (soft)
+                last.setUserState(kContinuation);
+        }
+    }
+    m_bApplying = false;
+}
+
+// Text arriving in pieces may reach the limit where the new piece has no blank or comma
+// near it. The shown line is then cut after its own last one, and what follows it there
+// moves to the start of text. True when the line is to be cut before text.
+bool COutputPane::TakeBackTail(const QTextBlock& last, std::string& text, std::size_t& lineLength) {
+    if (lineLength > kLimit || lineLength + kCutSearch <= kLimit)
+        return false;
+    const std::size_t room = kLimit - lineLength;
+    if (std::min(text.find('\n'), text.size()) <= room || FindCut(text, room) != 0)
+        return false;
+    const QString shown = last.text();
+    const qsizetype floor = std::max<qsizetype>(0, shown.size() - qsizetype(kCutSearch - room));
+    qsizetype cut = shown.size();
+    while (cut > floor && !IsCutAfter(shown[cut - 1].toLatin1()))
+        --cut;
+    if (cut == floor)
+        return false;
+    QTextCursor tail(last);
+    tail.setPosition(last.position() + int(cut));
+    tail.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    tail.removeSelectedText();
+    text.insert(0, ToCp1251(shown.mid(cut)));
+    lineLength = 0;
+    return true;
 }
 
 void COutputPane::OnContentsChange(int, int removed, int added) {

@@ -1,37 +1,51 @@
 #pragma once
 // A pane of the output sink over a QPlainTextEdit. The sink calls it from the GUI thread
-// and from a run's worker. Changes are queued to the GUI thread in the order they were made
-// and applied once per event-loop turn, so a worker never waits for the window and a long
-// output costs one widget update per turn instead of one per write. A mirror of the text
-// answers GetText and GetLineCount on any thread.
+// and from a run's worker. Changes are queued to the GUI thread in the order they were made,
+// so a worker never waits for the window. A mirror of the text answers GetText and
+// GetLineCount on any thread.
+//
+// The window must stay responsive however much text arrives and however long its lines:
+// - Qt lays a block of text out as a whole, and a line of millions of characters froze the
+//   window for seconds and then drew its glyphs over each other. The widget therefore shows
+//   a line longer than kShownLineLength as several; each continuation block is marked, and
+//   the text read back from the widget joins them again.
+// - Queued text reaches the widget in slices of a few milliseconds. Between two slices the
+//   event loop handles input, timers and the end of a run, so a stop request is acted on
+//   at once, not after everything written so far has been shown.
 
 #include "output/OutputSink.h"
 
 #include <QObject>
 
 #include <atomic>
+#include <cstddef>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 class QPlainTextEdit;
+class QTextBlock;
 
 class COutputPane : public QObject, public IOutputPane {
     Q_OBJECT
 public:
+    // The longest line the widget shows as one line.
+    static constexpr int kShownLineLength = 1000;
+
     explicit COutputPane(QPlainTextEdit* edit);
     ~COutputPane() override;
 
     void SetText(const std::string& text) override;
-    // On the GUI thread: the widget's text as the user may have edited it, lines ended by
-    // "\r\n". Elsewhere: the text written so far.
+    // On the GUI thread, once the user has edited the widget: its text, lines ended by
+    // "\r\n". Otherwise: the text written so far.
     std::string GetText() const override;
     int GetLineCount() const override;
     void ScrollDown(int lines) override;
     void AppendText(const std::string& text) override;
 
     QPlainTextEdit* Edit() const { return m_pEdit; }
-    // Applies every queued change now (GUI thread).
-    void Flush();
+    // GUI thread: everything written has reached the widget.
+    bool Shown() const;
 
 private:
     struct Pending {
@@ -41,7 +55,13 @@ private:
     };
 
     void QueueFlush(std::unique_lock<std::mutex>& lock);
-    void Apply(Pending pending);
+    void Flush();
+    void TakePending();
+    void ShowSlice();
+    void ShowAll();
+    void Show(std::string_view bytes);
+    bool TakeBackTail(const QTextBlock& last, std::string& text, std::size_t& lineLength);
+    void ClearWidget();
     void OnContentsChange(int position, int removed, int added);
     void SyncMirrorWithWidget() const;
     bool OnGuiThread() const;
@@ -54,7 +74,10 @@ private:
     Pending m_pending;
     bool m_bFlushQueued = false;
 
-    // GUI thread only.
+    // GUI thread only: text taken from the queue and not yet shown, from m_nBacklogPos on.
+    std::string m_strBacklog;
+    std::size_t m_nBacklogPos = 0;
+    bool m_bScroll = false;
     bool m_bPendingCR = false;
     bool m_bApplying = false;
     mutable std::atomic<bool> m_bUserEdited{false};

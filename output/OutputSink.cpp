@@ -16,8 +16,8 @@ thread_local int t_nOwnChannel = COutputPanelSink::kSharedChannel;
 
 } // namespace
 
-// The exponent always has at least three digits, as the texts of the original platform
-// show it, whatever the C library prints.
+// The exponent always has at least three digits (1.500000e+000), so that a real reads the
+// same in every pane, trace and result, whatever the C library prints.
 std::string FormatReal(float x) {
     const double value = x;
     const int length = std::snprintf(nullptr, 0, "%e", value);

@@ -2,7 +2,9 @@
 
 #include "IdeTestSupport.h"
 
+#include "ide/Commands.h"
 #include "ide/OutputBar.h"
+#include "ide/RunWorker.h"
 #include "ide/TextCodec.h"
 #include "output/Encoding.h"
 #include "output/OutputSink.h"
@@ -16,13 +18,25 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <atomic>
+#include <string>
 #include <thread>
 
 namespace idetest {
 namespace {
 
 using OutputPanelTest = FrameTest;
+
+// The text a pane shows, breaks left out, is the text written to its channel without its
+// line ends: nothing lost, nothing doubled, whatever the pane cut for display.
+void ExpectShowsAllWritten(QPlainTextEdit* pane, int channel) {
+    QString shown = pane->toPlainText();
+    shown.remove(u'\n');
+    std::string written = g_OutputSink.Buffer(channel);
+    std::erase_if(written, [](char c) { return c == '\r' || c == '\n'; });
+    EXPECT_EQ(shown, FromCp1251(written));
+}
 
 TEST_F(OutputPanelTest, StartsWithTranslationTabShownAndResultChannelCurrent) {
     QTabBar* tabs = frame->OutputBar()->Tabs();
@@ -133,7 +147,7 @@ TEST_F(OutputPanelTest, ManyWritesFromAWorkerArriveInOrderAndFast) {
     while (linesSeenByWorker == 0 && timer.elapsed() < 60000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     worker.join();
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(WaitFor([&] { return frame->OutputBar()->Pane(kChannelResult)->Shown(); }));
     EXPECT_LT(timer.elapsed(), 20000);
     EXPECT_EQ(linesSeenByWorker, kLines + 1);
     QPlainTextEdit* pane = Pane(kChannelResult);
@@ -150,6 +164,93 @@ TEST_F(OutputPanelTest, ClearAfterQueuedWritesLeavesThePaneEmpty) {
     EXPECT_TRUE(PaneText(kChannelResult).isEmpty());
     g_OutputSink.Write("after");
     EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("after"));
+}
+
+// However long a line, the pane shows it as lines of a bounded length, cut after a comma
+// where one is near; the text read back is the text written, also once the user has
+// typed into the pane.
+TEST_F(OutputPanelTest, LongLinesAreShownCutAndReadBackWhole) {
+    constexpr int kLimit = COutputPane::kShownLineLength;
+    const std::string digits(3 * kLimit + 17, '7');
+    std::string list = "(";
+    for (int i = 1; i <= 2000; ++i)
+        list += std::to_string(i) + ",";
+    list.back() = ')';
+    struct Case {
+        const char* name;
+        std::string text;
+        std::size_t piece; // written and shown this many characters at a time
+        int shownLines;    // 0: not checked
+    };
+    const Case cases[] = {
+        {"one write", digits, digits.size(), 4},
+        {"pieces that straddle the cuts", digits, 333, 4},
+        {"between short lines", "a\r\n" + digits + "\r\nb", 5, 6},
+        {"a line exactly as long as the limit", std::string(kLimit, 'x') + "\r\ny", 1000, 2},
+        {"a list", list, 7, 0},
+    };
+    QPlainTextEdit* pane = Pane(kChannelArgument);
+    COutputPane* output = frame->OutputBar()->Pane(kChannelArgument);
+    for (const Case& c : cases) {
+        g_OutputSink.Clear(kChannelArgument);
+        g_OutputSink.Select(kChannelArgument);
+        for (std::size_t at = 0; at < c.text.size(); at += c.piece) {
+            g_OutputSink.Write(c.text.substr(at, c.piece));
+            QCoreApplication::processEvents();
+        }
+        ASSERT_TRUE(WaitFor([&] { return output->Shown(); })) << c.name;
+        if (c.shownLines > 0) {
+            EXPECT_EQ(pane->blockCount(), c.shownLines) << c.name;
+        }
+        for (QTextBlock block = pane->document()->begin(); block.isValid(); block = block.next()) {
+            EXPECT_LE(block.length() - 1, kLimit) << c.name;
+            if (c.text == list && block.next().isValid()) {
+                EXPECT_TRUE(block.text().endsWith(u','))
+                    << c.name << ": " << block.text().right(9).toStdString();
+            }
+        }
+        ExpectShowsAllWritten(pane, kChannelArgument);
+        std::string read;
+        EXPECT_EQ(g_OutputSink.Read(read), c.text) << c.name;
+
+        pane->moveCursor(QTextCursor::End);
+        TypeText(pane, QStringLiteral("!"));
+        EXPECT_EQ(g_OutputSink.Read(read), c.text + "!") << c.name;
+    }
+}
+
+// A run that floods the panel through "out" stops as soon as it is asked to: the window
+// keeps handling commands during the flood and does not first show everything written.
+// Afterwards the panes catch up with all of it.
+TEST_F(OutputPanelTest, StopDuringAFloodOfOutEndsTheRunPromptly) {
+    OpenProgram(
+        QStringLiteral("flood.tvn"),
+        QStringLiteral("burst << funcdef n { (1, 1000) : .. : out >> shown ; n >> return }\n"
+                       "flood << funcdef n { ((1, n) : .. : [] : burst) : | >> return }\n"));
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    SelectFunction(QStringLiteral("flood"));
+    TypeArgument(QStringLiteral("1000000"));
+    ASSERT_TRUE(Press(ID_RUN));
+    const auto written = [] {
+        std::size_t size = 0;
+        for (int channel = 0; channel < kChannelCount; ++channel)
+            size += g_OutputSink.Buffer(channel).size();
+        return size;
+    };
+    ASSERT_TRUE(WaitFor([&] { return written() > 2000000; }, 120000));
+    ASSERT_EQ(CRunWorker::LiveCount(), 1);
+
+    QElapsedTimer stop;
+    stop.start();
+    ASSERT_TRUE(Press(ID_ABORT_RUN));
+    ASSERT_TRUE(WaitFor([] { return CRunWorker::LiveCount() == 0; }));
+    EXPECT_LT(stop.elapsed(), 200);
+    EXPECT_TRUE(boxes.empty());
+
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+        ASSERT_TRUE(WaitFor([&] { return frame->OutputBar()->Pane(channel)->Shown(); }, 120000));
+        ExpectShowsAllWritten(Pane(channel), channel);
+    }
 }
 
 } // namespace
