@@ -1,15 +1,20 @@
-// tirvane_idebench [--runner PATH] [--lines N] [--depth N] [--runner-depth N]: the IDE on
-// the offscreen platform against the runner, on the same programs.
+// tirvane_idebench [--runner PATH] [--lines N] [--depth N] [--runner-depth N]
+//                  [--elements N] [--shot FILE.png]: the IDE on the offscreen platform
+// against the runner, on the same programs.
 //
 // 1. A run that writes N lines through "out" (100,000 by default), in the IDE's main
 //    window and in `tirvane run`.
-// 2. A debug session whose every step is released at once, in the IDE (its trace goes to
+// 2. A run whose result is one list of N elements (3,000,000 by default), shown on one
+//    line by the runner; the IDE must show it legibly: the longest line the pane shows is
+//    reported, and --shot saves a picture of the window with the result in view.
+// 3. A debug session whose every step is released at once, in the IDE (its trace goes to
 //    the "Отладка" pane) and in `tirvane run --trace`; a recursion of the given depth
 //    (11,111 by default, about 100,000 steps). --runner-depth gives the runner's trace a
 //    depth of its own (0: not run), since the runner's time grows faster than its trace.
 // While the IDE runs, a timer asks for the GUI thread every 5 ms; the longest wait for it
-// tells whether the window stays responsive.
-// 3. A debug session paused at its first step: the processor time the whole process uses
+// tells whether the window stays responsive. A run counts until its worker has ended and
+// every pane shows all the text written to its channel.
+// 4. A debug session paused at its first step: the processor time the whole process uses
 //    in one second of waiting.
 //
 // The report goes to standard error; what the runs write to standard output ("out" writes
@@ -36,6 +41,8 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -51,25 +58,30 @@ constexpr const char* kProgram = "funcdef n { ((1, n) : .. : [] : out) : | >> re
                                  "  (n, 0) : > : int >> positive ;\r\n"
                                  "  (positive, 1) : + >> branch ;\r\n"
                                  "  ({0}, {(n, 1) : - : down}) : branch : . >> return\r\n"
-                                 "}\r\n";
+                                 "}\r\n"
+                                 "funcdef n { (1, n) : .. >> return } >> range\r\n";
 
 struct Options {
     QString runner;
     int lines = 100000;
     int depth = 11111;
     int runnerDepth = -1; // -1: the same as depth
+    int elements = 3000000;
+    QString shot;
 };
 
 struct Timed {
     double seconds = 0;
-    qint64 longestStallMs = 0; // the GUI thread's longest absence, IDE runs only
-    QString result;            // the "Результат" pane, or the runner's last line
+    double processorSeconds = 0; // of the IDE's process, or of the runner's
+    qint64 longestStallMs = 0;   // the GUI thread's longest absence, IDE runs only
+    QString result;              // the "Результат" pane, or the runner's last line
     int traceLines = 0;
+    int longestShownLine = 0; // IDE runs only
 };
 
-double ProcessorSeconds() {
+double ProcessorSeconds(int who = RUSAGE_SELF) {
     rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
+    getrusage(who, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
@@ -108,10 +120,11 @@ public:
         return m_frame->FunctionList()->findText(QStringLiteral("lines")) >= 0;
     }
 
-    // The run in the IDE, from the command to the last text shown.
+    // The run in the IDE, from the command until the panes show everything it wrote.
     Timed RunInIde(const QString& function, const QString& argument, bool debug) {
         Prepare(function, argument);
         Timed timed;
+        const double processor = ProcessorSeconds();
         QElapsedTimer clock;
         clock.start();
         qint64 last = 0;
@@ -123,17 +136,26 @@ public:
             const qint64 now = clock.elapsed();
             timed.longestStallMs = std::max(timed.longestStallMs, now - last);
             last = now;
-            if (started && CRunWorker::LiveCount() == 0)
+            if (started && CRunWorker::LiveCount() == 0 && AllShown())
                 loop.quit();
         });
         tick.start();
         started = Trigger(debug ? ID_DEBUG : ID_RUN);
         loop.exec();
-        QCoreApplication::processEvents();
         timed.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
-        timed.result = Pane(kChannelResult)->toPlainText().trimmed();
+        timed.processorSeconds = ProcessorSeconds() - processor;
+        QTextDocument* result = Pane(kChannelResult)->document();
+        timed.result = result->toPlainText().trimmed();
         timed.traceLines = Pane(kChannelDebug)->blockCount() - 1;
+        for (QTextBlock block = result->begin(); block.isValid(); block = block.next())
+            timed.longestShownLine = std::max(timed.longestShownLine, block.length() - 1);
         return timed;
+    }
+
+    bool SaveShot(const QString& path) {
+        m_frame->OutputBar()->ShowChannel(kChannelResult);
+        QCoreApplication::processEvents();
+        return m_frame->grab().save(path);
     }
 
     // Processor seconds per second of a debug session waiting at its first step.
@@ -159,12 +181,14 @@ public:
     Timed RunInRunner(const QStringList& arguments) const {
         QProcess process;
         process.setStandardOutputFile(QProcess::nullDevice());
+        const double processor = ProcessorSeconds(RUSAGE_CHILDREN);
         QElapsedTimer clock;
         clock.start();
         process.start(m_options.runner, arguments);
         process.waitForFinished(-1);
         Timed timed;
         timed.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        timed.processorSeconds = ProcessorSeconds(RUSAGE_CHILDREN) - processor;
         return timed;
     }
 
@@ -193,6 +217,27 @@ private:
         m_frame->FunctionList()->setCurrentIndex(m_frame->FunctionList()->findText(function));
         Pane(kChannelArgument)->setPlainText(argument);
         QCoreApplication::processEvents();
+        m_bCounted = false;
+    }
+
+    // Every pane shows as many characters, line breaks aside, as its channel holds.
+    bool AllShown() {
+        if (!m_bCounted) {
+            for (int channel = 0; channel < kChannelCount; ++channel) {
+                const std::string text = g_OutputSink.Buffer(channel);
+                m_written[channel] = static_cast<qsizetype>(
+                    text.size() -
+                    static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r')) -
+                    static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+            }
+            m_bCounted = true;
+        }
+        for (int channel = 0; channel < kChannelCount; ++channel) {
+            const QTextDocument* shown = Pane(channel)->document();
+            if (shown->characterCount() - shown->blockCount() < m_written[channel])
+                return false;
+        }
+        return true;
     }
 
     bool Trigger(int id) {
@@ -210,6 +255,8 @@ private:
     QTemporaryDir m_dir;
     QString m_path;
     std::unique_ptr<CMainFrame> m_frame;
+    bool m_bCounted = false;
+    qsizetype m_written[kChannelCount] = {};
 };
 
 Options ParseOptions(const QStringList& arguments) {
@@ -224,23 +271,33 @@ Options ParseOptions(const QStringList& arguments) {
             options.depth = arguments[i + 1].toInt();
         else if (arguments[i] == QStringLiteral("--runner-depth"))
             options.runnerDepth = arguments[i + 1].toInt();
+        else if (arguments[i] == QStringLiteral("--elements"))
+            options.elements = arguments[i + 1].toInt();
+        else if (arguments[i] == QStringLiteral("--shot"))
+            options.shot = arguments[i + 1];
     }
     if (options.runnerDepth < 0)
         options.runnerDepth = options.depth;
     return options;
 }
 
+// Wall-clock seconds and processor seconds (all threads) of the IDE and of the runner: on a
+// machine shared with other work the processor times compare more steadily.
 void Report(const char* name, int size, const Timed& ide, const Timed& runner, int runnerSize) {
     if (size == runnerSize) {
-        std::fprintf(stderr, "%-14s %7d %9.3f %9.3f %6.2f %10lld\n", name, size, ide.seconds,
-                     runner.seconds, ide.seconds / runner.seconds,
+        std::fprintf(stderr, "%-14s %7d %8.3f %8.3f %6.2f %8.3f %8.3f %6.2f %8lld\n", name, size,
+                     ide.seconds, runner.seconds, ide.seconds / runner.seconds,
+                     ide.processorSeconds, runner.processorSeconds,
+                     ide.processorSeconds / runner.processorSeconds,
                      static_cast<long long>(ide.longestStallMs));
         return;
     }
-    std::fprintf(stderr, "%-14s %7d %9.3f %9s %6s %10lld\n", name, size, ide.seconds, "-", "-",
+    std::fprintf(stderr, "%-14s %7d %8.3f %8s %6s %8.3f %8s %6s %8lld\n", name, size, ide.seconds,
+                 "-", "-", ide.processorSeconds, "-", "-",
                  static_cast<long long>(ide.longestStallMs));
     if (runnerSize > 0)
-        std::fprintf(stderr, "%-14s %7d %9s %9.3f\n", name, runnerSize, "-", runner.seconds);
+        std::fprintf(stderr, "%-14s %7d %8s %8.3f %6s %8s %8.3f\n", name, runnerSize, "-",
+                     runner.seconds, "", "-", runner.processorSeconds);
 }
 
 } // namespace
@@ -268,9 +325,14 @@ int main(int argc, char** argv) {
     const QStringList outRun{"run", bench.Path(), "lines", lines};
     const QStringList traceRun{"run", "--trace", bench.Path(), "down",
                                QString::number(options.runnerDepth)};
+    const QString elements = QString::number(options.elements);
+    const QStringList rangeRun{"run", bench.Path(), "range", elements};
 
     SetAutoRelease(false);
     const Timed ideOut = bench.RunInIde(QStringLiteral("lines"), lines, false);
+    Timed ideRange = bench.RunInIde(QStringLiteral("range"), elements, false);
+    if (!options.shot.isEmpty() && !bench.SaveShot(options.shot))
+        std::fprintf(stderr, "tirvane_idebench: %s not saved\n", qPrintable(options.shot));
     SetAutoRelease(true);
     const Timed ideTrace = bench.RunInIde(QStringLiteral("down"), depth, true);
     SetAutoRelease(false);
@@ -279,6 +341,8 @@ int main(int argc, char** argv) {
 
     const Timed runnerOut = bench.RunInRunner(outRun);
     const Timed checkOut = bench.CheckRunner(outRun);
+    const Timed runnerRange = bench.RunInRunner(rangeRun);
+    const Timed checkRange = bench.CheckRunner(rangeRun);
     Timed runnerTrace;
     Timed checkTrace;
     if (options.runnerDepth > 0) {
@@ -286,10 +350,16 @@ int main(int argc, char** argv) {
         checkTrace = bench.CheckRunner(traceRun);
     }
 
-    std::fprintf(stderr, "%-14s %7s %9s %9s %6s %10s\n", "run", "size", "IDE s", "runner s",
-                 "ratio", "stall ms");
+    std::fprintf(stderr, "%-14s %7s %8s %8s %6s %8s %8s %6s %8s\n", "run", "size", "IDE s",
+                 "runner s", "ratio", "IDE cpu", "run cpu", "ratio", "stall ms");
     Report("out (lines)", options.lines, ideOut, runnerOut, options.lines);
+    Report("result (elems)", options.elements, ideRange, runnerRange, options.elements);
     Report("trace (depth)", options.depth, ideTrace, runnerTrace, options.runnerDepth);
+    const bool sameRange = ideRange.result.remove(u'\n') == checkRange.result;
+    std::fprintf(stderr,
+                 "IDE: result of %lld characters, %s the runner's, on lines of at most %d\n",
+                 static_cast<long long>(checkRange.result.size()),
+                 sameRange ? "the same as" : "NOT the same as", ideRange.longestShownLine);
     std::fprintf(stderr, "IDE: out printed %s (runner %s); trace of %d lines, result %s\n",
                  qPrintable(ideOut.result), qPrintable(checkOut.result), ideTrace.traceLines,
                  qPrintable(ideTrace.result));
@@ -298,7 +368,7 @@ int main(int argc, char** argv) {
                      qPrintable(checkTrace.result));
     std::fprintf(stderr, "paused debug session: %.4f s of processor time in 1 s\n", pausedLoad);
     const bool same =
-        ideOut.result == checkOut.result &&
+        ideOut.result == checkOut.result && sameRange &&
         (options.runnerDepth != options.depth ||
          (ideTrace.result == checkTrace.result && ideTrace.traceLines == checkTrace.traceLines));
     return same ? 0 : 1;
