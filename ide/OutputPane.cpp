@@ -133,11 +133,13 @@ int COutputPane::GetLineCount() const {
     return m_nLines;
 }
 
-// Only text the user changed in the widget needs the widget: the mirror holds the rest.
+// On the GUI thread the widget is brought up to date first, as a reader there expects to
+// find in it what it reads.
 std::string COutputPane::GetText() const {
-    if (OnGuiThread() && m_bUserEdited) {
+    if (OnGuiThread()) {
         const_cast<COutputPane*>(this)->ShowAll();
-        SyncMirrorWithWidget();
+        if (m_bUserEdited)
+            SyncMirrorWithWidget();
     }
     std::lock_guard lock(m_mutex);
     return m_strMirror;

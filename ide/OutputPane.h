@@ -36,8 +36,8 @@ public:
     ~COutputPane() override;
 
     void SetText(const std::string& text) override;
-    // On the GUI thread, once the user has edited the widget: its text, lines ended by
-    // "\r\n". Otherwise: the text written so far.
+    // On the GUI thread: shows everything queued, then, once the user has edited the
+    // widget, returns its text, lines ended by "\r\n". Otherwise: the text written so far.
     std::string GetText() const override;
     int GetLineCount() const override;
     void ScrollDown(int lines) override;
