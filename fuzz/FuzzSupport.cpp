@@ -17,13 +17,11 @@
 #include <fstream>
 #include <iterator>
 
-// fmemopen takes a buffer of size 0 as an empty text, so an empty input needs no special
-// case.
 bool CMemoryScanner::Open(const char*) {
     Close();
     Reset();
-    file = fmemopen(m_strText.data(), m_strText.size(), "rb");
-    return file != nullptr;
+    UseText(m_strText);
+    return true;
 }
 
 namespace fuzz {

@@ -13,8 +13,8 @@
 class CModuleNode;
 class CParser;
 
-// A program scanner over bytes in memory. It reads them through a C stream, as the file
-// scanner reads a file, so that the scanner's own reading is what the fuzzer exercises.
+// A program scanner over bytes in memory. It hands them to the scanner's own buffer, where
+// a file's bytes go, so that the scanner's own reading is what the fuzzer exercises.
 class CMemoryScanner : public CScanner {
 public:
     explicit CMemoryScanner(std::string text = {}) : m_strText(std::move(text)) {}

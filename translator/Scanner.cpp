@@ -2,6 +2,7 @@
 
 #include "output/OutputSink.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -52,25 +53,33 @@ CScanner::~CScanner() {
 }
 
 int CScanner::ReadChar() {
-    if (file == nullptr)
+    if (m_nTextPosition >= m_text.size())
         return kEndOfText;
-    const int c = std::getc(file);
-    return c == EOF ? kEndOfText : c;
+    return static_cast<unsigned char>(m_text[m_nTextPosition++]);
 }
 
+// The whole file is read at once: one read instead of a library call per character. A read
+// error ends the text where it happened, as the end of the file would.
 bool CScanner::Open(const char* name) {
     Close();
     Reset();
     if (name == nullptr)
         return false;
-    file = std::fopen(name, "rb");
-    return file != nullptr;
+    std::FILE* file = std::fopen(name, "rb");
+    if (file == nullptr)
+        return false;
+    char buffer[1 << 16];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        m_text.append(buffer, got);
+    std::fclose(file);
+    return true;
 }
 
 void CScanner::Close() {
-    if (file != nullptr)
-        std::fclose(file);
-    file = nullptr;
+    m_text.clear();
+    m_text.shrink_to_fit();
+    m_nTextPosition = 0;
 }
 
 void CScanner::Reset() {

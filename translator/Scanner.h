@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 struct Token {
     char text[256]; // zero-terminated, at most 255 bytes
@@ -43,6 +44,11 @@ public:
 protected:
     void ReadNext(); // current := ReadChar(); charClass := Classify(current)
     void Reset();    // look-ahead, counters and push-back as before the first token
+    // Scans text from its start, as Open does with a file's bytes.
+    void UseText(std::string text) {
+        m_text = std::move(text);
+        m_nTextPosition = 0;
+    }
 
 private:
     bool ScanCharacter(Token& tok);
@@ -56,11 +62,14 @@ protected:
     Token saved{};
     Token pushed{};
     int charClass = kClassOther;
-    std::FILE* file = nullptr;
     int current = kNothingRead;
     int pushedCount = 0;
     int line = 1;
     int row = 0;
+
+private:
+    std::string m_text; // the whole file, as read by Open
+    std::size_t m_nTextPosition = 0;
 };
 
 // Reads the text of the "Аргумент" channel of the output sink.
