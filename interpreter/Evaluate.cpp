@@ -132,9 +132,12 @@ bool CExpressionNode::Eval(CValue* input, CValue** out, bool* debug, CInterprete
         // A failed term may leave a part of a value behind: the slot gets nothing then.
         if (!EvalTerm(terms[0], input, &v, debug, interp))
             return false;
-        // An expression of one term is its term, and constant if its term is.
-        sameAs = terms[0];
-        constant = terms[0]->constant;
+        // An expression of one term is its term, and constant if its term is (settled here
+        // only in a tree that was never prepared).
+        if (sameAs == nullptr) {
+            sameAs = terms[0];
+            constant = terms[0]->constant;
+        }
         *out = v;
         return true;
     }
@@ -156,6 +159,17 @@ bool CExpressionNode::Eval(CValue* input, CValue** out, bool* debug, CInterprete
     }
     *out = v;
     return true;
+}
+
+void CExpressionNode::Prepare() {
+    for (CNode* term : terms)
+        term->Prepare();
+    if (terms.size() == 1) {
+        sameAs = terms[0];
+        constant = terms[0]->constant;
+    } else if (terms.size() > 1 && m_shape == Shape::Unknown) {
+        m_shape = Classify();
+    }
 }
 
 CExpressionNode::Shape CExpressionNode::Classify() {
@@ -241,6 +255,12 @@ void CIdentifierNode::ResolveValue(CNode* module) {
         if (node == module)
             return;
     }
+}
+
+void CIdentifierNode::Prepare() {
+    CTermNode::Prepare();
+    if (m_meaning == Meaning::Unresolved)
+        Resolve();
 }
 
 bool CIdentifierNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) {

@@ -22,6 +22,9 @@ bool CNode::Eval(CValue*, CValue**, bool*, CInterpreter*) {
 void CNode::Reserved(void*) {
 }
 
+void CNode::Prepare() {
+}
+
 bool CNode::IsList() const {
     return false;
 }
@@ -38,4 +41,9 @@ void CExpressionNode::InsertBeforeLast(CNode* term) {
 }
 
 CTermNode::CTermNode(CNode* owner, std::string name) : CNode(owner, std::move(name)) {
+}
+
+void CTermNode::Prepare() {
+    if (alternative != nullptr)
+        alternative->Prepare();
 }

@@ -1,7 +1,10 @@
 #pragma once
 // The program model: a tree of nodes built by the parser and walked by the interpreter.
 // The parser owns every node; every pointer between nodes is borrowed. A tree never
-// changes after translation, except for the value frames of the scope nodes.
+// changes after translation, except for the value frames of the scope nodes. What the
+// evaluation would otherwise find out at a node's first evaluation (what a name means,
+// which nodes are constant) is settled by Prepare when translation ends, so that runs only
+// read the tree.
 
 #include "values/NodeBase.h"
 
@@ -24,6 +27,9 @@ public:
     // success; a false status still stores a result (normally an error value).
     virtual bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp);
     virtual void Reserved(void* unused);
+    // Settles this node's and its children's run-time facts; calling it again changes
+    // nothing. Children first: a node's facts may depend on theirs.
+    virtual void Prepare();
     virtual bool IsList() const;
     virtual bool IsFunction() const;
 
@@ -43,6 +49,7 @@ class CExpressionNode : public CNode {
 public:
     explicit CExpressionNode(CNode* owner);
     bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+    void Prepare() override;
 
     void AppendTerm(CNode* term) { terms.push_back(term); }
     // For a prefixed term ("f ^ x"): it goes just before the last term.
@@ -64,5 +71,6 @@ private:
 class CTermNode : public CNode {
 public:
     explicit CTermNode(CNode* owner = nullptr, std::string name = {});
+    void Prepare() override;
     CNode* alternative = nullptr; // the term after "else"
 };

@@ -92,6 +92,24 @@ int CBlockNode::ResultSlot(const char* resultName) {
     return m_nResultSlot;
 }
 
+void CBlockNode::PrepareBody(const char* resultName) {
+    CTermNode::Prepare();
+    for (const auto& entry : named)
+        entry.second->Prepare();
+    for (CNode* node : unnamed)
+        node->Prepare();
+    NamedNodes();
+    ResultSlot(resultName);
+}
+
+void CBlockNode::Prepare() {
+    PrepareBody("break");
+}
+
+void CFunctionNode::Prepare() {
+    PrepareBody("return");
+}
+
 CFunctionNode::CFunctionNode(CNode* owner) : CBlockNode(owner) {
     name = "function";
 }
@@ -117,6 +135,21 @@ CNode* CModuleNode::FindNamed(const std::string& name) {
 
 bool CModuleNode::Eval(CValue*, CValue**, bool*, CInterpreter*) {
     return false;
+}
+
+void CModuleNode::Prepare() {
+    for (const auto& entry : named) {
+        if (entry.second != nullptr)
+            entry.second->Prepare();
+    }
+    for (const NameTable* table : {&constants, &types}) {
+        for (const auto& entry : *table)
+            entry.second->Prepare();
+    }
+    for (const auto& entry : overloads) {
+        for (const auto& variant : entry.second)
+            variant.second->Prepare();
+    }
 }
 
 bool CModuleNode::LookupValue(const std::string& name, CValue** out) {

@@ -78,6 +78,7 @@ public:
     void AddNamed(const std::string& name, CNode* node) override;
     CNode* FindNamed(const std::string& name) override;
     bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+    void Prepare() override;
     // A value already computed under name in the running evaluation of this scope or of an
     // enclosing one.
     virtual bool LookupValue(const std::string& name, CValue** out);
@@ -88,11 +89,14 @@ public:
     std::vector<CNode*> unnamed;
     NameTable named;
 
-    // The slot of the result ("return" of a function, "break" of a block), or -1. Found at
-    // the first evaluation.
+    // The slot of the result ("return" of a function, "break" of a block), or -1. Found by
+    // Prepare, or at the first evaluation of a scope that was never prepared.
     int ResultSlot(const char* resultName);
     // The nodes of the named table in its order, which is also the order of their slots.
     const std::vector<CNode*>& NamedNodes();
+
+protected:
+    void PrepareBody(const char* resultName);
 
 private:
     int m_nResultSlot = -2; // -2: not looked for yet
@@ -104,6 +108,7 @@ public:
     explicit CFunctionNode(CNode* owner);
     bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
     bool IsFunction() const override;
+    void Prepare() override;
 
     std::string argName;
     std::int32_t firstLine = 0;
@@ -119,6 +124,8 @@ public:
     void AddNamed(const std::string& name, CNode* node) override;
     CNode* FindNamed(const std::string& name) override;
     bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+    // Prepares every definition of the module: called once the program is translated.
+    void Prepare() override;
     bool LookupValue(const std::string& name, CValue** out) override;
     void StoreValue(const std::string& name, CValue* value) override;
     virtual void AddOverload(std::pair<std::string, CNode*> entry, float index);

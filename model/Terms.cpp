@@ -72,9 +72,11 @@ bool CListNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* int
     if (kind == kKindDelayList) {
         // A delay list's elements wait unevaluated; a single one is a lone delayed term,
         // the same each time.
-        if (count == 1) {
-            m_delayed.node = elements[0];
-            constant = &m_delayed;
+        if (KeepsDelayedTerm()) {
+            if (constant == nullptr) {
+                m_delayed.node = elements[0];
+                constant = &m_delayed;
+            }
             *out = constant;
             return true;
         }
@@ -101,11 +103,37 @@ bool CListNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* int
         allConstant = allConstant && element->constant != nullptr;
     }
     // Normalisation would change nothing of such a list: it can be the same each time.
-    if (allConstant && !survey.parallel && !survey.markers && !survey.error &&
-        !(kind == kKindParList && count == 1))
+    if (constant == nullptr && allConstant && !survey.parallel && !survey.markers &&
+        !survey.error && !(kind == kKindParList && count == 1))
         KeepAsConstant();
     *out = Normalize(list, survey);
     return true;
+}
+
+// What the first evaluation would keep, found from the elements' constants alone.
+void CListNode::Prepare() {
+    CTermNode::Prepare();
+    for (CNode* element : elements)
+        element->Prepare();
+    if (constant != nullptr)
+        return;
+    if (KeepsDelayedTerm()) {
+        m_delayed.node = elements[0];
+        constant = &m_delayed;
+        return;
+    }
+    if (kind == kKindDelayList || (kind == kKindParList && elements.size() == 1))
+        return;
+    CElementSurvey survey;
+    for (CNode* element : elements) {
+        const CValue* value =
+            element->sameAs != nullptr ? element->sameAs->constant : element->constant;
+        if (value == nullptr)
+            return;
+        survey.Note(value);
+    }
+    if (!survey.parallel && !survey.markers && !survey.error)
+        KeepAsConstant();
 }
 
 void CListNode::KeepAsConstant() {

@@ -74,6 +74,7 @@ class CIdentifierNode : public CTermNode {
 public:
     CIdentifierNode(CNode* owner, std::string text);
     bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+    void Prepare() override;
     std::string text;
 
 private:
@@ -105,16 +106,19 @@ public:
     void Add(CNode* child) override;
     bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
     bool IsList() const override;
+    void Prepare() override;
 
     std::vector<CNode*> elements;
     std::int32_t kind; // kKindDataList, kKindParList or kKindDelayList
 
 private:
+    bool KeepsDelayedTerm() const { return kind == kKindDelayList && elements.size() == 1; }
     void KeepAsConstant();
 
     CRefValue m_delayed{kKindDelayed, nullptr}; // the value of a delay list of one term
     // A data or parallel list whose elements are all constant is itself constant: its
-    // value and element array live here, made after the first evaluation.
+    // value and element array live here, made when the tree is prepared (or, in a tree
+    // never prepared, after the first evaluation).
     std::unique_ptr<std::byte[]> m_constantStorage;
 };
 

@@ -148,6 +148,7 @@ bool CParser::Program(CModuleNode** out) {
             Fail(kErrSyntax);
     }
     CheckImplemented(module);
+    module->Prepare();
     return true;
 }
 
