@@ -1,6 +1,6 @@
 // `tirvane run` and `tirvane eval`: the IDE's Run command, headless. The program is
-// translated, the argument evaluated and the function run exactly as the IDE's worker
-// does it (CRunSession), on a thread with a large stack. What the run writes to the sink
+// translated on a thread with a large stack; the argument is evaluated and the function
+// run by the same controller as the IDE's (CRunController). What the run writes to the sink
 // and the notes the core prints itself reach standard output as UTF-8, in the order they
 // happen; Ctrl+C requests the stop a user's abort would.
 
@@ -8,7 +8,7 @@
 #include "cli/TerminalPane.h"
 
 #include "interpreter/DebugControl.h"
-#include "interpreter/RunSession.h"
+#include "interpreter/RunController.h"
 #include "model/Scope.h"
 #include "output/Encoding.h"
 #include "output/MemoryPane.h"
@@ -116,12 +116,12 @@ private:
 };
 
 // The channels of the sink for one run: the report kept for an error, everything else on
-// the terminal. The argument channel holds the argument text until it has been read.
+// the terminal. The argument channel holds the argument text; nothing is shown from it.
 class CRunChannels {
 public:
-    explicit CRunChannels(std::FILE* terminal)
-        : m_argument(terminal), m_debug(terminal), m_result(terminal) {
+    explicit CRunChannels(std::FILE* terminal) : m_debug(terminal), m_result(terminal) {
         g_OutputSink.Attach(&m_report, kChannelTranslation);
+        g_OutputSink.Attach(nullptr, kChannelArgument);
         g_OutputSink.Attach(&m_debug, kChannelDebug);
         g_OutputSink.Attach(&m_result, kChannelResult);
         g_OutputSink.Select(kChannelTranslation);
@@ -131,20 +131,13 @@ public:
     CRunChannels& operator=(const CRunChannels&) = delete;
 
     void TypeArgument(const std::string& text) {
-        g_OutputSink.Attach(nullptr, kChannelArgument);
+        g_OutputSink.Select(kChannelArgument);
         g_OutputSink.Write(text);
-    }
-    // After the argument is read, what the run writes there ("out" outside a trace) shows.
-    void ShowArgumentChannel() {
-        const int current = g_OutputSink.CurrentChannel();
-        g_OutputSink.Attach(&m_argument, kChannelArgument);
-        g_OutputSink.Select(current);
     }
     std::string Report() const { return m_report.GetText(); }
 
 private:
     CMemoryPane m_report;
-    CTerminalPane m_argument;
     CTerminalPane m_debug;
     CTerminalPane m_result;
 };
@@ -164,11 +157,6 @@ void PrintBox(std::FILE* terminal, const CMessageBox& box) {
     PrintError(terminal, box.caption + "\n" + box.text);
 }
 
-bool IsFunctionOf(const CModuleNode* module, const std::string& name) {
-    auto entry = module->named.find(name);
-    return entry != module->named.end() && entry->second != nullptr;
-}
-
 int ExitCodeOf(CRunSession::Outcome outcome) {
     switch (outcome) {
     case CRunSession::Outcome::Printed:
@@ -177,40 +165,61 @@ int ExitCodeOf(CRunSession::Outcome outcome) {
         return kExitNoResult;
     case CRunSession::Outcome::Stopped:
         return kExitStopped;
-    default:
-        return kExitRunError;
+    case CRunSession::Outcome::Refused:
+        return kExitArgumentError;
+    case CRunSession::Outcome::Failed:
+        break;
     }
+    return kExitRunError;
 }
 
+// The runner's boxes are lines on standard error, and its exit code tells how it ended.
+class CRunnerHost : public CQueuedRunHost {
+public:
+    explicit CRunnerHost(std::FILE* terminal) : m_pTerminal(terminal) {}
+    void ShowBox(const CMessageBox& box) override {
+        PrintBox(m_pTerminal, box);
+        m_nCode = kExitArgumentError;
+    }
+    void WorkerEnded(const CRunReport& report) override {
+        if (report.outcome == CRunSession::Outcome::Refused)
+            PrintBox(m_pTerminal, report.box);
+        else if (report.outcome == CRunSession::Outcome::Failed)
+            PrintError(m_pTerminal, report.box.text);
+        m_nCode = ExitCodeOf(report.outcome);
+    }
+    int Code() const { return m_nCode; }
+
+private:
+    std::FILE* m_pTerminal;
+    int m_nCode = kExitRunError;
+};
+
 // Everything from the translation to the printed result; returns the exit code.
-int RunOnThisThread(const RunRequest& request, std::FILE* terminal) {
+int RunProgram(const RunRequest& request, std::FILE* terminal) {
     CRunChannels channels(terminal);
     CScanner scanner;
     CParser parser(&scanner);
     CModuleNode* module = nullptr;
-    if (!TranslateWithReport(parser, request.path, &module)) {
+    bool translated = false;
+    // Deeply nested program text needs a large stack, as the run does.
+    RunOnLargeStack([&] { translated = TranslateWithReport(parser, request.path, &module); });
+    if (!translated) {
         PrintError(terminal, channels.Report());
         return kExitTranslationError;
     }
     const std::string function =
         request.evaluateOnly ? EvaluateArgumentEntry() : Utf8ToCp1251(request.function);
-    const bool evaluateOnly = function == EvaluateArgumentEntry();
-    if (!evaluateOnly && !IsFunctionOf(module, function)) {
-        PrintBox(terminal, UnknownFunctionBox());
-        return kExitArgumentError;
-    }
-    CRunSession session(module, function, evaluateOnly ? 0 : 1, request.trace);
-    CMessageBox box;
+    const int index = function == EvaluateArgumentEntry() ? 0 : 1;
     channels.TypeArgument(Utf8ToCp1251(request.argument));
-    if (!session.PrepareArgument(&box)) {
-        PrintBox(terminal, box);
-        return kExitArgumentError;
-    }
-    channels.ShowArgumentChannel();
-    const CRunSession::Outcome outcome = session.Execute({}, &box);
-    if (outcome == CRunSession::Outcome::Failed)
-        PrintError(terminal, box.text);
-    return ExitCodeOf(outcome);
+    CRunnerHost host(terminal);
+    CRunController controller(host);
+    if (request.trace)
+        controller.Debug(module, function, index);
+    else
+        controller.Run(module, function, index);
+    controller.WaitForWorker();
+    return host.Code();
 }
 
 void Run(const RunRequest& request) {
@@ -220,7 +229,7 @@ void Run(const RunRequest& request) {
         CInterruptWatch interrupts;
         g_bStopRequested = false;
         SetAutoRelease(true); // the trace never pauses
-        RunOnLargeStack([&] { code = RunOnThisThread(request, output.Terminal()); });
+        code = RunProgram(request, output.Terminal());
         SetAutoRelease(false);
     }
     if (code != kExitSuccess)

@@ -133,10 +133,7 @@ void RunBounded(CModuleNode* module, const std::string& argument, std::size_t in
     g_OutputSink.Write(argument);
     g_bStopRequested = false;
     CMessageBox box;
-    SetApplicationBudget(kApplicationBudget);
-    const bool prepared = session.PrepareArgument(&box);
-    SetApplicationBudget(-1);
-    if (prepared) {
+    if (session.ReadArgument(&box)) {
         RunOnLargeStack(
             [&] {
                 SetApplicationBudget(kApplicationBudget);

@@ -1,10 +1,10 @@
 #include "ide/ChildFrame.h"
 
 #include "ide/Commands.h"
-#include "ide/RunWorker.h"
 #include "ide/TirvaneIDEDoc.h"
 #include "ide/TirvaneIDEView.h"
 #include "ide/ToolbarIcons.h"
+#include "interpreter/RunController.h"
 
 #include <QCloseEvent>
 
@@ -59,7 +59,7 @@ void CChildFrame::CloseWithoutAsking() {
 // while a command waits for a run to end is refused: the window may still be in use further
 // up the stack.
 void CChildFrame::closeEvent(QCloseEvent* event) {
-    if (m_bClosing || CRunWorker::Waiting()) {
+    if (m_bClosing || CRunController::Waiting()) {
         event->ignore();
         return;
     }

@@ -1,26 +1,34 @@
-// The language commands of a document: Translate, Run, Debug, Abort debug, Abort run.
+// The language commands of a document: Translate, and the thin shell around the run
+// controller for Run, Debug, Abort debug and Abort run.
 
 #include "ide/MainFrame.h"
 #include "ide/OutputBar.h"
 #include "ide/QueuedCall.h"
 #include "ide/ReportLines.h"
-#include "ide/RunWorker.h"
 #include "ide/ShellDialogs.h"
 #include "ide/TextCodec.h"
 #include "ide/TirvaneIDEDoc.h"
 #include "ide/TirvaneIDEView.h"
-#include "interpreter/DebugControl.h"
-#include "interpreter/RunSession.h"
 #include "output/OutputSink.h"
 #include "translator/Parser.h"
 #include "translator/TranslationReport.h"
 #include "values/StackGuard.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QFile>
+#include <QTimer>
+
+namespace {
+
+// How often a wait for an aborted worker wakes when no event comes.
+constexpr int kWaitPollMs = 20;
+
+} // namespace
 
 void CTirvaneIDEDoc::OnTranslate() {
-    WaitForOwnWorker(); // the module is about to be deleted
+    m_runner.EndRun(); // the module is about to be deleted
     const bool saved = Save();
     ClearFunctionList();
     // A failed save leaves the file on disk older than the text in the editor: translating
@@ -59,155 +67,70 @@ void CTirvaneIDEDoc::ShowTranslationError() {
         m_pFrame->ShowErrorLine(this, line);
 }
 
+std::string CTirvaneIDEDoc::SelectedFunction(int* index) const {
+    const QComboBox* list = m_pFrame->FunctionList();
+    *index = list->currentIndex();
+    return *index < 0 ? std::string() : ToCp1251(list->itemText(*index));
+}
+
 void CTirvaneIDEDoc::OnRun() {
-    m_bRunning = true;
-    g_bRunning = true;
-    emit StateChanged();
-    WaitForAllWorkers();
-    if (!m_bRunning)
-        return; // aborted while the previous run was ending
-    // A stop request left over from an aborted run would stop this one at once.
-    g_bStopRequested = false;
-    if (!StartRun(false)) {
-        m_bRunning = false;
-        g_bRunning = false;
-    }
-    emit StateChanged();
+    int index = 0;
+    const std::string function = SelectedFunction(&index);
+    m_runner.Run(m_pModule, function, index);
 }
 
 void CTirvaneIDEDoc::OnDebug() {
-    if (m_bDebugging) {
-        m_pFrame->OutputBar()->ShowChannel(kChannelDebug);
-        ReleaseStep();
-        return;
-    }
-    m_bDebugging = true;
-    g_bDebugging = true;
-    emit StateChanged();
-    WaitForAllWorkers();
-    if (!m_bDebugging)
-        return;
-    SetStepLine(0); // a step of the ended session may have come in while it ended
-    g_OutputSink.Clear(kChannelDebug);
-    m_pFrame->OutputBar()->ShowChannel(kChannelDebug);
-    g_bStopRequested = false;
-    if (!StartRun(true)) {
-        m_bDebugging = false;
-        g_bDebugging = false;
-    }
-    emit StateChanged();
+    int index = 0;
+    const std::string function = SelectedFunction(&index);
+    m_runner.Debug(m_pModule, function, index);
 }
 
 void CTirvaneIDEDoc::OnAbortDebug() {
-    m_bDebugging = false;
-    g_bDebugging = false;
-    SetStepLine(0);
-    RequestStop();
-    if (m_pRunThread != nullptr)
-        m_pRunThread->Abandon();
-    emit StateChanged();
+    m_runner.AbortDebug();
 }
 
 void CTirvaneIDEDoc::OnAbortRun() {
-    ClearRunFlags();
-    RequestStop();
-    if (m_pRunThread != nullptr)
-        m_pRunThread->Abandon();
-    emit StateChanged();
+    m_runner.AbortRun();
 }
 
-bool CTirvaneIDEDoc::StartRun(bool debug) {
-    QComboBox* list = m_pFrame->FunctionList();
-    const int index = list->currentIndex();
-    if (index < 0) {
-        ShowStopBox(QStringLiteral("Неправильное имя запускаемой функции!"),
-                    QStringLiteral("Неизвестно имя запускаемой функции."));
-        return false;
-    }
-    auto session = std::make_unique<CRunSession>(m_pModule, ToCp1251(list->itemText(index)), index,
-                                                 debug, this);
-    CMessageBox box;
-    if (!PrepareArgument(*session, &box)) {
-        ShowStopBox(box);
-        return false;
-    }
-    m_bRunDebug = debug;
-    return StartWorker(std::move(session));
+// Calls from the worker are dropped once the document is gone.
+void CTirvaneIDEDoc::Post(std::function<void()> fn) {
+    PostToGuiThread(this, std::move(fn));
 }
 
-bool CTirvaneIDEDoc::PrepareArgument(CRunSession& session, CMessageBox* box) {
-    try {
-        return session.PrepareArgument(box);
-    } catch (...) {
-        *box = UnexpectedExceptionBox();
-        return false;
-    }
+// Keeps the window painting and queued work flowing (not user input, so no command can
+// slip in) under a wait cursor; any event handled may be the worker's end, so done() is
+// asked after each one.
+void CTirvaneIDEDoc::WaitUntil(const std::function<bool()>& done) {
+    if (done())
+        return;
+    m_pFrame->ShowWaitNote();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QTimer poll;
+    poll.start(kWaitPollMs);
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::WaitForMoreEvents);
+    QApplication::restoreOverrideCursor();
+    m_pFrame->ClearWaitNote();
 }
 
-bool CTirvaneIDEDoc::StartWorker(std::unique_ptr<CRunSession> session) {
-    auto worker =
-        std::make_unique<CRunWorker>(std::move(session), this, [this] { OnWorkerEnded(); });
-    COutputBar* bar = m_pFrame->OutputBar();
-    const bool started =
-        worker->Start([bar] { PostToGuiThread(bar, [bar] { bar->ShowChannel(kChannelResult); }); });
-    if (!started) {
-        ShowStopBox(QStringLiteral("Ошибка интерпретации"),
-                    QStringLiteral("Не удалось запустить поток выполнения программы."));
-        return false;
-    }
-    m_pRunThread = std::move(worker);
+void CTirvaneIDEDoc::ShowBox(const CMessageBox& box) {
+    ShowStopBox(box);
+}
+
+void CTirvaneIDEDoc::ShowChannel(int channel) {
+    m_pFrame->OutputBar()->ShowChannel(channel);
+}
+
+void CTirvaneIDEDoc::WorkerStarted(bool debug) {
     m_runTime.start();
-    emit RunStarted(m_bRunDebug);
-    return true;
+    emit RunStarted(debug, m_strTitle);
 }
 
-// On the GUI thread, after the worker printed its result: the run's values go with the
-// session. An aborted run no longer owns the flags, which a new run may already hold.
-void CTirvaneIDEDoc::OnWorkerEnded() {
-    if (m_pRunThread == nullptr)
-        return;
-    const std::unique_ptr<CRunWorker> worker = std::move(m_pRunThread);
-    CMessageBox box;
-    const CRunSession::Outcome outcome = worker->Finish(&box);
-    if (!worker->Abandoned())
-        ClearRunFlags();
-    emit StateChanged();
-    emit RunEnded(m_bRunDebug, m_runTime.elapsed(), int(outcome));
-    if (outcome == CRunSession::Outcome::Failed)
-        ShowStopBox(box);
-}
-
-void CTirvaneIDEDoc::ClearRunFlags() {
-    m_bRunning = false;
-    m_bDebugging = false;
-    g_bRunning = false;
-    g_bDebugging = false;
-    SetStepLine(0);
-}
-
-// Closing a document ends its run first.
-void CTirvaneIDEDoc::StopRun() {
-    if (!m_bRunning && !m_bDebugging)
-        return;
-    ClearRunFlags();
-    RequestStop();
-    if (m_pRunThread != nullptr)
-        m_pRunThread->Abandon();
-    emit StateChanged();
-}
-
-void CTirvaneIDEDoc::WaitForOwnWorker() {
-    if (m_pRunThread == nullptr)
-        return;
-    m_pFrame->ShowWaitNote();
-    CRunWorker::WaitUntil([this] { return m_pRunThread == nullptr; });
-    m_pFrame->ClearWaitNote();
-}
-
-void CTirvaneIDEDoc::WaitForAllWorkers() {
-    if (CRunWorker::LiveCount() == 0)
-        return;
-    m_pFrame->ShowWaitNote();
-    CRunWorker::WaitUntil([] { return CRunWorker::LiveCount() == 0; });
-    m_pFrame->ClearWaitNote();
+void CTirvaneIDEDoc::WorkerEnded(const CRunReport& report) {
+    emit RunEnded(report.debug, m_runTime.elapsed(), int(report.outcome));
+    if (report.outcome == CRunSession::Outcome::Failed ||
+        report.outcome == CRunSession::Outcome::Refused)
+        ShowStopBox(report.box);
 }

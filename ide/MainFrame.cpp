@@ -1,13 +1,11 @@
 #include "ide/MainFrame.h"
 
 #include "ide/ChildFrame.h"
-#include "ide/CommandState.h"
 #include "ide/Commands.h"
 #include "ide/HelpWindow.h"
 #include "ide/KeyboardLocks.h"
 #include "ide/OutputBar.h"
 #include "ide/RunClock.h"
-#include "ide/RunWorker.h"
 #include "ide/SplitBar.h"
 #include "ide/TirvaneIDEDoc.h"
 #include "ide/TirvaneIDEView.h"
@@ -359,9 +357,7 @@ int CMainFrame::CascadeStep() const {
 
 void CMainFrame::UpdateCommands() {
     const CTirvaneIDEDoc* doc = ActiveDocument();
-    const DocumentFlags flags = doc != nullptr ? doc->Flags() : DocumentFlags{};
-    const CommandStates states =
-        ComputeCommandStates(doc != nullptr ? &flags : nullptr, g_bRunning, g_bDebugging);
+    const CommandStates states = doc != nullptr ? doc->Commands() : CommandStates{};
     Action(ID_TRANSLATE)->setEnabled(states.translate);
     Action(ID_RUN)->setEnabled(states.run);
     Action(ID_ABORT_RUN)->setEnabled(states.abortRun);
@@ -386,7 +382,7 @@ void CMainFrame::ClearWaitNote() {
 
 // Every document window closes first, each document asking to save and ending its run.
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (CRunWorker::Waiting()) {
+    if (CRunController::Waiting()) {
         event->ignore();
         return;
     }

@@ -27,9 +27,10 @@ CRunClock::CRunClock(QStatusBar* bar, QTabBar* resultTabs, QObject* parent)
 }
 
 // The message of the run before goes: it no longer tells about the text on the panel.
-void CRunClock::Start(bool debug) {
+void CRunClock::Start(bool debug, const QString& title) {
     m_pBar->clearMessage();
     m_bDebug = debug;
+    m_strTitle = title;
     m_elapsed.start();
     m_tick.start();
     Tick();
@@ -39,7 +40,8 @@ void CRunClock::Start(bool debug) {
 void CRunClock::Tick() {
     const QString what =
         m_bDebug ? QStringLiteral("Идёт отладка") : QStringLiteral("Идёт выполнение");
-    m_pPane->setText(what + QStringLiteral(": ") + FormatDuration(m_elapsed.elapsed(), true));
+    m_pPane->setText(what + QStringLiteral(" «") + m_strTitle + QStringLiteral("»: ") +
+                     FormatDuration(m_elapsed.elapsed(), true));
 }
 
 void CRunClock::Finish(bool debug, qint64 elapsedMs, int outcome) {
@@ -81,6 +83,7 @@ QString CRunClock::EndText(bool debug, qint64 elapsedMs, int outcome) {
                (debug ? QStringLiteral(" прервана через ") : QStringLiteral(" прервано через ")) +
                time;
     case CRunSession::Outcome::Failed:
+    case CRunSession::Outcome::Refused:
         break;
     }
     return what +

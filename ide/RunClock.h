@@ -1,7 +1,8 @@
 #pragma once
-// How long a run takes: while a Run or Debug session is active, a status-bar pane counts
-// the time; when it ends, a status message and the "Результат" tab's tool tip tell how
-// long it took and how it ended.
+// How long a run takes: while a Run or Debug session is active, a status-bar pane names
+// the running document and counts the time (another document may be the active one, whose
+// abort commands are then greyed); when it ends, a status message and the "Результат" tab's tool
+// tip tell how long it took and how it ended.
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -16,7 +17,7 @@ class CRunClock : public QObject {
 public:
     CRunClock(QStatusBar* bar, QTabBar* resultTabs, QObject* parent);
 
-    void Start(bool debug);
+    void Start(bool debug, const QString& title);
     // outcome is a CRunSession::Outcome.
     void Finish(bool debug, qint64 elapsedMs, int outcome);
     bool Running() const { return m_tick.isActive(); }
@@ -38,5 +39,6 @@ private:
     QTimer m_tick;
     QElapsedTimer m_elapsed;
     bool m_bDebug = false;
+    QString m_strTitle;
     QString m_strLast;
 };

@@ -1,12 +1,10 @@
 #include "ide/TirvaneIDEDoc.h"
 
 #include "ide/MainFrame.h"
-#include "ide/RunWorker.h"
 #include "ide/ShellDialogs.h"
 #include "ide/SyntaxHighlighter.h"
 #include "ide/TextCodec.h"
 #include "ide/TirvaneIDEView.h"
-#include "interpreter/DebugControl.h"
 #include "interpreter/RunSession.h"
 #include "model/Scope.h"
 #include "translator/Parser.h"
@@ -30,14 +28,8 @@ CTirvaneIDEDoc::CTirvaneIDEDoc(CMainFrame* frame, QObject* parent)
 }
 
 // The frame waits for a run before it closes the window; should a worker still be alive
-// here, it must end before the module it walks is deleted with the parser.
-CTirvaneIDEDoc::~CTirvaneIDEDoc() {
-    if (m_pRunThread != nullptr) {
-        RequestStop();
-        m_pRunThread.reset();
-    }
-    m_pParser.reset();
-}
+// here, the run controller, destroyed first, ends it before the parser deletes the module.
+CTirvaneIDEDoc::~CTirvaneIDEDoc() = default;
 
 void CTirvaneIDEDoc::AddView(CTirvaneIDEView* view) {
     m_views.append(view);
@@ -156,8 +148,7 @@ bool CTirvaneIDEDoc::CanClose() {
             break;
         }
     }
-    StopRun();
-    WaitForOwnWorker();
+    m_runner.EndRun();
     return true;
 }
 

@@ -2,8 +2,8 @@
 // A document: one program text, its file, its translation into a module, and the
 // language commands that work on it (Translate, Run, Debug and the two aborts).
 
-#include "ide/CommandState.h"
 #include "ide/TextCodec.h"
+#include "interpreter/RunController.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -18,15 +18,20 @@ class CFunctionNode;
 class CMainFrame;
 class CModuleNode;
 class CParser;
-class CRunSession;
-class CRunWorker;
 class CScanner;
 class CSyntaxHighlighter;
 class CTirvaneIDEView;
 class QTextDocument;
 struct CMessageBox;
 
-class CTirvaneIDEDoc : public QObject {
+struct DocumentFlags {
+    bool translated = false;
+    bool running = false;
+    bool debugging = false;
+};
+
+// The document is its run controller's host: it shows the boxes, the panes and the time.
+class CTirvaneIDEDoc : public QObject, private IRunHost {
     Q_OBJECT
 public:
     explicit CTirvaneIDEDoc(CMainFrame* frame, QObject* parent = nullptr);
@@ -71,7 +76,6 @@ public:
     void OnDebug();
     void OnAbortDebug();
     void OnAbortRun();
-    bool StartRun(bool debug);
 
     // The tool bar's function list shows the active document's functions.
     void FillFunctionList();
@@ -93,9 +97,12 @@ public:
     void SetStepLine(int line);
     CSyntaxHighlighter* Highlighter() const { return m_pHighlighter; }
 
-    DocumentFlags Flags() const { return {m_bTranslated, m_bRunning, m_bDebugging}; }
+    DocumentFlags Flags() const {
+        return {m_bTranslated, m_runner.Running(), m_runner.Debugging()};
+    }
+    CommandStates Commands() const { return m_runner.States(m_bTranslated); }
     CModuleNode* Module() const { return m_pModule; }
-    bool HasWorker() const { return m_pRunThread != nullptr; }
+    bool HasWorker() const { return m_runner.HasWorker(); }
 
 signals:
     void TitleChanged();
@@ -104,8 +111,9 @@ signals:
     void StateChanged();
     // The error line or the debug line changed: the views mark them anew.
     void MarksChanged();
-    // A worker started, and it ended (milliseconds since its start; outcome of the run).
-    void RunStarted(bool debug);
+    // A worker started (for the document of this title), and it ended (milliseconds since
+    // its start; outcome of the run).
+    void RunStarted(bool debug, const QString& title);
     void RunEnded(bool debug, qint64 elapsedMs, int outcome);
 
 private:
@@ -113,14 +121,19 @@ private:
     void SetPathName(const QString& path);
     void LoadText(const QByteArray& bytes);
     std::string FileBytes() const;
-    bool PrepareArgument(CRunSession& session, CMessageBox* box);
-    bool StartWorker(std::unique_ptr<CRunSession> session);
-    void OnWorkerEnded();
-    void ClearRunFlags();
     void ShowTranslationError();
-    void StopRun();
-    void WaitForOwnWorker();
-    void WaitForAllWorkers();
+    // The start function the function list selects, as the run controller takes it.
+    std::string SelectedFunction(int* index) const;
+
+    // IRunHost
+    void Post(std::function<void()> fn) override;
+    void WaitUntil(const std::function<bool()>& done) override;
+    void ShowBox(const CMessageBox& box) override;
+    void ShowChannel(int channel) override;
+    void FlagsChanged() override { emit StateChanged(); }
+    void StepEnded() override { SetStepLine(0); }
+    void WorkerStarted(bool debug) override;
+    void WorkerEnded(const CRunReport& report) override;
 
     CMainFrame* m_pFrame;
     QTextDocument* m_pText;
@@ -128,7 +141,6 @@ private:
     QTextCursor m_errorMark;
     int m_nStepLine = 0;
     QElapsedTimer m_runTime;
-    bool m_bRunDebug = false;
     QList<CTirvaneIDEView*> m_views;
     int m_nWindows = 0;
     CLineEnds m_lineEnds;
@@ -136,12 +148,10 @@ private:
     QString m_strTitle;
     bool m_bModified = false;
 
-    bool m_bRunning = false;
-    bool m_bDebugging = false;
     bool m_bTranslated = false;
     int m_nFuncListSel = 0;
     CModuleNode* m_pModule = nullptr; // owned by the parser
     std::unique_ptr<CScanner> m_pScanner;
     std::unique_ptr<CParser> m_pParser;
-    std::unique_ptr<CRunWorker> m_pRunThread; // the last run, until its worker has ended
+    CRunController m_runner{*this}; // declared last: its worker ends before the module goes
 };

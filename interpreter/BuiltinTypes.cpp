@@ -5,6 +5,7 @@
 #include "interpreter/DebugControl.h"
 #include "interpreter/Interpreter.h"
 #include "model/Terms.h"
+#include "output/OutputSink.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -148,12 +149,18 @@ bool CInterpreter::Membership(CValue* arg, CValue** out, bool* debug) {
     return Fail(out, kIErrInterpretation);
 }
 
-// The text goes to the sink's current channel; the line end goes to standard output.
-// Flushed, so that the line end keeps its place among the other writes to the terminal.
-bool CInterpreter::Output(CValue* arg, CValue** out) {
+// The text goes to the sink's current channel. Outside a trace the pane ends it with a line
+// break; inside one the line end goes to standard output, so that the trace keeps its
+// lines. Flushed, so that the line end keeps its place among the other writes to the
+// terminal.
+bool CInterpreter::Output(CValue* arg, CValue** out, const bool* debug) {
     *out = CopyValue(arg);
     arg->Print();
     NotifyOutListener(arg);
+    if (debug == nullptr || !*debug) {
+        g_pOutput->Write(g_szNewLine);
+        return true;
+    }
     std::fputs("\n", stdout);
     std::fflush(stdout);
     return true;

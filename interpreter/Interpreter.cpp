@@ -239,7 +239,7 @@ bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** o
     case kKwIn:
         return Membership(arg, out, debug);
     case kKwOut:
-        return Output(arg, out);
+        return Output(arg, out, debug);
     case kKwValue:
         return InnerValue(arg, out);
     default:

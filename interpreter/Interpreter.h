@@ -55,6 +55,6 @@ private:
     bool Cast(CValue* arg, CValue* func, CValue** out);
     bool TypeOf(CValue* arg, CValue** out);
     bool Membership(CValue* arg, CValue** out, bool* debug);
-    bool Output(CValue* arg, CValue** out);
+    bool Output(CValue* arg, CValue** out, const bool* debug);
     bool InnerValue(CValue* arg, CValue** out);
 };

@@ -70,22 +70,16 @@ CRunSession::CRunSession(CModuleNode* module, std::string functionName, int func
 
 CRunSession::~CRunSession() = default;
 
-bool CRunSession::PrepareArgument(CMessageBox* box) {
+bool CRunSession::ReadArgument(CMessageBox* box) {
     g_pOutput->Select(kChannelResult);
     g_pOutput->Clear(kChannelResult);
     g_pOutput->Select(kChannelArgument);
     std::string text;
     g_OutputSink.Read(text);
-    if (!text.empty()) {
-        if (!EvaluateArgument(box))
-            return false;
-    } else if (m_nFunctionIndex == 0) {
+    m_bArgumentTyped = !text.empty();
+    if (!m_bArgumentTyped && m_nFunctionIndex == 0) {
         *box = ArgumentErrorBox(Cp(u8"Пустая строка аргумента"));
         return false;
-    }
-    if (m_params.debug) {
-        g_pOutput->Clear(kChannelDebug);
-        g_pOutput->Select(kChannelDebug);
     }
     return true;
 }
@@ -112,34 +106,39 @@ bool CRunSession::ParseArgument(CMessageBox* box) {
 }
 
 // A failed evaluation leaves no usable value (a list may be only partly filled), so it
-// is reported like an evaluation error instead of being handed to the run.
-bool CRunSession::EvaluateArgument(CMessageBox* box) {
+// is reported like an evaluation error instead of being handed to the run. An abort stops
+// the argument silently, as it stops a run.
+CRunSession::Outcome CRunSession::EvaluateArgument(CMessageBox* box) {
     if (!ParseArgument(box))
-        return false;
+        return Outcome::Refused;
+    // The scanner made the argument's channel current; what the argument writes ("out")
+    // goes with the run's output.
+    g_pOutput->Select(kChannelResult);
     m_pArgumentFunction = std::make_unique<CFunctionNode>(m_pModule);
     m_pArgumentFunction->argName = kArgumentFunctionName;
     m_pArgumentTerm->owner = m_pArgumentFunction.get();
-    CArenaScope scope(*m_pArena);
     CInterpreter interp;
     bool debugOff = false;
     CValue* value = nullptr;
     try {
         if (!m_pArgumentTerm->Eval(nullptr, &value, &debugOff, &interp) || value == nullptr) {
             *box = ArgumentErrorBox(g_apszInterpErrors[kIErrInterpretation]);
-            return false;
+            return Outcome::Refused;
         }
     } catch (const CExeption& e) {
+        if (e.m_nCode == kErrUserStop)
+            return Outcome::Stopped;
         *box = ArgumentErrorBox(ExeptionText(e));
-        return false;
+        return Outcome::Refused;
     } catch (const std::bad_alloc&) {
         *box = ArgumentErrorBox(MemoryLimitText());
-        return false;
+        return Outcome::Refused;
     } catch (...) {
         *box = UnexpectedExceptionBox();
-        return false;
+        return Outcome::Refused;
     }
     m_params.argument = value;
-    return true;
+    return Outcome::Printed;
 }
 
 bool CRunSession::IsKnownFunction() const {
@@ -162,6 +161,16 @@ CRunSession::Outcome CRunSession::Execute(const std::function<void()>& showResul
     // it again here would lose an abort that came in while the worker was starting.
     CArenaScope scope(*m_pArena);
     try {
+        g_pOutput->Select(kChannelResult);
+        if (m_bArgumentTyped) {
+            const Outcome argument = EvaluateArgument(box);
+            if (argument != Outcome::Printed)
+                return argument;
+        }
+        if (m_params.debug) {
+            g_pOutput->Clear(kChannelDebug);
+            g_pOutput->Select(kChannelDebug);
+        }
         if (m_params.functionName == EvaluateArgumentEntry()) {
             PrintResult(m_params.argument, showResultChannel);
             return Outcome::Printed;

@@ -1,7 +1,8 @@
 #pragma once
-// The Run and Debug commands without their windows: the argument's evaluation (on the
-// calling thread, before the worker starts) and the run itself (on the worker). The IDE
-// and the runner drive runs only through this class, so both behave alike.
+// One Run or Debug without its windows: the argument's text is read on the commanding
+// thread; the argument's evaluation and the run itself happen on the worker, whose large
+// stack takes deep arguments as well as deep runs. The run controller (RunController.h)
+// drives every run through this class, for the IDE and the runner alike.
 //
 // A session owns the arena of its run: the argument value, every value of the run and the
 // result live until the session is destroyed, after the result has been printed. It also
@@ -9,8 +10,9 @@
 // function the argument belongs to, so that nothing the argument's value could refer to
 // goes away while the run may still reach it.
 //
-// The caller sets and clears the running flags and clears g_bStopRequested before a run
-// or debug session starts, so that an argument evaluated after an abort is not stopped.
+// During a run (no trace) everything the program writes goes to the result channel:
+// "out" ends each value with a line break there, and the "Аргумент" pane stays the
+// user's. A debug session writes its trace, "out" included, on the debug channel.
 
 #include "values/Arena.h"
 
@@ -56,7 +58,8 @@ public:
         Printed,  // the result was printed on channel 3
         NoResult, // the run entry returned false: nothing is shown
         Stopped,  // the user stopped it (code 19): nothing is shown
-        Failed    // an error box is to be shown
+        Failed,   // an error box is to be shown
+        Refused   // the argument or the start function was wrong: its box is to be shown
     };
 
     // functionIndex is the function list's selection (0: "Вычисление аргумента").
@@ -66,26 +69,28 @@ public:
     CRunSession& operator=(const CRunSession&) = delete;
     ~CRunSession();
 
-    // StartRun from reading the argument on: Select(3), Clear(3), Select(1), Read, then
-    // parse and evaluate the argument; for a debug run Clear(2), Select(2). On failure
-    // fills box and returns false.
-    bool PrepareArgument(CMessageBox* box);
+    // On the commanding thread: Select(3), Clear(3), Select(1), Read. An empty argument
+    // for "Вычисление аргумента" fills box and returns false.
+    bool ReadArgument(CMessageBox* box);
 
-    // The worker's part. showResultChannel is called just after Select(3) and before the
-    // value is printed. On Failed, box holds the error box.
+    // The worker's part: the argument typed (parsed and evaluated with the result channel
+    // current), then for a debug run Clear(2), Select(2), then the run. showResultChannel
+    // is called just after Select(3) and before the value is printed. On Failed and
+    // Refused, box holds the error box.
     Outcome Execute(const std::function<void()>& showResultChannel, CMessageBox* box);
 
     RunParams& Params() { return m_params; }
     CArena& Arena() { return *m_pArena; }
 
 private:
-    bool EvaluateArgument(CMessageBox* box);
+    Outcome EvaluateArgument(CMessageBox* box);
     bool ParseArgument(CMessageBox* box);
     bool IsKnownFunction() const;
     void PrintResult(const CValue* value, const std::function<void()>& showResultChannel);
 
     CModuleNode* m_pModule;
     int m_nFunctionIndex;
+    bool m_bArgumentTyped = false;
     RunParams m_params;
     std::unique_ptr<CArena> m_pArena;
     // Destroyed in this order: the temporary function, the parser, then its scanner.

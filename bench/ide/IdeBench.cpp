@@ -23,10 +23,10 @@
 #include "ide/Commands.h"
 #include "ide/MainFrame.h"
 #include "ide/OutputBar.h"
-#include "ide/RunWorker.h"
 #include "ide/ShellDialogs.h"
 #include "ide/TirvaneIDEApp.h"
 #include "interpreter/DebugControl.h"
+#include "interpreter/RunController.h"
 #include "output/OutputSink.h"
 
 #include <QAction>
@@ -136,7 +136,7 @@ public:
             const qint64 now = clock.elapsed();
             timed.longestStallMs = std::max(timed.longestStallMs, now - last);
             last = now;
-            if (started && CRunWorker::LiveCount() == 0 && AllShown())
+            if (started && CRunController::LiveWorkers() == 0 && AllShown())
                 loop.quit();
         });
         tick.start();
@@ -172,7 +172,7 @@ public:
         Wait(1000);
         const double used = ProcessorSeconds() - before;
         Trigger(ID_ABORT_DEBUG);
-        while (CRunWorker::LiveCount() != 0 && clock.elapsed() < 20000)
+        while (CRunController::LiveWorkers() != 0 && clock.elapsed() < 20000)
             Wait(10);
         return used;
     }

@@ -1,10 +1,10 @@
 #include "IdeTestSupport.h"
 
 #include "ide/OutputBar.h"
-#include "ide/RunWorker.h"
 #include "ide/TextCodec.h"
 #include "ide/TirvaneIDEDoc.h"
 #include "interpreter/DebugControl.h"
+#include "interpreter/RunController.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -83,7 +83,7 @@ void FrameTest::TearDown() {
         frame->close();
         frame.reset();
     }
-    EXPECT_EQ(CRunWorker::LiveCount(), 0);
+    EXPECT_EQ(CRunController::LiveWorkers(), 0);
     SetShellDialogHooks(m_previousHooks);
 }
 
@@ -148,7 +148,7 @@ void FrameTest::SelectFunction(const QString& name) {
 }
 
 bool FrameTest::WaitForRunEnd(int timeoutMs) {
-    const bool ended = WaitFor([] { return CRunWorker::LiveCount() == 0; }, timeoutMs);
+    const bool ended = WaitFor([] { return CRunController::LiveWorkers() == 0; }, timeoutMs);
     QCoreApplication::processEvents();
     return ended;
 }

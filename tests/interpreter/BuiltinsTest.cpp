@@ -123,18 +123,21 @@ TEST_F(BuiltinsTest, TypedValueOfTheSameTypeNamePassesUnchecked) {
     EXPECT_EQ(Apply(FuncRef(sameName), Sign(kKwType)).text, "nil");
 }
 
-TEST_F(BuiltinsTest, OutWritesTheValueOnTheCurrentChannelAndALineEndOnStandardOutput) {
-    SinkCapture capture(kChannelDebug);
-    CValue* value = Data({Int(1), Char('x')});
-    testing::internal::CaptureStdout();
-    CValue* out = nullptr;
-    bool debug = false;
-    const bool ok = interp.Interpret(nullptr, value, Sign(kKwOut), &out, &debug);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n");
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(capture.Text(kChannelDebug), "(1,'x')");
-    EXPECT_NE(out, value);
-    EXPECT_EQ(Printed(out), "(1,'x')");
+// Outside a trace the pane ends the text with a line break; inside one the line end goes
+// to standard output, so that the trace line goes on.
+TEST_F(BuiltinsTest, OutEndsItsTextInThePaneOrInATraceOnStandardOutput) {
+    for (bool debug : {false, true}) {
+        SinkCapture capture(kChannelDebug);
+        CValue* value = Data({Int(1), Char('x')});
+        testing::internal::CaptureStdout();
+        CValue* out = nullptr;
+        const bool ok = interp.Interpret(nullptr, value, Sign(kKwOut), &out, &debug);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), debug ? "\n" : "") << debug;
+        EXPECT_TRUE(ok);
+        EXPECT_EQ(capture.Text(kChannelDebug), debug ? "(1,'x')" : "(1,'x')\r\n") << debug;
+        EXPECT_NE(out, value);
+        EXPECT_EQ(Printed(out), "(1,'x')");
+    }
 }
 
 } // namespace

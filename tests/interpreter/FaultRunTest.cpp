@@ -111,8 +111,8 @@ protected:
         std::string result; // channel 3
     };
 
-    // The Run command: the argument is evaluated on this thread, the function runs on a
-    // worker with the given stack, as the IDE's worker does.
+    // The Run command: the argument is read on this thread, evaluated and run on a worker
+    // with the given stack, as the run controller's worker does.
     Ran Run(const std::string& function, const std::string& argument,
             std::size_t stack = kLargeStackSize) {
         g_OutputSink.Attach(&m_argumentPane, kChannelArgument);
@@ -120,7 +120,7 @@ protected:
         g_bStopRequested = false;
         CRunSession session(m_module, function, 1, false);
         Ran ran;
-        ran.prepared = session.PrepareArgument(&ran.box);
+        ran.prepared = session.ReadArgument(&ran.box);
         if (ran.prepared) {
             CLargeStackThread worker;
             EXPECT_TRUE(worker.Start([&] { ran.outcome = session.Execute({}, &ran.box); }, stack));
@@ -211,21 +211,20 @@ TEST_F(FaultRunTest, RunsOverTheMemoryLimitEndWithTheMemoryError) {
 TEST_F(FaultRunTest, AnAbortDuringALongBuiltinEndsTheRunAtTheNextApplication) {
     constexpr int kCount = 200000;
     CStoppingPane stopping;
-    g_OutputSink.Attach(&stopping, kChannelArgument);
+    g_OutputSink.Attach(&m_argumentPane, kChannelArgument);
+    g_OutputSink.Attach(&stopping, kChannelResult);
     g_bStopRequested = false;
     CRunSession session(m_module, "twice", 1, false);
-    stopping.SetText(std::to_string(kCount));
+    m_argumentPane.SetText(std::to_string(kCount));
     CMessageBox box;
-    ASSERT_TRUE(session.PrepareArgument(&box));
-    stopping.SetText("");
+    ASSERT_TRUE(session.ReadArgument(&box));
     CRunSession::Outcome outcome = CRunSession::Outcome::Printed;
     RunOnLargeStack([&] { outcome = session.Execute({}, &box); });
     EXPECT_EQ(outcome, CRunSession::Outcome::Stopped);
     std::string whole = "(";
     for (int i = 1; i <= kCount; ++i)
         whole += std::to_string(i) + (i < kCount ? "," : ")");
-    EXPECT_EQ(stopping.GetText(), whole);
-    EXPECT_EQ(m_capture.Text(kChannelResult), "");
+    EXPECT_EQ(stopping.GetText(), whole + "\r\n");
     EXPECT_TRUE(g_bStopRequested); // the shell clears it before the next run
 }
 
@@ -237,7 +236,7 @@ TEST_F(FaultRunTest, AnAbortEndsADelayedTermThatYieldsItself) {
     g_bStopRequested = false;
     CRunSession session(m_module, "selfish", 1, false);
     CMessageBox box;
-    ASSERT_TRUE(session.PrepareArgument(&box));
+    ASSERT_TRUE(session.ReadArgument(&box));
     CRunSession::Outcome outcome = CRunSession::Outcome::Printed;
     CLargeStackThread worker;
     ASSERT_TRUE(worker.Start([&] { outcome = session.Execute({}, &box); }));
@@ -284,7 +283,7 @@ TEST_F(FaultRunTest, TheApplicationBudgetStopsARunAsAnAbortWould) {
         m_argumentPane.SetText("50"); // about 400 applications
         CRunSession session(m_module, "down", 1, false);
         CMessageBox box;
-        ASSERT_TRUE(session.PrepareArgument(&box));
+        ASSERT_TRUE(session.ReadArgument(&box));
         CRunSession::Outcome outcome = CRunSession::Outcome::Failed;
         RunOnLargeStack([&] {
             SetApplicationBudget(c.budget);

@@ -140,8 +140,8 @@ TEST_F(FaultInputTest, TenThousandNestedBracketsNeverOverflowTheParser) {
     EXPECT_EQ(deep.report, translated);
 }
 
-// Argument texts that the "Аргумент" pane may hold: typed on the user-interface thread, so
-// their parsing and evaluation must stay within an ordinary stack as well.
+// Argument texts that the "Аргумент" pane may hold: parsed and evaluated on the run's
+// worker, whose stack, however large, must not overflow.
 class FaultArgumentTest : public FaultInputTest {
 protected:
     void SetUp() override {
@@ -154,8 +154,9 @@ protected:
         CMessageBox box;
         std::string printed;
     };
-    // Prepares "Вычисление аргумента" or the function, then runs it on a large stack.
-    Prepared Evaluate(const std::string& argument, const std::string& function = {}) {
+    // Runs "Вычисление аргумента" or the function on a large stack; ok when it printed.
+    Prepared Evaluate(const std::string& argument, const std::string& function = {},
+                      std::size_t stack = kLargeStackSize) {
         SinkCapture capture(kChannelArgument);
         capture.Pane(kChannelArgument).SetText(argument);
         const bool evaluateOnly = function.empty();
@@ -163,10 +164,11 @@ protected:
         CRunSession session(m_module, evaluateOnly ? EvaluateArgumentEntry() : function,
                             evaluateOnly ? 0 : 1, false);
         Prepared result;
-        result.ok = session.PrepareArgument(&result.box);
+        result.ok = session.ReadArgument(&result.box);
         if (result.ok) {
-            CMessageBox box;
-            RunOnLargeStack([&] { session.Execute({}, &box); });
+            CRunSession::Outcome outcome = CRunSession::Outcome::Failed;
+            RunOnLargeStack([&] { outcome = session.Execute({}, &result.box); }, stack);
+            result.ok = outcome == CRunSession::Outcome::Printed;
             result.printed = capture.Text(kChannelResult);
         }
         return result;
@@ -202,11 +204,12 @@ TEST_F(FaultArgumentTest, TenThousandNestedBracketsInAnArgumentGiveAValueOrABox)
 }
 
 TEST_F(FaultArgumentTest, AnArgumentNestedBeyondTheStackReportsTheStackNotItsSyntax) {
-    constexpr std::size_t kDepth = 1000000; // beyond any thread's ordinary stack
+    constexpr std::size_t kDepth = 1000000; // beyond a worker's stack of 64 MiB
+    constexpr std::size_t kStack = std::size_t(64) << 20;
     for (const char* brackets : {"()", "[]"}) {
         const std::string argument = Repeat(std::string(1, brackets[0]), kDepth) + "7" +
                                      Repeat(std::string(1, brackets[1]), kDepth);
-        const Prepared result = Evaluate(argument);
+        const Prepared result = Evaluate(argument, {}, kStack);
         EXPECT_FALSE(result.ok) << brackets;
         EXPECT_EQ(result.box.caption, W("Ошибка аргумента")) << brackets;
         EXPECT_EQ(result.box.text, W("Переполнение стека: слишком глубокая рекурсия ")) << brackets;

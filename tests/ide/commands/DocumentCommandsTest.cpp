@@ -1,11 +1,11 @@
-// Translate, Run, Debug and the aborts, driven through the tool bar like a user would.
+// Translate, and the panes and boxes of Run and Debug, driven through the tool bar like a
+// user would. What the run controller decides is tested without windows.
 
 #include "IdeTestSupport.h"
 
 #include "ide/ChildFrame.h"
 #include "ide/Commands.h"
 #include "ide/OutputBar.h"
-#include "ide/RunWorker.h"
 #include "ide/TirvaneIDEDoc.h"
 #include "ide/TirvaneIDEView.h"
 #include "interpreter/DebugControl.h"
@@ -24,7 +24,7 @@ namespace {
 // Four lines, no line break after the last: the scanner stops on line 4.
 const QString kGoodProgram = QStringLiteral("answer << funcdef { 42 >> return };\n"
                                             "funcdef x { (x, 2) : * >> return } >> double;\n"
-                                            "funcdef x { (x, 1) : + >> return } >> inc;\n"
+                                            "funcdef x { (x, 1) : + : out >> return } >> inc;\n"
                                             "loop << funcdef x { x : loop >> return }");
 
 const QString kEvaluateArgument = QStringLiteral("Вычисление аргумента");
@@ -164,6 +164,8 @@ TEST_F(DocumentCommandsTest, FunctionListRemembersTheSelectionOfEachDocument) {
     EXPECT_TRUE(FunctionListItems().isEmpty());
 }
 
+// A box before the worker starts, one from the worker, and results; "out" writes with the
+// result and never into the argument the user typed.
 TEST_F(DocumentCommandsTest, RunShowsTheResultOrTheRightMessageBox) {
     struct Case {
         const char* name;
@@ -173,29 +175,18 @@ TEST_F(DocumentCommandsTest, RunShowsTheResultOrTheRightMessageBox) {
         std::vector<StopBox> boxes;
     };
     const Case cases[] = {
-        {"argument only", kEvaluateArgument, "(1, 2)", "(1,2)\n", {}},
-        {"function on an argument", "double", "5", "10\n", {}},
-        {"function without argument", "answer", "", "42\n", {}},
-        {"empty argument to evaluate",
-         kEvaluateArgument,
-         "",
-         "",
-         {{"Ошибка интерпретации аргумента !", "Пустая строка аргумента"}}},
         {"nothing selected",
          "",
          "5",
          "",
          {{"Неправильное имя запускаемой функции!", "Неизвестно имя запускаемой функции."}}},
+        {"argument only", kEvaluateArgument, "(1, 2)", "(1,2)\n", {}},
+        {"out", "inc", "5", "6\n6\n", {}},
         {"argument syntax",
          "double",
          ")",
          "",
          {{"Ошибка аргумента", "Ошибка синтаксиса аргумента!"}}},
-        {"parameter without a value",
-         "double",
-         "",
-         "",
-         {{"Ошибка интерпретации", "Аргумент функции не инициализирован в функции: double"}}},
     };
     TranslateGood();
     for (const Case& c : cases) {
@@ -208,6 +199,7 @@ TEST_F(DocumentCommandsTest, RunShowsTheResultOrTheRightMessageBox) {
         ASSERT_TRUE(Press(ID_RUN)) << c.name;
         ASSERT_TRUE(WaitForRunEnd()) << c.name;
         EXPECT_EQ(PaneText(kChannelResult), c.result) << c.name;
+        EXPECT_EQ(PaneText(kChannelArgument), c.argument) << c.name;
         EXPECT_EQ(boxes, c.boxes) << c.name;
         if (!c.result.isEmpty()) {
             EXPECT_EQ(frame->OutputBar()->ShownChannel(), kChannelResult) << c.name;
@@ -229,99 +221,6 @@ TEST_F(DocumentCommandsTest, AnErrorFromAForcedTermReachesTheResult) {
     ASSERT_TRUE(Press(ID_RUN));
     ASSERT_TRUE(WaitForRunEnd());
     EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("(Zero division!)\n"));
-    EXPECT_TRUE(boxes.empty());
-}
-
-TEST_F(DocumentCommandsTest, DebugStepsOneApplicationPerPress) {
-    TranslateGood();
-    SelectFunction(QStringLiteral("double"));
-    TypeArgument(QStringLiteral("5"));
-    ASSERT_TRUE(Press(ID_DEBUG));
-    ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
-    EXPECT_EQ(frame->OutputBar()->ShownChannel(), kChannelDebug);
-    EXPECT_TRUE(IsEnabled(ID_ABORT_DEBUG));
-    EXPECT_FALSE(IsEnabled(ID_RUN));
-    EXPECT_TRUE(WaitFor([this] { return PaneText(kChannelDebug) == "(5,2):* "; }))
-        << PaneText(kChannelDebug).toStdString();
-
-    frame->OutputBar()->ShowChannel(kChannelTranslation);
-    ASSERT_TRUE(Press(ID_DEBUG)); // the next step, not a second session
-    EXPECT_EQ(frame->OutputBar()->ShownChannel(), kChannelDebug);
-    ASSERT_TRUE(WaitForRunEnd());
-    EXPECT_EQ(PaneText(kChannelDebug), QStringLiteral("(5,2):*  -> 10\n"));
-    EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("10\n"));
-    EXPECT_FALSE(g_bDebugging);
-    EXPECT_TRUE(IsEnabled(ID_DEBUG));
-    EXPECT_FALSE(IsEnabled(ID_ABORT_DEBUG));
-    EXPECT_TRUE(boxes.empty());
-}
-
-TEST_F(DocumentCommandsTest, AbortDebugDuringAPauseEndsSilently) {
-    TranslateGood();
-    SelectFunction(QStringLiteral("double"));
-    TypeArgument(QStringLiteral("5"));
-    ASSERT_TRUE(Press(ID_DEBUG));
-    ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
-    ASSERT_TRUE(Press(ID_ABORT_DEBUG));
-    EXPECT_TRUE(IsEnabled(ID_RUN));
-    ASSERT_TRUE(WaitForRunEnd());
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_TRUE(PaneText(kChannelResult).isEmpty());
-    EXPECT_FALSE(g_bDebugging);
-}
-
-TEST_F(DocumentCommandsTest, SecondRunRightAfterAbortingARunawayRecursionPrintsItsResult) {
-    TranslateGood();
-    SelectFunction(QStringLiteral("loop"));
-    TypeArgument(QStringLiteral("1"));
-    ASSERT_TRUE(Press(ID_RUN));
-    // Soon: a sanitized build reaches the recursion limit in a fraction of a second.
-    QTest::qWait(20);
-    EXPECT_EQ(CRunWorker::LiveCount(), 1);
-    ASSERT_TRUE(Press(ID_ABORT_RUN));
-    EXPECT_TRUE(IsEnabled(ID_RUN)); // at once, before the old worker has ended
-
-    SelectFunction(QStringLiteral("double"));
-    TypeArgument(QStringLiteral("21"));
-    ASSERT_TRUE(Press(ID_RUN));
-    ASSERT_TRUE(WaitForRunEnd());
-    EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("42\n"));
-    EXPECT_EQ(boxes, std::vector<StopBox>{});
-    EXPECT_FALSE(g_bRunning);
-}
-
-TEST_F(DocumentCommandsTest, ClosingADocumentStopsItsRunFirst) {
-    // Shallow but long: a runaway recursion may reach the stack's limit before the close.
-    OpenProgram(QStringLiteral("fib.tvn"),
-                QStringLiteral("fib << funcdef n {\n"
-                               "  (n, 2) : < >> small ;\n"
-                               "  (2, small : int) : - >> branch ;\n"
-                               "  ({n}, {((n, 1) : - : fib, (n, 2) : - : fib) : +}) : branch : . "
-                               ">> return\n"
-                               "}\n"));
-    ASSERT_TRUE(Press(ID_TRANSLATE));
-    SelectFunction(QStringLiteral("fib"));
-    TypeArgument(QStringLiteral("40"));
-    ASSERT_TRUE(Press(ID_RUN));
-    QTest::qWait(100);
-    ASSERT_EQ(CRunWorker::LiveCount(), 1);
-    ASSERT_TRUE(frame->ActiveChild()->close());
-    EXPECT_EQ(CRunWorker::LiveCount(), 0);
-    EXPECT_FALSE(g_bRunning);
-    EXPECT_TRUE(boxes.empty());
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(frame->MdiArea()->subWindowList().isEmpty());
-}
-
-TEST_F(DocumentCommandsTest, QuittingDuringADebugPauseEndsTheSession) {
-    TranslateGood();
-    SelectFunction(QStringLiteral("double"));
-    TypeArgument(QStringLiteral("5"));
-    ASSERT_TRUE(Press(ID_DEBUG));
-    ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
-    EXPECT_TRUE(frame->close());
-    EXPECT_EQ(CRunWorker::LiveCount(), 0);
-    EXPECT_FALSE(g_bDebugging);
     EXPECT_TRUE(boxes.empty());
 }
 

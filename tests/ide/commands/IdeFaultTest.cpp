@@ -1,16 +1,16 @@
 // Faults of the IDE's sessions: windows closed and the application quit while a run or a
-// debug session goes on, aborts followed at once by another command, and two documents
-// at work at the same time. After each, no worker may be left, no flag set, no box shown
-// that the user did not cause, and the next run must print its exact result.
+// debug session goes on, and two documents at work at the same time. After each, no worker may be
+// left, no flag set, no box shown that the user did not cause, and the next run must print its
+// exact result.
 
 #include "IdeTestSupport.h"
 
 #include "ide/ChildFrame.h"
 #include "ide/Commands.h"
-#include "ide/RunWorker.h"
 #include "ide/TirvaneIDEDoc.h"
 #include "ide/TirvaneIDEView.h"
 #include "interpreter/DebugControl.h"
+#include "interpreter/RunController.h"
 #include "output/OutputSink.h"
 
 #include <QElapsedTimer>
@@ -52,7 +52,6 @@ constexpr int kBigProgramFunctions = 20000;
 constexpr int kFirstRunLength = 16;
 constexpr int kLastRunLength = 26;
 #endif
-constexpr int kRounds = 100;
 
 // One function a line, each with a name of its own: the translation takes a while and
 // fills a long function list.
@@ -108,7 +107,7 @@ protected:
     }
 
     void ExpectNothingLeft() {
-        EXPECT_EQ(CRunWorker::LiveCount(), 0);
+        EXPECT_EQ(CRunController::LiveWorkers(), 0);
         EXPECT_FALSE(g_bRunning);
         EXPECT_FALSE(g_bDebugging);
         EXPECT_EQ(boxes, std::vector<StopBox>{});
@@ -183,7 +182,7 @@ TEST_F(IdeFaultTest, QuittingDuringARunEndsItAndClosesEveryWindow) {
         QPointer<CTirvaneIDEDoc> running = OpenTranslated(QStringLiteral("running.tvn"));
         StartLongRun();
         QTest::qWait(20);
-        EXPECT_EQ(CRunWorker::LiveCount(), 1);
+        EXPECT_EQ(CRunController::LiveWorkers(), 1);
         if (c.abortFirst) {
             ASSERT_TRUE(Press(ID_ABORT_RUN));
         }
@@ -200,62 +199,6 @@ TEST_F(IdeFaultTest, QuittingDuringARunEndsItAndClosesEveryWindow) {
         ExpectNextRunPrints42();
         ASSERT_TRUE(frame->close());
         MakeNewFrame();
-    }
-}
-
-// Each abort is followed at once by the command, without waiting for the aborted worker:
-// the command must wait for it, start cleanly and leave the next run unharmed.
-TEST_F(IdeFaultTest, AbortFollowedAtOnceByACommandAHundredTimes) {
-    struct Case {
-        const char* name;
-        int command;
-    };
-    const Case cases[] = {
-        {"run", ID_RUN},
-        {"debug", ID_DEBUG},
-        {"translate", ID_TRANSLATE},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        QElapsedTimer timer;
-        timer.start();
-        CTirvaneIDEDoc* doc = OpenTranslated(QStringLiteral("%1.tvn").arg(c.name));
-        StartLongRun();
-        for (int round = 0; round < kRounds; ++round) {
-            SCOPED_TRACE(round);
-            // Some aborts find the evaluation deep at work, others the worker starting.
-            if (round % 4 == 1)
-                QTest::qWait(5);
-            if (c.command == ID_TRANSLATE)
-                TypeText(doc->View(), QStringLiteral(" ")); // an edit while the run goes on
-            ASSERT_TRUE(Press(ID_ABORT_RUN));
-            ASSERT_TRUE(Press(c.command));
-            ASSERT_EQ(CRunWorker::LiveCount(), c.command == ID_TRANSLATE ? 0 : 1);
-            if (c.command == ID_DEBUG) {
-                if (round % 10 == 0) {
-                    ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
-                    ASSERT_TRUE(WaitFor([this] {
-                        return PaneText(kChannelDebug) == QStringLiteral("(40,2):< ");
-                    })) << PaneText(kChannelDebug).toStdString();
-                }
-                ASSERT_TRUE(Press(ID_ABORT_DEBUG));
-            }
-            if (c.command == ID_TRANSLATE) {
-                ASSERT_EQ(PaneText(kChannelTranslation), SuccessReport(6));
-                ASSERT_EQ(FunctionListItems(),
-                          QStringList({kEvaluateArgument, QStringLiteral("double"),
-                                       QStringLiteral("fib")}));
-            }
-            if (c.command != ID_RUN) {
-                SelectFunction(QStringLiteral("fib"));
-                ASSERT_TRUE(Press(ID_RUN));
-            }
-        }
-        ASSERT_TRUE(Press(ID_ABORT_RUN));
-        EXPECT_TRUE(PaneText(kChannelResult).isEmpty());
-        ExpectNextRunPrints42();
-        std::printf("[          ] %s: %d rounds in %lld ms\n", c.name, kRounds,
-                    static_cast<long long>(timer.elapsed()));
     }
 }
 
@@ -329,26 +272,6 @@ TEST_F(IdeFaultTest, TranslatingAnotherDocumentDuringADebugPauseKeepsTheTraceInI
     EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("10\n"));
     EXPECT_EQ(PaneText(kChannelTranslation), SuccessReport(6));
     ExpectNothingLeft();
-}
-
-// Translate is refused while the document's own run goes on; should it reach the document
-// anyway, it stops that run and waits for its worker before the module goes.
-TEST_F(IdeFaultTest, TranslatingTheRunningDocumentStopsItsOwnRunFirst) {
-    CTirvaneIDEDoc* doc = OpenTranslated(QStringLiteral("own.tvn"));
-    StartLongRun();
-    TypeText(doc->View(), QStringLiteral(" "));
-    EXPECT_FALSE(Press(ID_TRANSLATE));
-    QTest::qWait(20);
-    doc->OnTranslate();
-    EXPECT_EQ(CRunWorker::LiveCount(), 0);
-    EXPECT_EQ(PaneText(kChannelTranslation), SuccessReport(6));
-    EXPECT_EQ(FunctionListItems(),
-              QStringList({kEvaluateArgument, QStringLiteral("double"), QStringLiteral("fib")}));
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(doc->Flags().running);
-    EXPECT_TRUE(PaneText(kChannelResult).isEmpty());
-    ExpectNothingLeft();
-    ExpectNextRunPrints42();
 }
 
 } // namespace

@@ -134,7 +134,10 @@ TEST_F(NavigationTest, DebugMarkerMovesWithEachStepAndGoesWhenTheSessionEnds) {
             << "step " << step << " marks line " << doc->StepLine();
         lines.push_back(doc->StepLine());
         EXPECT_EQ(doc->View()->Marked(LineMark::Step), QList<int>{step + 2});
+        // The next step, not a second session; its trace comes to the front.
+        frame->OutputBar()->ShowChannel(kChannelTranslation);
         ASSERT_TRUE(Press(ID_DEBUG));
+        EXPECT_EQ(frame->OutputBar()->ShownChannel(), kChannelDebug);
     }
     ASSERT_TRUE(WaitForRunEnd());
     EXPECT_EQ(lines, (std::vector<int>{2, 3, 4}));
@@ -243,9 +246,17 @@ TEST_F(NavigationTest, StatusBarCountsTheRunAndTheResultTabTellsHowLongItTook) {
     ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
     EXPECT_TRUE(clock->isVisible());
     QTest::qWait(250);
-    EXPECT_TRUE(clock->text().startsWith(QStringLiteral("Идёт отладка: 0,")))
+    EXPECT_TRUE(clock->text().startsWith(QStringLiteral("Идёт отладка «clock.tvn»: 0,")))
         << clock->text().toStdString();
-    EXPECT_NE(clock->text(), QStringLiteral("Идёт отладка: 0,0 с"));
+    EXPECT_NE(clock->text(), QStringLiteral("Идёт отладка «clock.tvn»: 0,0 с"));
+    // The aborts belong to the running document: in another one they are greyed, and the
+    // clock still names the document that runs.
+    CTirvaneIDEDoc* debugged = frame->ActiveDocument();
+    OpenProgram(QStringLiteral("other.tvn"), kSteps);
+    EXPECT_FALSE(IsEnabled(ID_ABORT_DEBUG));
+    EXPECT_TRUE(clock->text().contains(QStringLiteral("«clock.tvn»")));
+    ASSERT_TRUE(frame->ActiveChild()->close());
+    ASSERT_EQ(frame->ActiveDocument(), debugged);
     ASSERT_TRUE(Press(ID_ABORT_DEBUG));
     ASSERT_TRUE(WaitForRunEnd());
     EXPECT_FALSE(clock->isVisible());

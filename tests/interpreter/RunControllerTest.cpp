@@ -1,0 +1,397 @@
+// Run, Debug and the aborts as the IDE and the runner command them, without windows: the
+// controller on a translated program, its host recording what the shell would show.
+
+#include "InterpretSupport.h"
+
+#include "interpreter/DebugControl.h"
+#include "interpreter/RunController.h"
+#include "model/Scope.h"
+#include "translator/Parser.h"
+#include "translator/Scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <thread>
+#include <vector>
+
+using namespace test;
+
+namespace {
+
+using Outcome = CRunSession::Outcome;
+
+// fib 40 runs for minutes: long enough for any abort to find it at work.
+constexpr const char* kProgram =
+    "fib << funcdef n {\n"
+    "  (n, 2) : < >> small ;\n"
+    "  (2, small : int) : - >> branch ;\n"
+    "  ({n}, {([(n, 1) : -, (n, 2) : -] : fib) : +}) : branch : . >> return\n"
+    "};\n"
+    "fact << funcdef n {\n"
+    "  (n, 1) : <= >> small ;\n"
+    "  (2, small : int) : - >> branch ;\n"
+    "  ({1}, {(n, (n, 1) : - : fact) : *}) : branch : . >> return\n"
+    "};\n"
+    "funcdef x { x : - >> return } >> neg;\n"
+    "funcdef { 7 >> return } >> seven;\n"
+    "funcdef x { x : out : neg >> return } >> show;\n"
+    "funcdef x { (x, 1) : + >> return } >> inc2;\n"
+    "funcdef x { (x, 1) : + : inc2 >> return } >> inc;\n";
+
+class RecordingHost : public CQueuedRunHost {
+public:
+    void ShowBox(const CMessageBox& box) override { boxes.push_back(box); }
+    void ShowChannel(int channel) override { channels.push_back(channel); }
+    void WorkerEnded(const CRunReport& report) override { reports.push_back(report); }
+
+    std::vector<CMessageBox> boxes;
+    std::vector<int> channels;
+    std::vector<CRunReport> reports;
+};
+
+class RunControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_bStopRequested = false;
+        m_path = std::filesystem::temp_directory_path() /
+                 ("tirvane-controller-" + std::to_string(::getpid()) + ".tvn");
+        std::ofstream(m_path, std::ios::binary) << kProgram;
+        ASSERT_NO_THROW(m_parser.Translate(m_path.c_str(), &m_module));
+        ASSERT_NE(m_module, nullptr);
+        m_capture.emplace(kChannelTranslation);
+    }
+    void TearDown() override {
+        g_bStopRequested = false;
+        std::filesystem::remove(m_path);
+    }
+
+    // The function list's entry: "" stands for "Вычисление аргумента".
+    void Command(CRunController& controller, const std::string& function, const char* argument,
+                 bool debug = false) {
+        m_capture->Pane(kChannelArgument).SetText(W(argument));
+        const std::string name = function.empty() ? EvaluateArgumentEntry() : function;
+        const int index = function.empty() ? 0 : 1;
+        if (debug)
+            controller.Debug(m_module, name, index);
+        else
+            controller.Run(m_module, name, index);
+    }
+    // A whole Run: the result channel's text, or "" when nothing was printed.
+    std::string RunToEnd(const std::string& function, const char* argument) {
+        CRunController controller(host);
+        Command(controller, function, argument);
+        controller.WaitForWorker();
+        EXPECT_FALSE(controller.Running());
+        return m_capture->Text(kChannelResult);
+    }
+    // Waits (on this thread, serving the host) until the worker is at work or paused.
+    static bool WaitFor(const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return true;
+    }
+
+    std::filesystem::path m_path;
+    CScanner m_scanner;
+    CParser m_parser{&m_scanner};
+    CModuleNode* m_module = nullptr;
+    std::optional<SinkCapture> m_capture;
+    RecordingHost host;
+};
+
+TEST_F(RunControllerTest, RunsPrintTheirResultOrReportWhyNot) {
+    struct Case {
+        const char* name;
+        const char* function; // "": "Вычисление аргумента"
+        const char* argument;
+        const char* printed;
+        Outcome outcome;
+        CMessageBox box; // caption empty: none
+    };
+    const Case cases[] = {
+        {"argument only", "", "(1, 2)", "(1,2)\r\n", Outcome::Printed, {}},
+        {"function on argument", "neg", "5", "-5\r\n", Outcome::Printed, {}},
+        {"application inside the argument", "neg", "[(2, 3) : +]", "-5\r\n", Outcome::Printed, {}},
+        {"no argument", "seven", "", "7\r\n", Outcome::Printed, {}},
+        {"out ends each value with a line break", "show", "5", "5\r\n-5\r\n", Outcome::Printed, {}},
+        {"out inside the argument",
+         "neg",
+         "[(4, 1) : + : out]",
+         "5\r\n-5\r\n",
+         Outcome::Printed,
+         {}},
+        {"syntax",
+         "neg",
+         ")",
+         "",
+         Outcome::Refused,
+         {W("Ошибка аргумента"), W("Ошибка синтаксиса аргумента!")}},
+        {"unknown name",
+         "neg",
+         "nosuchname",
+         "",
+         Outcome::Refused,
+         {W("Ошибка аргумента"), W("Ошибка синтаксиса аргумента!")}},
+        {"argument evaluation error names the temporary function",
+         "neg",
+         "block { 1 >> x }",
+         "",
+         Outcome::Refused,
+         {W("Ошибка интерпретации аргумента !"),
+          W("Отсутсвует break выражение\nв одном из блоков функции function")}},
+        {"no argument where the parameter is used",
+         "neg",
+         "",
+         "",
+         Outcome::Failed,
+         {W("Ошибка интерпретации"), W("Аргумент функции не инициализирован в функции: neg")}},
+    };
+    for (const Case& c : cases) {
+        host.reports.clear();
+        EXPECT_EQ(RunToEnd(c.function, c.argument), c.printed) << c.name;
+        ASSERT_EQ(host.reports.size(), 1u) << c.name;
+        EXPECT_EQ(host.reports[0].outcome, c.outcome) << c.name;
+        EXPECT_EQ(host.reports[0].box.caption, c.box.caption) << c.name;
+        EXPECT_EQ(host.reports[0].box.text, c.box.text) << c.name;
+        // The argument pane is the user's: no run writes into it.
+        EXPECT_EQ(m_capture->Pane(kChannelArgument).GetText(), W(c.argument)) << c.name;
+    }
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(CRunController::LiveWorkers(), 0);
+    EXPECT_FALSE(g_bRunning);
+}
+
+TEST_F(RunControllerTest, CommandsRefusedBeforeAWorkerStartsShowTheirBox) {
+    struct Case {
+        const char* name;
+        std::string function;
+        int index;
+        const char* argument;
+        CMessageBox box;
+    };
+    const CMessageBox unknown{W("Неправильное имя запускаемой функции!"),
+                              W("Неизвестно имя запускаемой функции.")};
+    const Case cases[] = {
+        {"nothing selected", "", -1, "5", unknown},
+        {"not a function of the module", "missing", 1, "5", unknown},
+        {"empty argument to evaluate",
+         EvaluateArgumentEntry(),
+         0,
+         "",
+         {W("Ошибка интерпретации аргумента !"), W("Пустая строка аргумента")}},
+    };
+    for (const Case& c : cases) {
+        for (const bool debug : {false, true}) {
+            host.boxes.clear();
+            CRunController controller(host);
+            m_capture->Pane(kChannelArgument).SetText(W(c.argument));
+            if (debug)
+                controller.Debug(m_module, c.function, c.index);
+            else
+                controller.Run(m_module, c.function, c.index);
+            ASSERT_EQ(host.boxes.size(), 1u) << c.name;
+            EXPECT_EQ(host.boxes[0].caption, c.box.caption) << c.name;
+            EXPECT_EQ(host.boxes[0].text, c.box.text) << c.name;
+            EXPECT_FALSE(controller.HasWorker()) << c.name;
+            EXPECT_FALSE(controller.Running() || controller.Debugging()) << c.name;
+            EXPECT_FALSE(g_bRunning || g_bDebugging) << c.name;
+        }
+    }
+}
+
+// The worker's large stack takes the argument too: the window's thread has only the
+// ordinary stack. The sanitizers cap every thread's depth far lower, so the case would
+// only show their limit there.
+TEST_F(RunControllerTest, ADeeplyRecursiveArgumentEvaluatesOnTheWorkersStack) {
+#ifdef TIRVANE_SANITIZED
+    GTEST_SKIP() << "the sanitized builds cap the stack below this depth";
+#endif
+    EXPECT_EQ(RunToEnd("", "(20000 : fact)"), "(0)\r\n");
+    ASSERT_EQ(host.reports.size(), 1u);
+    EXPECT_EQ(host.reports[0].outcome, Outcome::Printed) << host.reports[0].box.text;
+}
+
+// An abort ends the argument's evaluation as silently as a run's, and the commands are
+// free again at once; the next Run waits for the aborted worker and prints its own result.
+TEST_F(RunControllerTest, AbortDuringALongArgumentThenRunAgain) {
+    CRunController controller(host);
+    Command(controller, "neg", "(40 : fib)");
+    ASSERT_TRUE(controller.HasWorker());
+    EXPECT_FALSE(controller.States(true).run);
+    EXPECT_TRUE(controller.States(true).abortRun);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    controller.AbortRun();
+    EXPECT_FALSE(controller.Running());
+    EXPECT_FALSE(g_bRunning);
+    EXPECT_TRUE(controller.States(true).run);
+    Command(controller, "neg", "5");
+    controller.WaitForWorker();
+    ASSERT_EQ(host.reports.size(), 2u);
+    EXPECT_EQ(host.reports[0].outcome, Outcome::Stopped);
+    EXPECT_EQ(host.reports[0].box.caption, "");
+    EXPECT_EQ(host.reports[1].outcome, Outcome::Printed);
+    EXPECT_EQ(m_capture->Text(kChannelResult), "-5\r\n");
+    EXPECT_TRUE(host.boxes.empty());
+}
+
+// Each abort is followed at once by the next command, without waiting for the aborted
+// worker: the command waits for it (a Translate, for its own), starts cleanly and leaves
+// the next run unharmed. Some aborts find the evaluation deep at work, others the worker
+// starting.
+TEST_F(RunControllerTest, AbortFollowedAtOnceByACommandAHundredTimes) {
+    enum Next { kRun, kDebug, kTranslate };
+    for (const Next command : {kRun, kDebug, kTranslate}) {
+        SCOPED_TRACE(command);
+        CRunController controller(host);
+        Command(controller, "fib", "40");
+        for (int round = 0; round < 100; ++round) {
+            if (round % 4 == 1)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            controller.AbortRun();
+            if (command == kRun) {
+                Command(controller, "fib", "40");
+            } else if (command == kDebug) {
+                Command(controller, "fib", "40", true);
+                ASSERT_TRUE(controller.Debugging());
+                controller.AbortDebug();
+                Command(controller, "fib", "40");
+            } else {
+                controller.EndRun();
+                ASSERT_EQ(CRunController::LiveWorkers(), 0);
+                Command(controller, "fib", "40");
+            }
+            ASSERT_EQ(CRunController::LiveWorkers(), 1) << round;
+            ASSERT_TRUE(controller.Running()) << round;
+        }
+        controller.AbortRun();
+        EXPECT_EQ(RunToEnd("neg", "5"), "-5\r\n");
+        EXPECT_TRUE(host.boxes.empty());
+        EXPECT_FALSE(g_bRunning || g_bDebugging);
+    }
+}
+
+TEST_F(RunControllerTest, DebugPausesAtEachApplicationUntilReleasedOrAborted) {
+    for (const bool abort : {false, true}) {
+        host.reports.clear();
+        host.channels.clear();
+        CRunController controller(host);
+        Command(controller, "inc", "5", true);
+        EXPECT_TRUE(controller.Debugging());
+        EXPECT_EQ(host.channels, std::vector<int>{kChannelDebug});
+        // Debug again never starts a second session: it releases the paused step.
+        ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
+        EXPECT_EQ(m_capture->Text(kChannelDebug), "(5,1):+ ");
+        Command(controller, "inc", "5", true);
+        ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
+        if (abort) {
+            controller.AbortDebug();
+            EXPECT_FALSE(controller.Debugging());
+        }
+        while (controller.HasWorker() && !abort) {
+            if (g_bWaitingForStep)
+                Command(controller, "inc", "5", true);
+            host.WaitUntil([&] { return !controller.HasWorker() || g_bWaitingForStep; });
+        }
+        controller.WaitForWorker();
+        ASSERT_EQ(host.reports.size(), 1u);
+        EXPECT_TRUE(host.reports[0].debug);
+        if (abort) {
+            EXPECT_EQ(host.reports[0].outcome, Outcome::Stopped);
+            EXPECT_EQ(m_capture->Text(kChannelResult), "");
+        } else {
+            EXPECT_EQ(host.reports[0].outcome, Outcome::Printed);
+            EXPECT_EQ(m_capture->Text(kChannelDebug),
+                      "(5,1):+  -> 6\r\n6:inc2 (6,1):+  -> 7\r\n -> 7\r\n");
+            EXPECT_EQ(m_capture->Text(kChannelResult), "7\r\n");
+        }
+        EXPECT_FALSE(controller.Debugging());
+        EXPECT_FALSE(g_bDebugging);
+    }
+}
+
+// One run or session in the whole application: another document may edit and translate,
+// not start; closing a document (or translating it) during its run ends the run first.
+TEST_F(RunControllerTest, OneSessionInTheApplicationAndClosingEndsIt) {
+    auto running = std::make_unique<CRunController>(host);
+    CRunController other(host);
+    Command(*running, "neg", "(40 : fib)");
+    const CommandStates states = other.States(true);
+    EXPECT_FALSE(states.run);
+    EXPECT_FALSE(states.debug);
+    EXPECT_FALSE(states.abortRun);
+    EXPECT_TRUE(other.States(false).translate);
+    EXPECT_FALSE(running->States(false).translate);
+    running->EndRun();
+    EXPECT_FALSE(running->HasWorker());
+    EXPECT_FALSE(g_bRunning);
+    ASSERT_EQ(host.reports.size(), 1u);
+    EXPECT_EQ(host.reports[0].outcome, Outcome::Stopped);
+    // A controller that goes while its worker runs stops and joins it.
+    Command(*running, "neg", "(40 : fib)");
+    ASSERT_EQ(CRunController::LiveWorkers(), 1);
+    running.reset();
+    EXPECT_EQ(CRunController::LiveWorkers(), 0);
+}
+
+TEST(RunControllerStatesTest, FollowTheDocumentAndTheApplicationWideSession) {
+    struct Case {
+        const char* name;
+        bool translated, running, debugging, anyRunning, anyDebugging;
+        CommandStates expected; // translate, run, abortRun, debug, abortDebug
+    };
+    const Case cases[] = {
+        {"edited", false, false, false, false, false, {true, false, false, false, false}},
+        {"translated", true, false, false, false, false, {false, true, false, true, false}},
+        {"running", true, true, false, true, false, {false, false, true, false, false}},
+        {"debugging", true, false, true, false, true, {false, false, false, true, true}},
+        {"edited while running",
+         false,
+         true,
+         false,
+         true,
+         false,
+         {false, false, true, false, false}},
+        {"another document runs",
+         true,
+         false,
+         false,
+         true,
+         false,
+         {false, false, false, false, false}},
+        {"another document debugs",
+         true,
+         false,
+         false,
+         false,
+         true,
+         {false, false, false, false, false}},
+        {"edited while another runs",
+         false,
+         false,
+         false,
+         true,
+         false,
+         {true, false, false, false, false}},
+    };
+    for (const Case& c : cases) {
+        const CommandStates s = CRunController::StatesFor(c.translated, c.running, c.debugging,
+                                                          c.anyRunning, c.anyDebugging);
+        EXPECT_EQ(s.translate, c.expected.translate) << c.name;
+        EXPECT_EQ(s.run, c.expected.run) << c.name;
+        EXPECT_EQ(s.abortRun, c.expected.abortRun) << c.name;
+        EXPECT_EQ(s.debug, c.expected.debug) << c.name;
+        EXPECT_EQ(s.abortDebug, c.expected.abortDebug) << c.name;
+    }
+}
+
+} // namespace
