@@ -14,13 +14,19 @@ namespace {
 
 // Inside a trace, "out" writes into the same channel as the steps; its text is taken
 // apart by printing the value once more into a sink of its own.
+// Outside a trace (the argument's evaluation included) the text stands before the result,
+// with its line end, on the result channel.
 void CollectOut(const CValue* value, void* context) {
+    auto* run = static_cast<CRunRecord*>(context);
+    const bool beforeResult = g_OutputSink.CurrentChannel() == kChannelResult;
     COutputPanelSink own;
     COutputSink* shared = g_pOutput;
     g_pOutput = &own;
     value->Print();
     g_pOutput = shared;
-    static_cast<std::vector<std::string>*>(context)->push_back(own.Buffer(own.CurrentChannel()));
+    run->outs.push_back(own.Buffer(own.CurrentChannel()));
+    if (beforeResult)
+        run->outBytes += run->outs.back().size() + 2;
 }
 
 void ClearChannels() {
@@ -67,14 +73,12 @@ CRunRecord RunOnce(CModuleNode* module, const std::string& function, int index,
     g_OutputSink.Select(kChannelArgument);
     g_OutputSink.Write(argument);
     g_bStopRequested = false;
-    SetApplicationBudget(limits.applications);
-    run.prepared = session.PrepareArgument(&run.box);
-    SetApplicationBudget(-1);
+    run.prepared = session.ReadArgument(&run.box);
     if (run.prepared) {
         const long long budget =
             limits.applications >= 0 && trace ? 2 * limits.applications : limits.applications;
         SetAutoRelease(trace);
-        SetOutListener(&CollectOut, &run.outs);
+        SetOutListener(&CollectOut, &run);
         RunOnLargeStack(
             [&] {
                 SetApplicationBudget(budget);
@@ -85,7 +89,9 @@ CRunRecord RunOnce(CModuleNode* module, const std::string& function, int index,
         SetOutListener(nullptr, nullptr);
         SetAutoRelease(false);
         SetApplicationBudget(-1); // the run fell back to this thread when no worker started
+        run.prepared = run.outcome != CRunSession::Outcome::Refused;
         run.result = g_OutputSink.Buffer(kChannelResult);
+        run.result.erase(0, std::min(run.outBytes, run.result.size()));
     }
     run.limited = EndedByABound(run);
     ClearChannels();

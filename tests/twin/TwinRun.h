@@ -21,8 +21,9 @@ struct CRunRecord {
     bool prepared = false; // the argument was read and evaluated
     CRunSession::Outcome outcome = CRunSession::Outcome::Failed;
     CMessageBox box;               // the error box, if any
-    std::string result;            // the "Результат" channel
+    std::string result;            // the result as the "Результат" channel shows it
     std::vector<std::string> outs; // each text "out" printed, in order
+    std::size_t outBytes = 0;      // of the "out" texts before the result on that channel
     bool limited = false;          // ended by a bound: stack, memory or application budget
 };
 
