@@ -4,8 +4,8 @@
 
 #include "ide/Commands.h"
 #include "ide/OutputBar.h"
-#include "ide/RunWorker.h"
 #include "ide/TextCodec.h"
+#include "interpreter/RunController.h"
 #include "output/Encoding.h"
 #include "output/OutputSink.h"
 
@@ -239,7 +239,7 @@ TEST_F(OutputPanelTest, StopDuringAFloodOfOutEndsTheRunPromptly) {
         return size;
     };
     ASSERT_TRUE(WaitFor([&] { return written() > 2000000; }, 120000));
-    ASSERT_EQ(CRunWorker::LiveCount(), 1);
+    ASSERT_EQ(CRunController::LiveWorkers(), 1);
 
     QElapsedTimer stop;
     stop.start();
@@ -247,7 +247,7 @@ TEST_F(OutputPanelTest, StopDuringAFloodOfOutEndsTheRunPromptly) {
     qint64 ended = 0;
     ASSERT_TRUE(WaitFor([&] {
         ended = stop.elapsed();
-        return CRunWorker::LiveCount() == 0;
+        return CRunController::LiveWorkers() == 0;
     }));
     EXPECT_LT(ended, 200);
     EXPECT_TRUE(boxes.empty());
