@@ -213,15 +213,27 @@ TEST_F(DocumentCommandsTest, RunShowsTheResultOrTheRightMessageBox) {
 // The Run command shows what the runner prints: an error that a forced delayed term put
 // into a list reaches the result, as the golden programs check through the runner.
 TEST_F(DocumentCommandsTest, AnErrorFromAForcedTermReachesTheResult) {
-    OpenProgram(QStringLiteral("forced.tvn"),
-                QStringLiteral("funcdef { [{(1, 0) : /} : ()] : - >> return } >> main"));
-    ASSERT_TRUE(Press(ID_TRANSLATE));
-    SelectFunction(QStringLiteral("main"));
-    TypeArgument(QString());
-    ASSERT_TRUE(Press(ID_RUN));
-    ASSERT_TRUE(WaitForRunEnd());
-    EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("(Zero division!)\n"));
-    EXPECT_TRUE(boxes.empty());
+    const struct {
+        QString body;
+        QString result;
+    } cases[] = {
+        {QStringLiteral("[{(1, 0) : /} : ()] : | else 5"), QStringLiteral("5\n")},
+        {QStringLiteral("[{(1, 0) : /} : ()] : -"), QStringLiteral("(Zero division!)\n")},
+        {QStringLiteral("[{((1, 0) : /, 3)} : dup] : 1"),
+         QStringLiteral("(Zero division!,Zero division!,Zero division!)\n")},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        OpenProgram(QStringLiteral("forced%1.tvn").arg(++n),
+                    QStringLiteral("funcdef { %1 >> return } >> main").arg(c.body));
+        ASSERT_TRUE(Press(ID_TRANSLATE)) << c.body.toStdString();
+        SelectFunction(QStringLiteral("main"));
+        TypeArgument(QString());
+        ASSERT_TRUE(Press(ID_RUN)) << c.body.toStdString();
+        ASSERT_TRUE(WaitForRunEnd()) << c.body.toStdString();
+        EXPECT_EQ(PaneText(kChannelResult), c.result) << c.body.toStdString();
+        EXPECT_TRUE(boxes.empty()) << c.body.toStdString();
+    }
 }
 
 } // namespace
