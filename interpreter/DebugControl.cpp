@@ -27,11 +27,35 @@ std::atomic<bool> g_bAutoRelease{false};
 thread_local bool tl_bBudgeted = false;
 thread_local long long tl_nBudget = 0;
 
-std::mutex g_listenerMutex;
-StepListener g_pListener = nullptr;
-void* g_pListenerContext = nullptr;
-OutListener g_pOutListener = nullptr;
-void* g_pOutListenerContext = nullptr;
+// A listener set from one thread and called from the worker: the pair is read under a
+// lock, the call made outside it.
+template <typename Listener, typename Arg> class CListenerSlot {
+public:
+    void Set(Listener listener, void* context) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_pListener = listener;
+        m_pContext = context;
+    }
+    void Notify(Arg arg) {
+        Listener listener = nullptr;
+        void* context = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            listener = m_pListener;
+            context = m_pContext;
+        }
+        if (listener != nullptr)
+            listener(arg, context);
+    }
+
+private:
+    std::mutex m_mutex;
+    Listener m_pListener = nullptr;
+    void* m_pContext = nullptr;
+};
+
+CListenerSlot<StepListener, int> g_stepListener;
+CListenerSlot<OutListener, const CValue*> g_outListener;
 
 [[noreturn]] void ThrowStop() {
     throw CExeption(nullptr, "", kErrUserStop);
@@ -90,37 +114,17 @@ void WaitForStep() {
 }
 
 void SetStepListener(StepListener listener, void* context) {
-    std::lock_guard<std::mutex> lock(g_listenerMutex);
-    g_pListener = listener;
-    g_pListenerContext = context;
+    g_stepListener.Set(listener, context);
 }
 
 void NotifyStepListener(int line) {
-    StepListener listener = nullptr;
-    void* context = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(g_listenerMutex);
-        listener = g_pListener;
-        context = g_pListenerContext;
-    }
-    if (listener != nullptr)
-        listener(line, context);
+    g_stepListener.Notify(line);
 }
 
 void SetOutListener(OutListener listener, void* context) {
-    std::lock_guard<std::mutex> lock(g_listenerMutex);
-    g_pOutListener = listener;
-    g_pOutListenerContext = context;
+    g_outListener.Set(listener, context);
 }
 
 void NotifyOutListener(const CValue* value) {
-    OutListener listener = nullptr;
-    void* context = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(g_listenerMutex);
-        listener = g_pOutListener;
-        context = g_pOutListenerContext;
-    }
-    if (listener != nullptr)
-        listener(value, context);
+    g_outListener.Notify(value);
 }
