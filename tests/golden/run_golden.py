@@ -7,6 +7,9 @@ A program states its own expectations in line comments:
     // trace: FUNCTION ARGUMENT    runs `tirvane run --trace FILE FUNCTION ARGUMENT`
     // eval: ARGUMENT              runs `tirvane eval FILE ARGUMENT`
     // translate:                  runs `tirvane translate FILE`
+    // translate text: PROGRAM     translates PROGRAM (one line, written to a file of its
+                                   own; \\n, \\r, \\t, \\0, \\xHH and \\\\ stand for the bytes
+                                   that a line cannot hold)
     // expect: TEXT                one expected line of standard output (in order)
     // stderr: TEXT                one expected line of standard error (checked when given)
     // exit: N                     the expected exit code (default 0)
@@ -31,6 +34,7 @@ import os
 import re
 import subprocess
 import sys
+import tempfile
 
 ONE_LINE = re.compile(r"^(?P<code>.*?\S)\s*//\s*expect:(?P<value>.*)$")
 RIGHT_NAME = re.compile(r">>\s*([A-Za-z_][\w.]*)\s*;?\s*$")
@@ -69,6 +73,9 @@ def parse_cases(path):
             if key in ("run", "trace", "eval", "translate"):
                 cases.append({"kind": key, "args": value.strip(), "expect": [], "stderr": None,
                               "exit": 0})
+            elif key == "translate text":
+                cases.append({"kind": "translate", "args": "", "program": value.rstrip("\r\n"),
+                              "expect": [], "stderr": None, "exit": 0})
             elif key == "expect" and cases:
                 cases[-1]["expect"].append(value)
             elif key == "stderr" and cases:
@@ -78,9 +85,21 @@ def parse_cases(path):
     return cases
 
 
+ESCAPE = re.compile(rb"\\(x[0-9A-Fa-f]{2}|[nrt0\\])")
+ESCAPED = {b"n": b"\n", b"r": b"\r", b"t": b"\t", b"0": b"\0", b"\\": b"\\"}
+
+
+def program_bytes(text):
+    """The Windows-1251 bytes of an inline program, its escapes replaced."""
+    def byte(match):
+        code = match.group(1)
+        return bytes([int(code[1:], 16)]) if code[:1] == b"x" else ESCAPED[code]
+    return ESCAPE.sub(byte, text.encode("cp1251"))
+
+
 def command_for(runner, path, case):
     if case["kind"] == "translate":
-        return [runner, "translate", path]
+        return [runner, "translate", case.get("file", path)]
     if case["kind"] == "eval":
         return [runner, "eval", path, case["args"]]
     function, _, argument = case["args"].partition(" ")
@@ -113,6 +132,13 @@ def main():
     if not cases:
         print(f"{path}: no cases")
         return 1
+    folder = tempfile.TemporaryDirectory(prefix="golden-")
+    for number, case in enumerate(cases):
+        if "program" in case:
+            case["file"] = os.path.join(folder.name, f"program{number}.tvn")
+            with open(case["file"], "wb") as program:
+                program.write(program_bytes(case["program"]))
+
     def execute(case):
         return subprocess.run(command_for(runner, path, case), capture_output=True, timeout=120)
 
@@ -138,7 +164,7 @@ def main():
         wrong_err = case["stderr"] is not None and err.splitlines() != case["stderr"]
         if out != case["expect"] or done.returncode != case["exit"] or wrong_err:
             failures += 1
-            print("FAIL:", " ".join(command))
+            print("FAIL:", " ".join(command), case.get("program", ""))
             print("  expected exit", case["exit"], "and:", *case["expect"], sep="\n    ")
             if case["stderr"] is not None:
                 print("  expected stderr:", *case["stderr"], sep="\n    ")

@@ -1,5 +1,6 @@
 // The module a translation builds: its tables, the bodies of definitions, the terms of
-// expressions, and the parser's ownership of the nodes.
+// expressions, and the parser's ownership of the nodes. Which programs translate, and the
+// line counts of their reports, are in tests/golden/cases/translate-inputs.tvn.
 
 #include "ParserSupport.h"
 
@@ -35,43 +36,6 @@ protected:
     CScanner m_scanner;
     CParser m_parser{&m_scanner};
 };
-
-struct AcceptedCase {
-    const char* source;
-    int lines; // the scanner's line at the end of the text
-};
-
-const AcceptedCase kAccepted[] = {
-    {"prefunc >> f; funcdef x { x } >> f;", 1},
-    {"prefunc >> f >> g; funcdef x { x : f else g } >> h; funcdef x { x } >> f;\n"
-     "funcdef x { x } >> g",
-     2},
-    {"fact << funcdef n { n : fact }", 1},
-    {"funcdef x { } >> f", 1},
-    {"funcdef { 1 } >> one\n", 2},
-    {"const 1 >> a const 2 >> b", 1},
-    {"f[] << funcdef x { x }\nf[1] << funcdef x { x : f }\n", 3},
-    {"const y >> c", 1},
-    {"funcdef x { (x >> a , a) } >> f", 1},
-    {"funcdef x { x : int ; x : type ; {x, x} : datalist ; x : () ; [] ; {} ; dup } >> f", 1},
-    {"funcdef x { block { x >> break } ; block { } >> b } >> f", 1},
-    {"typedef v { (v, 0) : > } >> positive\nfuncdef x { x : positive } >> f", 2},
-    {"// comment\nconst 1 >> a /* block\ncomment */ ;;; const 'q' >> b", 3},
-    {"f << g << funcdef x { x : f : g }", 1},
-    {"funcdef x { x ; x ; } >> f", 1},
-    {"c << const (1, a << 2, 3 >> b, [4, 5]) : \"txt\" ^ 1.5", 1},
-    {"funcdef x { a << x >> b >> c ; (a, b, c) } >> f", 1},
-};
-
-TEST_F(ParserTest, AcceptsProgramsAndCountsTheirLines) {
-    for (const AcceptedCase& accepted : kAccepted) {
-        SCOPED_TRACE(accepted.source);
-        const test::Translation result = test::TranslateText(m_parser, accepted.source);
-        EXPECT_TRUE(result.ok);
-        EXPECT_NE(result.module, nullptr);
-        EXPECT_EQ(result.report, test::SuccessReport(accepted.lines));
-    }
-}
 
 TEST_F(ParserTest, FunctionTableIsOrderedByBytes) {
     CModuleNode* module = Accept("funcdef x { x } >> b >> a1 >> a.b >> _x >> B >> a");
