@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <string>
 
 using namespace test;
 
@@ -14,31 +13,7 @@ namespace {
 
 constexpr std::size_t kMiB = std::size_t(1) << 20;
 
-// Recursion with a kilobyte frame that checks the stack on every level, as evaluation
-// does; stops by itself at maxDepth. The frame stays in use after the call, so that the
-// compiler cannot turn the recursion into a loop.
-__attribute__((noinline)) int Recurse(int depth, int maxDepth) {
-    CheckStack();
-    char frame[1024];
-    frame[0] = static_cast<char>(depth);
-    if (depth >= maxDepth)
-        return depth;
-    const int reached = Recurse(depth + 1, maxDepth);
-    asm volatile("" : : "r"(frame) : "memory");
-    return reached;
-}
-
-TEST(StackGuardTest, LargeStackTakesRecursionFarBeyondAnOrdinaryThread) {
-    if (UsableStackDepth() < 48 * kMiB)
-        GTEST_SKIP() << "this build caps the stack's depth below the test's";
-    int reached = 0;
-    RunOnLargeStack([&] { reached = Recurse(0, 32 * 1024); }); // over 32 MiB of frames
-    EXPECT_EQ(reached, 32 * 1024);
-    bool headroom = false;
-    RunOnLargeStack([&] { headroom = StackHasHeadroom(); });
-    EXPECT_TRUE(headroom);
-}
-
+// How deep a large stack takes a run: FaultRunTest (a program 100,000 calls deep).
 TEST(StackGuardTest, ExceptionsComeBackToTheCaller) {
     EXPECT_THROW(RunOnLargeStack([] { throw std::runtime_error("inside"); }), std::runtime_error);
     CLargeStackThread thread;
