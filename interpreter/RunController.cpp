@@ -8,6 +8,7 @@
 #include "model/Scope.h"
 #include "output/Encoding.h"
 #include "output/OutputSink.h"
+#include "values/Exeption.h"
 #include "values/StackGuard.h"
 
 #include <atomic>
@@ -15,6 +16,7 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <iostream>
 #include <mutex>
 
 namespace {
@@ -50,7 +52,8 @@ CRunController::~CRunController() {
     try {
         m_pWorker->thread.Join();
     } catch (...) {
-        // The worker keeps its own failures in its report; nothing else can reach here.
+        // The worker keeps its own failures in its report; whatever else comes is told.
+        std::cerr << "Exception: " << CaughtExceptionText() << std::endl;
     }
     --s_nLive;
 }
