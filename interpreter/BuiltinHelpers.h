@@ -15,10 +15,6 @@ inline bool IsNumber(const CValue* v) {
     return v->kind == kKindInt || v->kind == kKindReal;
 }
 
-inline const CListValue* AsList(const CValue* v) {
-    return static_cast<const CListValue*>(v);
-}
-
 // A data list of exactly two elements.
 inline bool IsPair(const CValue* v) {
     return IsDataList(v) && AsList(v)->count == 2;
@@ -38,20 +34,20 @@ inline bool BothNumbers(const CValue* pair) {
 }
 
 inline std::int32_t IntOf(const CValue* v) {
-    return static_cast<const CIntValue*>(v)->value;
+    return AsInt(v)->value;
 }
 inline float RealOf(const CValue* v) {
-    return static_cast<const CRealValue*>(v)->value;
+    return AsReal(v)->value;
 }
 inline unsigned char ByteOf(const CValue* v) {
-    return static_cast<const CCharValue*>(v)->value;
+    return AsChar(v)->value;
 }
 inline bool BoolOf(const CValue* v) {
-    return static_cast<const CBoolValue*>(v)->value != 0;
+    return AsBool(v)->value != 0;
 }
 
 // A number as a single-precision real.
-inline float AsReal(const CValue* v) {
+inline float NumberToReal(const CValue* v) {
     return v->kind == kKindInt ? IntToReal(IntOf(v)) : RealOf(v);
 }
 // A number exactly, for computations that need more than single precision.

@@ -192,7 +192,7 @@ bool CInterpreter::SelectByIndex(CValue* arg, CValue* func, CValue** out) {
 }
 
 bool CInterpreter::Guard(CValue* arg, CValue* func, CValue** out) {
-    if (static_cast<const CBoolValue*>(func)->value == 1)
+    if (AsBool(func)->value == 1)
         return Succeed(out, CopyValue(arg));
     return Succeed(out, EmptyMarker());
 }

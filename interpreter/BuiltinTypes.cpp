@@ -106,13 +106,13 @@ bool CInterpreter::Cast(CValue* arg, CValue* func, CValue** out) {
 // A typed value answers with its own type reference, so that the answer can check again.
 bool CInterpreter::TypeOf(CValue* arg, CValue** out) {
     if (arg->kind == kKindTyped)
-        return Succeed(out, CopyValue(static_cast<const CTypedValue*>(arg)->type));
+        return Succeed(out, CopyValue(AsTyped(arg)->type));
     return Succeed(out, new CSignValue(TypeCode(arg)));
 }
 
 bool CInterpreter::InnerValue(CValue* arg, CValue** out) {
     if (arg->kind == kKindTyped)
-        return Succeed(out, CopyValue(static_cast<const CTypedValue*>(arg)->value));
+        return Succeed(out, CopyValue(AsTyped(arg)->value));
     return Succeed(out, CopyValue(arg));
 }
 
@@ -123,7 +123,7 @@ bool CInterpreter::TypeCheck(CValue* arg, CValue* func, CValue** out, bool* debu
     if (type == nullptr)
         return Fail(out, kIErrInterpretation);
     if (arg->kind == kKindTyped) {
-        const auto* typed = static_cast<const CTypedValue*>(arg);
+        const auto* typed = AsTyped(arg);
         const std::string* name = TypeNameOf(typed);
         if (name != nullptr && *name == type->name)
             return Succeed(out, new CTypedValue(typed->type, typed->value));

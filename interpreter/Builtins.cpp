@@ -48,7 +48,7 @@ float RealArith(Arith op, float a, float b) {
 CValue* NumberArith(Arith op, const CValue* a, const CValue* b) {
     if (a->kind == kKindInt && b->kind == kKindInt)
         return new CIntValue(IntArith(op, IntOf(a), IntOf(b)));
-    return new CRealValue(RealArith(op, AsReal(a), AsReal(b)));
+    return new CRealValue(RealArith(op, NumberToReal(a), NumberToReal(b)));
 }
 
 CValue* NumberArith(Arith op, const CValue* pair) {
@@ -118,13 +118,13 @@ bool ApplyToNumberPair(int code, const CValue* a, const CValue* b, CValue** out)
         if (integers)
             *out = new CIntValue(IntArith(op, IntOf(a), IntOf(b)));
         else
-            *out = new CRealValue(RealArith(op, AsReal(a), AsReal(b)));
+            *out = new CRealValue(RealArith(op, NumberToReal(a), NumberToReal(b)));
         return true;
     }
     if (!IsComparisonCode(code))
         return false;
     *out = new CBoolValue(integers ? Holds(code, IntToReal(IntOf(a)), IntToReal(IntOf(b)))
-                                   : Holds(code, AsReal(a), AsReal(b)));
+                                   : Holds(code, NumberToReal(a), NumberToReal(b)));
     return true;
 }
 
@@ -171,10 +171,10 @@ bool CInterpreter::Multiply(CValue* arg, CValue** out) {
 bool CInterpreter::Divide(CValue* arg, CValue** out) {
     if (!IsPair(arg) || !BothNumbers(arg))
         return Fail(out, kIErrInterpretation);
-    const float divisor = AsReal(Second(arg));
+    const float divisor = NumberToReal(Second(arg));
     if (divisor == 0.0f) // -0.0 compares equal too
         return Fail(out, kIErrZeroDivision);
-    return Succeed(out, new CRealValue(AsReal(First(arg)) / divisor));
+    return Succeed(out, new CRealValue(NumberToReal(First(arg)) / divisor));
 }
 
 // Quotient truncated toward zero, remainder with the dividend's sign. The most negative

@@ -31,10 +31,6 @@ bool IsDelayed(const CValue* v) {
     return v->kind == kKindDelayed || v->kind == kKindDelayList;
 }
 
-const CListValue* AsList(const CValue* v) {
-    return static_cast<const CListValue*>(v);
-}
-
 bool Fail(CValue** out, int code) {
     *out = new CErrorValue(code);
     return false;
@@ -49,19 +45,19 @@ bool CInterpreter::ContainsError(const CValue* value) const {
 }
 
 std::int32_t CInterpreter::GetInt(const CValue* value) const {
-    return static_cast<const CIntValue*>(value)->value;
+    return AsInt(value)->value;
 }
 
 float CInterpreter::GetReal(const CValue* value) const {
-    return static_cast<const CRealValue*>(value)->value;
+    return AsReal(value)->value;
 }
 
 unsigned char CInterpreter::GetByte(const CValue* value) const {
     switch (value->kind) {
     case kKindBool:
-        return static_cast<const CBoolValue*>(value)->value;
+        return AsBool(value)->value;
     default:
-        return static_cast<const CCharValue*>(value)->value;
+        return AsChar(value)->value;
     }
 }
 

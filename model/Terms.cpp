@@ -163,12 +163,12 @@ bool CKeywordNode::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
 
 CNode* TermOf(const CValue* value) {
     if (value->IsReference())
-        return static_cast<CNode*>(static_cast<const CRefValue*>(value)->node);
+        return static_cast<CNode*>(AsRef(value)->node);
     if (!value->IsList())
         return nullptr;
     // A list denotes a node only when every element does; otherwise evaluating the
     // node would meet an element with nothing to evaluate.
-    const auto* list = static_cast<const CListValue*>(value);
+    const auto* list = AsList(value);
     auto* node = new CListNode(list->kind);
     CArena::Current().Adopt(node);
     for (std::int32_t i = 0; i < list->count; ++i) {

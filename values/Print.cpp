@@ -65,8 +65,8 @@ void CRefValue::Print() const {
 
 void CTypedValue::Print() const {
     g_pOutput->Write("(");
-    if (type && type->IsReference() && static_cast<const CRefValue*>(type)->node)
-        g_pOutput->Write(static_cast<const CRefValue*>(type)->node->name);
+    if (type && type->IsReference() && AsRef(type)->node)
+        g_pOutput->Write(AsRef(type)->node->name);
     g_pOutput->Write(",");
     if (value)
         value->Print();
@@ -78,7 +78,7 @@ void CListValue::Print() const {
     if (AllCharacters(*this)) {
         std::string text(1, '"');
         for (std::int32_t i = 0; i < count; ++i)
-            text += static_cast<char>(static_cast<const CCharValue*>(elements[i])->value);
+            text += static_cast<char>(AsChar(elements[i])->value);
         text += '"';
         g_pOutput->Write(std::move(text));
     } else {

@@ -107,7 +107,7 @@ private:
         case kKindParList:
         case kKindDelayList: {
             void* copy = m_arena.Allocate(Aligned(sizeof(CListValue)));
-            const auto* list = static_cast<const CListValue*>(value);
+            const auto* list = AsList(value);
             ::new (copy) CListValue(list->kind, *list);
             return static_cast<std::byte*>(copy);
         }
@@ -138,13 +138,13 @@ private:
         case kKindDataList:
         case kKindParList:
         case kKindDelayList: {
-            auto* list = static_cast<CListValue*>(copy);
+            auto* list = AsList(copy);
             if (list->count > 0)
                 list->elements = ForwardArray(list->elements, list->count);
             break;
         }
         case kKindTyped: {
-            auto* typed = static_cast<CTypedValue*>(copy);
+            auto* typed = AsTyped(copy);
             typed->type = Forward(typed->type);
             typed->value = Forward(typed->value);
             break;

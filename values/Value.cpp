@@ -42,6 +42,12 @@ void CListValue::CheckRecordedAnswer(bool holds) const {
 }
 #endif
 
+// A value read as a class it is not of would give garbage, or write into another object.
+void ValueKindMismatch(const CValue* value, const char* wanted) {
+    std::fprintf(stderr, "a value of kind %d was read as %s\n", value->kind, wanted);
+    std::abort();
+}
+
 CListValue::CListValue(const CListValue& source) : CListValue(source.kind, source.count) {
     for (std::int32_t i = 0; i < count; ++i)
         elements[i] = CloneValue(source.elements[i]);
@@ -52,25 +58,25 @@ CValue* CopyValue(const CValue* value) {
     case kKindDataList:
     case kKindParList:
     case kKindDelayList:
-        return new CListValue(value->kind, *static_cast<const CListValue*>(value));
+        return new CListValue(value->kind, *AsList(value));
     case kKindFuncRef:
     case kKindTypeRef:
     case kKindDelayed:
-        return new CRefValue(value->kind, static_cast<const CRefValue*>(value)->node);
+        return new CRefValue(value->kind, AsRef(value)->node);
     case kKindTyped: {
-        auto* typed = static_cast<const CTypedValue*>(value);
+        auto* typed = AsTyped(value);
         return new CTypedValue(typed->type, typed->value);
     }
     case kKindInt:
-        return new CIntValue(static_cast<const CIntValue*>(value)->value);
+        return new CIntValue(AsInt(value)->value);
     case kKindReal:
-        return new CRealValue(static_cast<const CRealValue*>(value)->value);
+        return new CRealValue(AsReal(value)->value);
     case kKindBool:
-        return new CBoolValue(static_cast<const CBoolValue*>(value)->value != 0);
+        return new CBoolValue(AsBool(value)->value != 0);
     case kKindChar:
-        return new CCharValue(static_cast<const CCharValue*>(value)->value);
+        return new CCharValue(AsChar(value)->value);
     case kKindError:
-        return new CErrorValue(static_cast<const CErrorValue*>(value)->code);
+        return new CErrorValue(AsError(value)->code);
     default:
         return new CSignValue(value->kind);
     }
@@ -78,7 +84,7 @@ CValue* CopyValue(const CValue* value) {
 
 CValue* CloneValue(const CValue* value) {
     if (value->IsList())
-        return new CListValue(*static_cast<const CListValue*>(value));
+        return new CListValue(*AsList(value));
     return CopyValue(value);
 }
 
@@ -90,7 +96,7 @@ CListValue* SpliceParallelElements(CListValue* list) {
         const CValue* element = list->elements[i];
         if (element->kind == kKindParList) {
             any = true;
-            total += static_cast<const CListValue*>(element)->count;
+            total += AsList(element)->count;
         } else {
             ++total;
         }
@@ -102,7 +108,7 @@ CListValue* SpliceParallelElements(CListValue* list) {
     for (std::int32_t i = 0; i < list->count; ++i) {
         CValue* element = list->elements[i];
         if (element->kind == kKindParList) {
-            auto* inner = static_cast<CListValue*>(element);
+            auto* inner = AsList(element);
             for (std::int32_t k = 0; k < inner->count; ++k)
                 spliced->elements[next++] = inner->elements[k];
         } else {

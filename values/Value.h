@@ -20,12 +20,15 @@
 #include "values/Codes.h"
 
 #include <cstdint>
+#include <type_traits>
 
 class CNodeBase;
 
-// The debug and sanitizer builds check the cached error test of lists (CListValue).
+// The debug and sanitizer builds check the cached error test of lists (CListValue) and the
+// kind of every value read through an accessor (AsInt and the rest, below).
 #if !defined(NDEBUG) || defined(TIRVANE_SANITIZED)
 #define TIRVANE_CHECK_ERROR_CACHE 1
+#define TIRVANE_CHECK_VALUE_KINDS 1
 #endif
 
 extern const char* const g_apszInterpErrors[10];
@@ -166,6 +169,82 @@ public:
     CValue* value; // the value that passed the type's check
 };
 
+// The value as its class, for a value known to be of that kind. The debug and sanitizer
+// builds stop with a message on any other kind; the release build is a plain cast.
+[[noreturn]] void ValueKindMismatch(const CValue* value, const char* wanted);
+template <class T, class V> inline auto* ValueAs(V* value, bool fits, const char* wanted) {
+#ifdef TIRVANE_CHECK_VALUE_KINDS
+    if (!fits)
+        ValueKindMismatch(value, wanted);
+#else
+    (void)fits;
+    (void)wanted;
+#endif
+    if constexpr (std::is_const_v<V>)
+        return static_cast<const T*>(value);
+    else
+        return static_cast<T*>(value);
+}
+// A CSignValue: an operator or keyword used as a value, or the empty marker.
+inline bool IsSignKind(int kind) {
+    return kind < kKindDataList || kind > kKindError;
+}
+
+inline const CIntValue* AsInt(const CValue* v) {
+    return ValueAs<CIntValue>(v, v->kind == kKindInt, "an integer");
+}
+inline CIntValue* AsInt(CValue* v) {
+    return ValueAs<CIntValue>(v, v->kind == kKindInt, "an integer");
+}
+inline const CRealValue* AsReal(const CValue* v) {
+    return ValueAs<CRealValue>(v, v->kind == kKindReal, "a real");
+}
+inline CRealValue* AsReal(CValue* v) {
+    return ValueAs<CRealValue>(v, v->kind == kKindReal, "a real");
+}
+inline const CBoolValue* AsBool(const CValue* v) {
+    return ValueAs<CBoolValue>(v, v->kind == kKindBool, "a boolean");
+}
+inline CBoolValue* AsBool(CValue* v) {
+    return ValueAs<CBoolValue>(v, v->kind == kKindBool, "a boolean");
+}
+inline const CCharValue* AsChar(const CValue* v) {
+    return ValueAs<CCharValue>(v, v->kind == kKindChar, "a character");
+}
+inline CCharValue* AsChar(CValue* v) {
+    return ValueAs<CCharValue>(v, v->kind == kKindChar, "a character");
+}
+inline const CErrorValue* AsError(const CValue* v) {
+    return ValueAs<CErrorValue>(v, v->kind == kKindError, "an error");
+}
+inline CErrorValue* AsError(CValue* v) {
+    return ValueAs<CErrorValue>(v, v->kind == kKindError, "an error");
+}
+inline const CListValue* AsList(const CValue* v) {
+    return ValueAs<CListValue>(v, v->IsList(), "a list");
+}
+inline CListValue* AsList(CValue* v) {
+    return ValueAs<CListValue>(v, v->IsList(), "a list");
+}
+inline const CRefValue* AsRef(const CValue* v) {
+    return ValueAs<CRefValue>(v, v->IsReference(), "a reference");
+}
+inline CRefValue* AsRef(CValue* v) {
+    return ValueAs<CRefValue>(v, v->IsReference(), "a reference");
+}
+inline const CTypedValue* AsTyped(const CValue* v) {
+    return ValueAs<CTypedValue>(v, v->kind == kKindTyped, "a typed value");
+}
+inline CTypedValue* AsTyped(CValue* v) {
+    return ValueAs<CTypedValue>(v, v->kind == kKindTyped, "a typed value");
+}
+inline const CSignValue* AsSign(const CValue* v) {
+    return ValueAs<CSignValue>(v, IsSignKind(v->kind), "a sign");
+}
+inline CSignValue* AsSign(CValue* v) {
+    return ValueAs<CSignValue>(v, IsSignKind(v->kind), "a sign");
+}
+
 // A deep copy: new objects at every level of lists.
 CValue* CloneValue(const CValue* value);
 // A copy of the outermost object only; a list copy shares the element array. For every use
@@ -177,7 +256,7 @@ CValue* CopyValue(const CValue* value);
 inline bool ContainsErrorValue(const CValue* value) {
     if (value->kind == kKindError)
         return true;
-    return value->IsList() && static_cast<const CListValue*>(value)->HoldsError();
+    return value->IsList() && AsList(value)->HoldsError();
 }
 
 // Canonical shape of a freshly built list: one-element parallel lists unwrapped, nested

@@ -19,13 +19,12 @@ const char* const kInterp = "Interpretation error!";
 class BuiltinsTest : public InterpretFixture {
 protected:
     CValue* Nan() { return Real(std::numeric_limits<float>::quiet_NaN()); }
-    static CValue* At(CValue* list, int i) { return static_cast<CListValue*>(list)->elements[i]; }
+    static CValue* At(CValue* list, int i) { return AsList(list)->elements[i]; }
 
     // A type whose check accepts even integers.
     CScriptedNode* EvenType() {
         return Node("even", [](CValue* input, CValue** out) {
-            *out = new CBoolValue(input->kind == kKindInt &&
-                                  static_cast<CIntValue*>(input)->value % 2 == 0);
+            *out = new CBoolValue(input->kind == kKindInt && AsInt(input)->value % 2 == 0);
             return true;
         });
     }
@@ -91,8 +90,8 @@ TEST_F(BuiltinsTest, TypeCheckWrapsAcceptedValuesAndFailsSoftly) {
     const Applied accepted = Apply(four, type);
     EXPECT_EQ(accepted.text, "(even,4)");
     ASSERT_EQ(accepted.value->kind, kKindTyped);
-    EXPECT_EQ(static_cast<CTypedValue*>(accepted.value)->value, four);
-    EXPECT_EQ(static_cast<CTypedValue*>(accepted.value)->type, type);
+    EXPECT_EQ(AsTyped(accepted.value)->value, four);
+    EXPECT_EQ(AsTyped(accepted.value)->type, type);
 
     const Applied rejected = Apply(Int(3), type);
     EXPECT_EQ(rejected.text, "Error type cast!");
@@ -114,7 +113,7 @@ TEST_F(BuiltinsTest, TypedValueOfTheSameTypeNamePassesUnchecked) {
     EXPECT_EQ(again.text, "(even,4)");
     EXPECT_EQ(sameName->evaluations, 0);
     EXPECT_NE(again.value, typed);
-    EXPECT_EQ(static_cast<CTypedValue*>(again.value)->type, typed->type);
+    EXPECT_EQ(AsTyped(again.value)->type, typed->type);
 
     const Applied ofTyped = Apply(typed, Sign(kKwType));
     EXPECT_EQ(ofTyped.text, "even");

@@ -125,7 +125,7 @@ TEST_F(InterpretTest, FunctionKindsWithoutAnOperationFail) {
 
 TEST_F(InterpretTest, AFunctionCallTakesTheArgumentAsInputAndGivesItsStatus) {
     CNode* half = Node("half", [](CValue* input, CValue** out) {
-        const int v = static_cast<CIntValue*>(input)->value;
+        const int v = AsInt(input)->value;
         *out = new CIntValue(v / 2);
         return v % 2 == 0;
     });

@@ -57,7 +57,7 @@ protected:
 
 TEST_F(RunSessionExecuteTest, ASuccessfulRunShowsTheResultChannelThenPrintsTheResult) {
     Define([](CValue* input, CValue** out) {
-        *out = new CIntValue(static_cast<CIntValue*>(input)->value + 1);
+        *out = new CIntValue(AsInt(input)->value + 1);
         return true;
     });
     {

@@ -106,7 +106,7 @@ TEST_F(ListNodeTest, DelayListsHoldDelayedTerms) {
     CListNode empty(kKindDelayList);
     CValue* value = Eval(empty);
     ASSERT_EQ(value->kind, kKindDelayList);
-    EXPECT_EQ(static_cast<CListValue*>(value)->count, 0);
+    EXPECT_EQ(AsList(value)->count, 0);
 
     CListNode single(kKindDelayList);
     single.Add(&one);
@@ -117,7 +117,7 @@ TEST_F(ListNodeTest, DelayListsHoldDelayedTerms) {
     CListNode pair(kKindDelayList);
     pair.Add(&one);
     pair.Add(&two);
-    auto* list = static_cast<CListValue*>(Eval(pair));
+    auto* list = AsList(Eval(pair));
     ASSERT_EQ(list->kind, kKindDelayList);
     ASSERT_EQ(list->count, 2);
     EXPECT_EQ(list->elements[1]->kind, kKindDelayed);
@@ -136,7 +136,7 @@ TEST_F(ListNodeTest, AFailingElementFailsTheListAndKeepsTheSlotsBeforeIt) {
     CListNode data(kKindDataList);
     data.Add(&one);
     data.Add(&failing);
-    auto* list = static_cast<CListValue*>(Eval(data, false));
+    auto* list = AsList(Eval(data, false));
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->count, 2);
     EXPECT_EQ(Printed(list->elements[0]), "1");

@@ -42,8 +42,12 @@ protected:
 
 TEST_F(ArgumentParserTest, ReadsOneTermAndIgnoresTheRest) {
     const std::pair<const char*, int> cases[] = {
-        {"5", 43},           {"(1, 2) : f", 36}, {"[five, f]", 37}, {"block { 1 >> break }", 53},
-        {"'a' ;;; )))", 47}, {"{}", 9},
+        {"5", kTokInteger},
+        {"(1, 2) : f", kKindDataList},
+        {"[five, f]", kKindParList},
+        {"block { 1 >> break }", kKwBlock},
+        {"'a' ;;; )))", kTokCharacter},
+        {"{}", kTokEmptyDelay},
     };
     for (const auto& [text, kind] : cases) {
         SCOPED_TRACE(text);
@@ -56,11 +60,11 @@ TEST_F(ArgumentParserTest, ReadsOneTermAndIgnoresTheRest) {
         if (auto* list = As<CListNode>(term))
             seen = list->kind;
         else if (As<CBlockNode>(term) != nullptr)
-            seen = 53;
+            seen = kKwBlock;
         else if (As<CIntAtom>(term) != nullptr)
-            seen = 43;
+            seen = kTokInteger;
         else if (As<CCharAtom>(term) != nullptr)
-            seen = 47;
+            seen = kTokCharacter;
         else if (auto* sign = As<CSignAtom>(term))
             seen = sign->code;
         EXPECT_EQ(seen, kind);

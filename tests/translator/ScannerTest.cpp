@@ -18,7 +18,7 @@ namespace {
 using Tokens = std::vector<std::pair<int, std::string>>;
 
 struct Scanned {
-    Tokens tokens; // up to and including the end of text or the failed token (code 0)
+    Tokens tokens; // up to and including the end of text or the failed token (kTokNothing)
     std::string note;
 };
 
@@ -54,51 +54,87 @@ protected:
 
 TEST_F(ScannerTest, ScansEveryKindOfToken) {
     const std::pair<std::string, Tokens> cases[] = {
-        {"", {{1, ""}}},
-        {"x<<", {{52, "x"}, {1, ""}}},
-        {"x <<", {{52, "x"}, {1, ""}}},
-        {"x[]", {{35, "x"}, {8, "[]"}, {1, ""}}},
-        {">>y", {{51, "y"}, {1, ""}}},
-        {">> 5", {{23, ">>"}, {43, "5"}, {1, ""}}},
-        {"=< <= => >=", {{16, "=<"}, {16, "<="}, {17, "=>"}, {17, ">="}, {1, ""}}},
-        {"< > = << !=", {{12, "<"}, {13, ">"}, {18, "="}, {22, "<<"}, {19, "!="}, {1, ""}}},
-        {"() ( ) {} [", {{7, "()"}, {30, "("}, {29, ")"}, {9, "{}"}, {32, "["}, {1, ""}}},
-        {"{x", {{34, "{"}, {35, "x"}, {1, ""}}},
-        {". .. / *", {{10, "."}, {11, ".."}, {5, "/"}, {4, "*"}, {1, ""}}},
+        {"", {{kTokEnd, ""}}},
+        {"x<<", {{kTokLeftNaming, "x"}, {kTokEnd, ""}}},
+        {"x <<", {{kTokLeftNaming, "x"}, {kTokEnd, ""}}},
+        {"x[]", {{kTokIdentifier, "x"}, {kTokEmptyPar, "[]"}, {kTokEnd, ""}}},
+        {">>y", {{kTokRightNaming, "y"}, {kTokEnd, ""}}},
+        {">> 5", {{kTokRightArrow, ">>"}, {kTokInteger, "5"}, {kTokEnd, ""}}},
+        {"=< <= => >=",
+         {{kTokLessEqual, "=<"},
+          {kTokLessEqual, "<="},
+          {kTokGreaterEqual, "=>"},
+          {kTokGreaterEqual, ">="},
+          {kTokEnd, ""}}},
+        {"< > = << !=",
+         {{kTokLess, "<"},
+          {kTokGreater, ">"},
+          {kTokEqual, "="},
+          {kTokLeftArrow, "<<"},
+          {kTokNotEqual, "!="},
+          {kTokEnd, ""}}},
+        {"() ( ) {} [",
+         {{kTokEmptyData, "()"},
+          {kTokLParen, "("},
+          {kTokRParen, ")"},
+          {kTokEmptyDelay, "{}"},
+          {kTokLBracket, "["},
+          {kTokEnd, ""}}},
+        {"{x", {{kTokLBrace, "{"}, {kTokIdentifier, "x"}, {kTokEnd, ""}}},
+        {". .. / *",
+         {{kTokDot, "."}, {kTokRange, ".."}, {kTokSlash, "/"}, {kTokStar, "*"}, {kTokEnd, ""}}},
         {"#%+,:;?]^|}",
-         {{15, "#"},
-          {6, "%"},
-          {2, "+"},
-          {24, ","},
-          {27, ":"},
-          {28, ";"},
-          {20, "?"},
-          {31, "]"},
-          {26, "^"},
-          {14, "|"},
-          {33, "}"},
-          {1, ""}}},
-        {"-5", {{43, "-5"}, {1, ""}}},
-        {"- 5", {{3, "-"}, {43, "5"}, {1, ""}}},
-        {"-.5", {{44, "-.5"}, {1, ""}}},
-        {"a-1", {{35, "a"}, {43, "-1"}, {1, ""}}},
-        {"1.5e+3", {{44, "1.5e+3"}, {1, ""}}},
-        {"1. 1e 2E-1;", {{44, "1."}, {44, "1e"}, {44, "2E-1"}, {28, ";"}, {1, ""}}},
-        {"12)", {{43, "12"}, {29, ")"}, {1, ""}}},
-        {"'a' '''", {{47, "a"}, {47, "'"}, {1, ""}}},
-        {"true false dup", {{45, "true"}, {45, "false"}, {21, "dup"}, {1, ""}}},
+         {{kTokHash, "#"},
+          {kTokPercent, "%"},
+          {kTokPlus, "+"},
+          {kTokComma, ","},
+          {kTokColon, ":"},
+          {kTokSemicolon, ";"},
+          {kTokQuestion, "?"},
+          {kTokRBracket, "]"},
+          {kTokCaret, "^"},
+          {kTokBar, "|"},
+          {kTokRBrace, "}"},
+          {kTokEnd, ""}}},
+        {"-5", {{kTokInteger, "-5"}, {kTokEnd, ""}}},
+        {"- 5", {{kTokMinus, "-"}, {kTokInteger, "5"}, {kTokEnd, ""}}},
+        {"-.5", {{kTokReal, "-.5"}, {kTokEnd, ""}}},
+        {"a-1", {{kTokIdentifier, "a"}, {kTokInteger, "-1"}, {kTokEnd, ""}}},
+        {"1.5e+3", {{kTokReal, "1.5e+3"}, {kTokEnd, ""}}},
+        {"1. 1e 2E-1;",
+         {{kTokReal, "1."},
+          {kTokReal, "1e"},
+          {kTokReal, "2E-1"},
+          {kTokSemicolon, ";"},
+          {kTokEnd, ""}}},
+        {"12)", {{kTokInteger, "12"}, {kTokRParen, ")"}, {kTokEnd, ""}}},
+        {"'a' '''", {{kTokCharacter, "a"}, {kTokCharacter, "'"}, {kTokEnd, ""}}},
+        {"true false dup",
+         {{kTokBoolean, "true"}, {kTokBoolean, "false"}, {kTokDup, "dup"}, {kTokEnd, ""}}},
         {"int value block True",
-         {{62, "int"}, {76, "value"}, {53, "block"}, {35, "True"}, {1, ""}}},
-        {"a.b a..b", {{35, "a.b"}, {35, "a."}, {10, "."}, {35, "b"}, {1, ""}}},
-        {"_x1", {{35, "_x1"}, {1, ""}}},
-        {R"("a\qb")", {{50, R"(a\b)"}, {1, ""}}},
-        {R"("")", {{50, ""}, {1, ""}}},
-        {R"("\"\\\b\n\r\t\v")", {{50, "\"\\\b\n\r\t\v"}, {1, ""}}},
-        {"$ x", {{35, "x"}, {1, ""}}},
-        {"x // comment", {{35, "x"}, {1, ""}}},
-        {"/**/x /*/ */y", {{35, "x"}, {35, "y"}, {1, ""}}},
-        {"\xCF\xF0\xE8 x", {{35, "x"}, {1, ""}}},
-        {"\x80x\x7Fy", {{35, "x"}, {35, "y"}, {1, ""}}}, // the edges of the ASCII range
+         {{kKwInt, "int"},
+          {kKwValue, "value"},
+          {kKwBlock, "block"},
+          {kTokIdentifier, "True"},
+          {kTokEnd, ""}}},
+        {"a.b a..b",
+         {{kTokIdentifier, "a.b"},
+          {kTokIdentifier, "a."},
+          {kTokDot, "."},
+          {kTokIdentifier, "b"},
+          {kTokEnd, ""}}},
+        {"_x1", {{kTokIdentifier, "_x1"}, {kTokEnd, ""}}},
+        {R"("a\qb")", {{50, R"(a\b)"}, {kTokEnd, ""}}},
+        {R"("")", {{kTokString, ""}, {kTokEnd, ""}}},
+        {R"("\"\\\b\n\r\t\v")", {{kTokString, "\"\\\b\n\r\t\v"}, {kTokEnd, ""}}},
+        {"$ x", {{kTokIdentifier, "x"}, {kTokEnd, ""}}},
+        {"x // comment", {{kTokIdentifier, "x"}, {kTokEnd, ""}}},
+        {"/**/x /*/ */y", {{kTokIdentifier, "x"}, {kTokIdentifier, "y"}, {kTokEnd, ""}}},
+        {"\xCF\xF0\xE8 x", {{kTokIdentifier, "x"}, {kTokEnd, ""}}},
+        {"\x80x\x7Fy",
+         {{kTokIdentifier, "x"},
+          {kTokIdentifier, "y"},
+          {kTokEnd, ""}}}, // the edges of the ASCII range
     };
     for (const auto& [text, tokens] : cases) {
         const Scanned scanned = Scan(text);
@@ -109,13 +145,18 @@ TEST_F(ScannerTest, ScansEveryKindOfToken) {
 
 TEST_F(ScannerTest, NamingArrowJoinsAcrossBlanksAndComments) {
     const std::pair<std::string, Tokens> cases[] = {
-        {"f /* c */\r\n <<", {{52, "f"}, {1, ""}}},
-        {">> // c\n y", {{51, "y"}, {1, ""}}},
-        {"a b <<", {{35, "a"}, {52, "b"}, {1, ""}}},
-        {"a >> b", {{35, "a"}, {51, "b"}, {1, ""}}},
-        {">> >> b", {{23, ">>"}, {51, "b"}, {1, ""}}},
-        {"int <<", {{62, "int"}, {22, "<<"}, {1, ""}}},
-        {"x : f << g", {{35, "x"}, {27, ":"}, {52, "f"}, {35, "g"}, {1, ""}}},
+        {"f /* c */\r\n <<", {{kTokLeftNaming, "f"}, {kTokEnd, ""}}},
+        {">> // c\n y", {{kTokRightNaming, "y"}, {kTokEnd, ""}}},
+        {"a b <<", {{kTokIdentifier, "a"}, {kTokLeftNaming, "b"}, {kTokEnd, ""}}},
+        {"a >> b", {{kTokIdentifier, "a"}, {kTokRightNaming, "b"}, {kTokEnd, ""}}},
+        {">> >> b", {{kTokRightArrow, ">>"}, {kTokRightNaming, "b"}, {kTokEnd, ""}}},
+        {"int <<", {{kKwInt, "int"}, {kTokLeftArrow, "<<"}, {kTokEnd, ""}}},
+        {"x : f << g",
+         {{kTokIdentifier, "x"},
+          {kTokColon, ":"},
+          {kTokLeftNaming, "f"},
+          {kTokIdentifier, "g"},
+          {kTokEnd, ""}}},
     };
     for (const auto& [text, tokens] : cases)
         EXPECT_EQ(Scan(text).tokens, tokens) << text;
@@ -123,10 +164,10 @@ TEST_F(ScannerTest, NamingArrowJoinsAcrossBlanksAndComments) {
 
 TEST_F(ScannerTest, ByteFFIsAnOrdinaryCharacter) {
     const std::pair<std::string, Tokens> cases[] = {
-        {"\"\xFF\xFFz\"", {{50, "\xFF\xFFz"}, {1, ""}}},
-        {"/* \xFF */ x // \xFF\ny", {{35, "x"}, {35, "y"}, {1, ""}}},
-        {"x\xFFy", {{35, "x"}, {35, "y"}, {1, ""}}},
-        {"'\xFF'", {{47, "\xFF"}, {1, ""}}},
+        {"\"\xFF\xFFz\"", {{kTokString, "\xFF\xFFz"}, {kTokEnd, ""}}},
+        {"/* \xFF */ x // \xFF\ny", {{kTokIdentifier, "x"}, {kTokIdentifier, "y"}, {kTokEnd, ""}}},
+        {"x\xFFy", {{kTokIdentifier, "x"}, {kTokIdentifier, "y"}, {kTokEnd, ""}}},
+        {"'\xFF'", {{kTokCharacter, "\xFF"}, {kTokEnd, ""}}},
     };
     for (const auto& [text, tokens] : cases)
         EXPECT_EQ(Scan(text).tokens, tokens) << text;
@@ -166,7 +207,8 @@ TEST_F(ScannerTest, CountsLinesOfCrLfText) {
     m_pane.SetText("a\r\nb\r\n");
     CArgumentScanner scanner;
     scanner.Open(nullptr);
-    EXPECT_EQ(ScanAll(scanner).tokens, (Tokens{{35, "a"}, {35, "b"}, {1, ""}}));
+    EXPECT_EQ(ScanAll(scanner).tokens,
+              (Tokens{{kTokIdentifier, "a"}, {kTokIdentifier, "b"}, {kTokEnd, ""}}));
     int line = 0;
     int row = 0;
     scanner.GetPosition(line, row);
@@ -185,7 +227,8 @@ TEST_F(ScannerTest, OpenReadsTheArgumentChannelAndStartsOver) {
     scanner.GetToken(tok);
     ASSERT_EQ(tok.code, kTokIdentifier);
     scanner.Open(nullptr);
-    EXPECT_EQ(ScanAll(scanner).tokens, (Tokens{{35, "x"}, {35, "y"}, {1, ""}}));
+    EXPECT_EQ(ScanAll(scanner).tokens,
+              (Tokens{{kTokIdentifier, "x"}, {kTokIdentifier, "y"}, {kTokEnd, ""}}));
 }
 
 class FileScannerTest : public testing::Test {
@@ -204,7 +247,10 @@ protected:
 TEST_F(FileScannerTest, ReadsTheFileByteForByte) {
     CScanner scanner;
     ASSERT_TRUE(scanner.Open(Write("f <<\r\n\"\xFF\" /* \xFF */ \xFF y\r\n").c_str()));
-    EXPECT_EQ(ScanAll(scanner).tokens, (Tokens{{52, "f"}, {50, "\xFF"}, {35, "y"}, {1, ""}}));
+    EXPECT_EQ(
+        ScanAll(scanner).tokens,
+        (Tokens{
+            {kTokLeftNaming, "f"}, {kTokString, "\xFF"}, {kTokIdentifier, "y"}, {kTokEnd, ""}}));
     int line = 0;
     int row = 0;
     scanner.GetPosition(line, row);
@@ -220,7 +266,8 @@ TEST_F(FileScannerTest, OpenStartsOverAndFailsOnAMissingFile) {
     Token tok{};
     scanner.GetToken(tok);
     ASSERT_TRUE(scanner.Open(path.c_str()));
-    EXPECT_EQ(ScanAll(scanner).tokens, (Tokens{{35, "a"}, {35, "b"}, {1, ""}}));
+    EXPECT_EQ(ScanAll(scanner).tokens,
+              (Tokens{{kTokIdentifier, "a"}, {kTokIdentifier, "b"}, {kTokEnd, ""}}));
     EXPECT_FALSE(scanner.Open((path + ".missing").c_str()));
     scanner.GetToken(tok);
     EXPECT_EQ(tok.code, kTokEnd);

@@ -45,7 +45,7 @@ TEST_F(ValueTest, NormalizeSharesElementsInsteadOfCopying) {
     CValue* five = Int(5);
     EXPECT_EQ(Normalize(Par({five})), five);
     CValue* two = Int(2);
-    auto* result = static_cast<CListValue*>(Normalize(Data({Int(1), Par({two, Int(3)})})));
+    auto* result = AsList(Normalize(Data({Int(1), Par({two, Int(3)})})));
     EXPECT_EQ(result->elements[1], two);
     CListValue* unchanged = Data({Int(1), Int(2)});
     EXPECT_EQ(Normalize(unchanged), unchanged);
@@ -54,24 +54,24 @@ TEST_F(ValueTest, NormalizeSharesElementsInsteadOfCopying) {
 TEST_F(ValueTest, CloneCopiesListsAtEveryLevelButSharesNodes) {
     CListValue* inner = Data({Int(1), Int(2)});
     CListValue* outer = Data({inner, Int(3)});
-    auto* copy = static_cast<CListValue*>(CloneValue(outer));
+    auto* copy = AsList(CloneValue(outer));
     ASSERT_NE(copy, outer);
     EXPECT_EQ(copy->kind, kKindDataList);
     ASSERT_EQ(copy->count, 2);
     EXPECT_NE(copy->elements[0], inner);
-    EXPECT_NE(static_cast<CListValue*>(copy->elements[0])->elements[0], inner->elements[0]);
+    EXPECT_NE(AsList(copy->elements[0])->elements[0], inner->elements[0]);
     EXPECT_EQ(Printed(copy), "((1,2),3)");
 
     CNode* node = reinterpret_cast<CNode*>(outer); // any address: references never look into it
     auto* ref = new CRefValue(kKindFuncRef, node);
-    auto* refCopy = static_cast<CRefValue*>(CloneValue(ref));
+    auto* refCopy = AsRef(CloneValue(ref));
     EXPECT_NE(refCopy, ref);
     EXPECT_EQ(refCopy->node, node);
     EXPECT_EQ(refCopy->kind, kKindFuncRef);
 
     CValue* marker = CloneValue(Dot());
     EXPECT_EQ(marker->kind, kTokDot);
-    EXPECT_EQ(static_cast<CSignValue*>(marker)->code, kTokDot);
+    EXPECT_EQ(AsSign(marker)->code, kTokDot);
 }
 
 TEST_F(ValueTest, RealConversionsRejectValuesOutsideTheIntegerRange) {
