@@ -19,10 +19,26 @@ CValueFrames::CFrame CValueFrames::back() {
 }
 
 int CValueFrames::IndexOf(const std::string& name) const {
+    if (!m_index.empty() && m_index.size() == m_pNames->size()) {
+        auto found = m_index.find(name);
+        return found != m_index.end() ? found->second : -1;
+    }
     auto it = m_pNames->find(name);
     if (it == m_pNames->end())
         return -1;
     return static_cast<int>(std::distance(m_pNames->begin(), it));
+}
+
+void CValueFrames::IndexNames() {
+    // Counting along a few names is as quick as hashing one.
+    constexpr std::size_t kSmallTable = 16;
+    m_index.clear();
+    if (m_pNames->size() <= kSmallTable)
+        return;
+    m_index.reserve(m_pNames->size());
+    int index = 0;
+    for (const auto& entry : *m_pNames)
+        m_index.emplace(entry.first, index++);
 }
 
 std::size_t CValueFrames::CFrame::count(const std::string& name) const {
@@ -93,6 +109,7 @@ int CBlockNode::ResultSlot(const char* resultName) {
 }
 
 void CBlockNode::PrepareBody(const char* resultName) {
+    frames.IndexNames();
     CTermNode::Prepare();
     for (const auto& entry : named)
         entry.second->Prepare();
@@ -138,6 +155,7 @@ bool CModuleNode::Eval(CValue*, CValue**, bool*, CInterpreter*) {
 }
 
 void CModuleNode::Prepare() {
+    frames.IndexNames();
     for (const auto& entry : named) {
         if (entry.second != nullptr)
             entry.second->Prepare();

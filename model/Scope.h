@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <map>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 using NameTable = std::map<std::string, CNode*>;
@@ -35,6 +37,10 @@ public:
 
     // Slot index of a name of the table, or -1.
     int IndexOf(const std::string& name) const;
+    // Indexes a large table's names, so that IndexOf need not count its way along the
+    // table to a name. Called once the table is complete (Prepare); a table that grows
+    // afterwards is counted along again.
+    void IndexNames();
     // How many calls were in progress when the top frame was pushed (CCallRegion).
     int TopDepth() const { return m_tops.back().depth; }
     // The top frame's slot index, or null when there is no frame or the frame is older
@@ -48,6 +54,7 @@ public:
 
 private:
     const NameTable* m_pNames;
+    std::unordered_map<std::string_view, int> m_index; // keys are the table's own strings
     // The slots of all frames, the top frame's last; only the first m_nUsed are in use.
     std::vector<CValue*> m_slots;
     std::size_t m_nUsed = 0;
