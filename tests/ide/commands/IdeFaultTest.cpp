@@ -149,11 +149,6 @@ TEST_F(IdeFaultTest, ClosingADocumentEndsItsSessionAndLeavesNoWorker) {
              QTest::qWait(20);
              ASSERT_TRUE(Press(ID_ABORT_RUN));
          }},
-        {"debug pause just aborted",
-         [this] {
-             StartDebugPause(QStringLiteral("7"));
-             ASSERT_TRUE(Press(ID_ABORT_DEBUG));
-         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -111,39 +111,35 @@ protected:
     }
 };
 
-TEST_F(FileFaultTest, SavingIntoAReadOnlyFolderReportsAndKeepsTheOldFile) {
+// A folder that cannot be written or a full disk: the save is reported, the old file stays
+// as it was, and with the fault gone the same document saves.
+TEST_F(FileFaultTest, AFailedSaveReportsAndKeepsTheOldFile) {
     const QString folder = dir.filePath(QStringLiteral("locked"));
     ASSERT_EQ(::mkdir(QFile::encodeName(folder).constData(), 0755), 0);
-    const QString path = folder + QStringLiteral("/program.tvn");
-    CTirvaneIDEDoc* doc = OpenAndEdit(path);
-    ASSERT_NE(doc, nullptr);
-    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
-    {
-        CWithoutOverride asAUser;
+    for (const bool readOnly : {true, false}) {
+        SCOPED_TRACE(readOnly ? "read-only folder" : "full disk");
+        const QString path = folder + QStringLiteral("/program.tvn");
+        CTirvaneIDEDoc* doc = OpenAndEdit(path);
+        ASSERT_NE(doc, nullptr);
+        if (readOnly) {
+            ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+            CWithoutOverride asAUser;
+            EXPECT_TRUE(Press(ID_FILE_SAVE));
+        } else {
+            CFullDisk full(64);
+            EXPECT_TRUE(Press(ID_FILE_SAVE));
+        }
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        EXPECT_TRUE(SaveBoxShown()) << ::testing::PrintToString(boxes);
+        EXPECT_EQ(ReadBytes(path), QByteArray(kOldText));
+        EXPECT_TRUE(doc->IsModified());
+        boxes.clear();
         EXPECT_TRUE(Press(ID_FILE_SAVE));
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_TRUE(ReadBytes(path).startsWith(QByteArray(kOldText) + "// xxx"));
+        frame->ActiveChild()->close();
+        QCoreApplication::processEvents();
     }
-    ::chmod(QFile::encodeName(folder).constData(), 0755);
-    EXPECT_TRUE(SaveBoxShown()) << ::testing::PrintToString(boxes);
-    EXPECT_EQ(ReadBytes(path), QByteArray(kOldText));
-    EXPECT_TRUE(doc->IsModified());
-}
-
-TEST_F(FileFaultTest, SavingOnAFullDiskReportsAndKeepsTheOldFile) {
-    const QString path = dir.filePath(QStringLiteral("program.tvn"));
-    CTirvaneIDEDoc* doc = OpenAndEdit(path);
-    ASSERT_NE(doc, nullptr);
-    {
-        CFullDisk full(64);
-        EXPECT_TRUE(Press(ID_FILE_SAVE));
-    }
-    EXPECT_TRUE(SaveBoxShown()) << ::testing::PrintToString(boxes);
-    EXPECT_EQ(ReadBytes(path), QByteArray(kOldText));
-    EXPECT_TRUE(doc->IsModified());
-    // With room again the same document saves.
-    boxes.clear();
-    EXPECT_TRUE(Press(ID_FILE_SAVE));
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_TRUE(ReadBytes(path).startsWith(QByteArray(kOldText) + "// xxx"));
 }
 
 TEST_F(FileFaultTest, TranslateAfterAFailedSaveTranslatesNothing) {
@@ -203,18 +199,11 @@ TEST_F(FileFaultTest, FilesOfAnyBytesAndLineEndsSaveBackByteForByte) {
         // UTF-8 Cyrillic: "Привет, Игорь" ("И" is D0 98, and 0x98 has no letter in 1251)
         {"UTF-8 text", QByteArray("// \xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82, "
                                   "\xd0\x98\xd0\xb3\xd0\xbe\xd1\x80\xd1\x8c\r\nconst 1 >> a\r\n")},
-        {"UTF-8 with a byte order mark", QByteArray("\xef\xbb\xbf"
-                                                    "const 1 >> a\r\n")},
         {"NUL bytes", QByteArray("const 1 >> a\0\0\r\nconst 2 >> b\r\n", 30)},
-        {"bare line feeds", QByteArray("// \xff\nfuncdef x { x >> return } >> f\n")},
-        {"lone CR line ends", QByteArray("const 1 >> a\rconst 2 >> b\r")},
         {"mixed line ends", QByteArray("const 1 >> a\r\nconst 2 >> b\nconst 3 >> c\r\n")},
-        {"CR LF, no final line end", QByteArray("// \xff\r\n\r\n\xff\xff")},
         {"lone CR, no final line end", QByteArray("const 1 >> a\rconst 2 >> b")},
-        {"mixed, no final line end", QByteArray("const 1 >> a\nconst 2 >> b\r\nconst 3 >> c")},
         {"LF before CR, CR before CR LF", QByteArray("const 1 >> a\n\rconst 2 >> b\r\r\n")},
         {"blank lines of every kind", QByteArray("\r\n\n\r\r\n\n\n\r")},
-        {"a single lone CR", QByteArray("\r")},
         {"every byte between mixed ends", everyByte + "\r" + everyByte + "\n" + everyByte + "\r\n"},
         {"CR LF lines with some LF ones", longFile},
     };
@@ -283,30 +272,6 @@ TEST_F(FileFaultTest, EditedFilesKeepTheEndsOfTheirLinesAndAddedLinesEndLikeTheF
              Key(v, Qt::Key_Delete);
          },
          "one\r\nthree\rfour\r\nfive\n"},
-        {"lines between two edits keep their ends", kMixed,
-         [](QPlainTextEdit* v) {
-             Caret(v, 4, kLineEnd);
-             Key(v, Qt::Key_Return);
-             TypeText(v, QStringLiteral("more"));
-             Caret(v, 1);
-             Key(v, Qt::Key_Return);
-             Caret(v, 3);
-             Key(v, Qt::Key_Down, Qt::ShiftModifier);
-             Key(v, Qt::Key_Delete);
-         },
-         "\r\none\r\nthree\rfour\r\nmore\r\nfive\n"},
-        {"a line split by Enter keeps its end on the lower part", kMixed,
-         [](QPlainTextEdit* v) {
-             Caret(v, 2, 1);
-             Key(v, Qt::Key_Return);
-         },
-         "one\r\nt\r\nwo\nthree\rfour\r\nfive\n"},
-        {"two lines joined keep the lower one's end", kMixed,
-         [](QPlainTextEdit* v) {
-             Caret(v, 3);
-             Key(v, Qt::Key_Backspace);
-         },
-         "one\r\ntwothree\rfour\r\nfive\n"},
         {"edits undone give the file as read", kMixed,
          [](QPlainTextEdit* v) {
              Caret(v, 2);
@@ -326,19 +291,6 @@ TEST_F(FileFaultTest, EditedFilesKeepTheEndsOfTheirLinesAndAddedLinesEndLikeTheF
              TypeText(v, QStringLiteral("new"));
          },
          "one\rnew\rtwo\r"},
-        {"a new last line in an LF file ends in LF", "one\ntwo\n",
-         [](QPlainTextEdit* v) {
-             Caret(v, 3);
-             TypeText(v, QStringLiteral("three"));
-             Key(v, Qt::Key_Return);
-         },
-         "one\ntwo\nthree\n"},
-        {"text typed after a last line without end stays without end", "one\r\ntwo\nthree",
-         [](QPlainTextEdit* v) {
-             Caret(v, 3, kLineEnd);
-             TypeText(v, QStringLiteral("!"));
-         },
-         "one\r\ntwo\nthree!"},
         {"a line added after a last line without end", "one\r\ntwo\nthree",
          [](QPlainTextEdit* v) {
              Caret(v, 3, kLineEnd);
@@ -346,12 +298,6 @@ TEST_F(FileFaultTest, EditedFilesKeepTheEndsOfTheirLinesAndAddedLinesEndLikeTheF
              TypeText(v, QStringLiteral("four"));
          },
          "one\r\ntwo\nthree\r\nfour"},
-        {"the final line end removed", "one\rtwo\r",
-         [](QPlainTextEdit* v) {
-             Caret(v, 3);
-             Key(v, Qt::Key_Backspace);
-         },
-         "one\rtwo"},
         {"a line separator pasted into a line ends like the first line", "one\ntwo\r\n",
          [](QPlainTextEdit* v) {
              Caret(v, 1, kLineEnd);
