@@ -4,6 +4,8 @@
 // columns. A character of the code page is one byte of the Windows-1251 text, so a byte
 // offset there is a character count; columns come from the UTF-16 lines.
 
+#include "output/Utf16.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,9 +15,6 @@ struct TextPosition {
     int character = 0; // UTF-16 code units from the line's start
     bool operator==(const TextPosition&) const = default;
 };
-
-std::u16string Utf8ToUtf16(std::string_view utf8);
-std::string Utf16ToUtf8(std::u16string_view utf16);
 
 class CTextDocument {
 public:

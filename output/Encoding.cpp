@@ -1,6 +1,9 @@
 #include "output/Encoding.h"
+#include "output/Utf16.h"
 
+#include <bit>
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
 #include <mutex>
 #include <unordered_map>
@@ -112,6 +115,39 @@ std::string Cp1251ToUtf8(std::string_view cp1251) {
     while (!converter.Convert(cp1251, out)) {
         AppendUtf8(out, kPrivateBase + static_cast<unsigned char>(cp1251.front()));
         cp1251.remove_prefix(1);
+    }
+    return out;
+}
+
+namespace {
+
+const char* const kUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+
+} // namespace
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+    thread_local CConverter converter(kUtf16, "UTF-8");
+    std::string bytes;
+    bytes.reserve(utf8.size() * 2);
+    while (!converter.Convert(utf8, bytes)) {
+        const char16_t replacement = 0xFFFD;
+        bytes.append(reinterpret_cast<const char*>(&replacement), sizeof replacement);
+        utf8.remove_prefix(1);
+    }
+    std::u16string out(bytes.size() / sizeof(char16_t), u'\0');
+    std::memcpy(out.data(), bytes.data(), out.size() * sizeof(char16_t));
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+    thread_local CConverter converter("UTF-8", kUtf16);
+    std::string_view units(reinterpret_cast<const char*>(utf16.data()),
+                           utf16.size() * sizeof(char16_t));
+    std::string out;
+    out.reserve(utf16.size());
+    while (!converter.Convert(units, out)) {
+        out += "\xEF\xBF\xBD";
+        units.remove_prefix(sizeof(char16_t));
     }
     return out;
 }
