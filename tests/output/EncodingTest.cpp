@@ -1,4 +1,5 @@
 #include "output/Encoding.h"
+#include "output/Utf16.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,16 @@ TEST(EncodingTest, InvalidOrForeignUtf8BecomesQuestionMarks) {
     };
     for (const auto& [utf8, cp1251] : cases)
         EXPECT_EQ(Utf8ToCp1251(utf8), cp1251) << utf8;
+}
+
+// A long text goes through iconv in several chunks; a surrogate pair is one character.
+TEST(EncodingTest, Utf16HasEveryCharacterAndMarksWhatIsNotUtf) {
+    const std::string text = std::string(3000, 'x') + "Жя😀";
+    const std::u16string units = Utf8ToUtf16(text);
+    EXPECT_EQ(units, std::u16string(3000, u'x') + u"Жя😀");
+    EXPECT_EQ(Utf16ToUtf8(units), text);
+    EXPECT_EQ(Utf8ToUtf16("a\xC0\xAFz\xE2\x82"), u"a\uFFFD\uFFFDz\uFFFD\uFFFD");
+    EXPECT_EQ(Utf16ToUtf8(u"a\xD800" u"b\xDC00"), "a\uFFFDb\uFFFD");
 }
 
 TEST(EncodingTest, CpConvertsOnceAndKeepsTheText) {
