@@ -48,6 +48,19 @@ public:
         return true;
     }
 
+    // Converts into a buffer that has room for all of in: no chunks, no copy. Returns false
+    // when stopped at a rejected byte; dst and room follow what was written.
+    bool ConvertInto(std::string_view& in, char*& dst, std::size_t& room) {
+        if (m_cd == kInvalid)
+            return false;
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        char* src = const_cast<char*>(in.data());
+        std::size_t srcLeft = in.size();
+        const std::size_t rc = iconv(m_cd, &src, &srcLeft, &dst, &room);
+        in.remove_prefix(in.size() - srcLeft);
+        return rc != static_cast<std::size_t>(-1);
+    }
+
 private:
     static inline const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
     iconv_t m_cd;
@@ -127,15 +140,18 @@ const char* const kUtf16 = std::endian::native == std::endian::little ? "UTF-16L
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
     thread_local CConverter converter(kUtf16, "UTF-8");
-    std::string bytes;
-    bytes.reserve(utf8.size() * 2);
-    while (!converter.Convert(utf8, bytes)) {
+    std::u16string out(utf8.size(), u'\0'); // never more code units than bytes
+    char* const begin = reinterpret_cast<char*>(out.data());
+    char* dst = begin;
+    std::size_t room = out.size() * sizeof(char16_t);
+    while (!converter.ConvertInto(utf8, dst, room)) {
         const char16_t replacement = 0xFFFD;
-        bytes.append(reinterpret_cast<const char*>(&replacement), sizeof replacement);
+        std::memcpy(dst, &replacement, sizeof replacement);
+        dst += sizeof replacement;
+        room -= sizeof replacement;
         utf8.remove_prefix(1);
     }
-    std::u16string out(bytes.size() / sizeof(char16_t), u'\0');
-    std::memcpy(out.data(), bytes.data(), out.size() * sizeof(char16_t));
+    out.resize(static_cast<std::size_t>(dst - begin) / sizeof(char16_t));
     return out;
 }
 
