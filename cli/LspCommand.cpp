@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "lsp/LanguageServer.h"
+#include "translator/Scanner.h"
 
 #include <CLI/CLI.hpp>
 
@@ -8,9 +9,10 @@
 
 namespace {
 
-// The protocol owns standard output; anything else the process prints (the scanner's
-// notes on malformed tokens) goes to standard error instead.
+// The protocol owns standard output: the scanner's notes on malformed tokens, and anything
+// else the process prints, go to standard error instead.
 void RunLsp() {
+    SetScannerNotes(WriteScannerNoteToStderr);
     const int protocol = ::dup(STDOUT_FILENO);
     if (protocol < 0 || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0)
         throw CLI::RuntimeError(kExitUsage);

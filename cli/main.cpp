@@ -2,6 +2,7 @@
 // one Add...Command call; see Commands.h for how a command reports its exit code.
 
 #include "cli/Commands.h"
+#include "translator/Scanner.h"
 
 #include <CLI/CLI.hpp>
 
@@ -90,6 +91,8 @@ int Parse(CLI::App& app, int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The scanner's notes on malformed tokens go to the terminal with the report.
+    SetScannerNotes(WriteScannerNoteToStdout);
     CLI::App app;
     Describe(app);
     AddTranslateCommand(app);

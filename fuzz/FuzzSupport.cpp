@@ -27,6 +27,7 @@ bool CMemoryScanner::Open(const char*) {
 namespace fuzz {
 
 void PrepareProcess() {
+    SetScannerNotes(WriteScannerNoteToStdout);
     if (std::getenv("TIRVANE_FUZZ_VERBOSE") == nullptr && std::freopen("/dev/null", "w", stdout))
         std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
     setenv("TIRVANE_MEMORY_LIMIT_MB", kMemoryLimitMb, 1);

@@ -39,7 +39,7 @@ constexpr const char* kMemoryLimitMb = "4";
 // guard allows in a sanitized build.
 constexpr std::size_t kWorkerStack = std::size_t(64) << 20;
 
-// Notes the core prints on standard output (scanner notes, "out") go nowhere unless
+// Scanner notes and what the core prints on standard output ("out") go nowhere unless
 // TIRVANE_FUZZ_VERBOSE is set; the run arena gets the fuzzing limit.
 void PrepareProcess();
 

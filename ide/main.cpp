@@ -1,6 +1,9 @@
 #include "ide/TirvaneIDEApp.h"
+#include "translator/Scanner.h"
 
 int main(int argc, char** argv) {
+    // The scanner's notes on malformed tokens go to the terminal that started the IDE.
+    SetScannerNotes(WriteScannerNoteToStdout);
     CTirvaneIDEApp app(argc, argv);
     if (!app.InitInstance())
         return 1;

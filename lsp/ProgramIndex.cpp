@@ -37,11 +37,11 @@ public:
         Open(nullptr);
         Token tok{};
         do {
-            const std::size_t before = m_pos;
+            const std::size_t before = TextPosition();
             NextToken(tok);
             // A malformed token the scanner cannot get past (an apostrophe at the very end)
             // ends the text, as it ends a translation.
-            if (tok.code == kTokNothing && m_pos == before)
+            if (tok.code == kTokNothing && TextPosition() == before)
                 tok.code = kTokEnd;
             const int end =
                 current == kEndOfText ? static_cast<int>(m_text.size()) : CurrentOffset();
@@ -56,7 +56,7 @@ public:
 private:
     // The offset of the character in `current`, or of the next one when none is read.
     int CurrentOffset() const {
-        return static_cast<int>(current == kNothingRead ? m_pos : m_pos - 1);
+        return static_cast<int>(current == kNothingRead ? TextPosition() : TextPosition() - 1);
     }
 
     int m_start = 0;

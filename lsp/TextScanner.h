@@ -8,22 +8,16 @@
 
 class CTextScanner : public CScanner {
 public:
-    explicit CTextScanner(std::string_view text) : m_text(text) {}
+    explicit CTextScanner(std::string_view text) : m_text(text) { UseView(m_text); }
 
-    int ReadChar() override {
-        if (m_pos >= m_text.size())
-            return kEndOfText;
-        return static_cast<unsigned char>(m_text[m_pos++]);
-    }
     // The name is not a file: the text is always there.
     bool Open(const char*) override {
         Reset();
-        m_pos = 0;
+        UseView(m_text);
         return true;
     }
     void Close() override {}
 
 protected:
     std::string_view m_text;
-    std::size_t m_pos = 0;
 };

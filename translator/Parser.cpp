@@ -102,14 +102,35 @@ void CParser::Fail(int code, std::string text) {
     throw CExeption(nullptr, std::move(text), code);
 }
 
-// Nodes go last created first; the model's containers only borrow, so no node is reached
-// through another once deleting has begun.
 void CParser::Clear() {
-    while (!nodes.empty()) {
-        delete nodes.back();
-        nodes.pop_back();
-    }
+    m_nodes.Clear();
     pendingNames.clear();
+}
+
+void CNodeStore::Clear() {
+    m_nodes.clear();
+    m_blocks.clear();
+    m_pNext = nullptr;
+    m_nLeft = 0;
+}
+
+void* CNodeStore::Allocate(std::size_t bytes, std::size_t alignment) {
+    // Large enough that blocks are few, small enough that a short argument costs little.
+    constexpr std::size_t kBlockSize = std::size_t(64) << 10;
+    std::size_t skip = reinterpret_cast<std::uintptr_t>(m_pNext) % alignment;
+    skip = skip != 0 ? alignment - skip : 0;
+    if (m_pNext == nullptr || skip + bytes > m_nLeft) {
+        const std::size_t size = std::max(kBlockSize, bytes + alignment);
+        m_blocks.push_back(std::make_unique_for_overwrite<std::byte[]>(size));
+        m_pNext = m_blocks.back().get();
+        m_nLeft = size;
+        skip = reinterpret_cast<std::uintptr_t>(m_pNext) % alignment;
+        skip = skip != 0 ? alignment - skip : 0;
+    }
+    void* memory = m_pNext + skip;
+    m_pNext += skip + bytes;
+    m_nLeft -= skip + bytes;
+    return memory;
 }
 
 // A file that cannot be opened is not read: false, with nothing thrown.
@@ -132,7 +153,7 @@ bool CParser::Translate(const char* file, CModuleNode** out) {
 
 // program -> item { {";"} item } end
 bool CParser::Program(CModuleNode** out) {
-    auto* module = Own(new CModuleNode());
+    auto* module = Make<CModuleNode>();
     *out = module;
     NextToken();
     pendingNames.clear();
@@ -282,7 +303,7 @@ bool CParser::Definition(CModuleNode* module, CNode** out, int keyword) {
         argName = token.text;
         NextToken();
     }
-    auto* function = Own(new CFunctionNode(module));
+    auto* function = Make<CFunctionNode>(module);
     *out = function;
     function->firstLine = firstLine;
     function->argName = argName;
@@ -455,7 +476,7 @@ bool CParser::Statement(CNode* scope, CNode* owner) {
     CheckLocal(scope, token.text);
     // In a list the element stands for the value it names.
     if (owner->IsList())
-        owner->Add(Own(new CIdentifierNode(scope, token.text)));
+        owner->Add(Make<CIdentifierNode>(scope, token.text));
     DefineRightNames(scope, expression, false);
     return true;
 }
@@ -471,14 +492,14 @@ bool CParser::LeftNamedStatement(CNode* scope, CNode* owner, CNode** out) {
     (*out)->name = naming.text;
     scope->AddNamed(naming.text, *out);
     if (owner->IsList())
-        owner->Add(Own(new CIdentifierNode(scope, naming.text)));
+        owner->Add(Make<CIdentifierNode>(scope, naming.text));
     return true;
 }
 
 // expression -> term { (application | ":" term) ["else" term] }
 bool CParser::Expression(CNode* scope, CNode** out) {
     CheckStack();
-    auto* expression = Own(new CExpressionNode(scope));
+    auto* expression = Make<CExpressionNode>(scope);
     *out = expression;
     expression->line = CurrentLine();
     CNode* last = nullptr;
@@ -530,7 +551,7 @@ bool CParser::Term(CNode* scope, CNode** out) {
     if (!ResolveName(token.text, scope, &found))
         Fail(kErrUnknownIdentifier, token.text);
     // Names are looked up again when the program runs; the node found is not kept.
-    *out = Own(new CIdentifierNode(scope, token.text));
+    *out = Make<CIdentifierNode>(scope, token.text);
     NextToken();
     return true;
 }
@@ -546,21 +567,21 @@ bool CParser::Atom(CNode*, CNode** out) {
 bool CParser::AtomOfToken(CNode** out) {
     const int code = token.code;
     if (code >= kTokPlus && code <= kTokDup) {
-        *out = Own(new CSignAtom(code));
+        *out = Make<CSignAtom>(code);
     } else if (code == kTokInteger) {
-        *out = Own(new CIntAtom(ParseInt(token.text)));
+        *out = Make<CIntAtom>(ParseInt(token.text));
     } else if (code == kTokReal) {
-        *out = Own(new CRealAtom(static_cast<float>(std::atof(token.text))));
+        *out = Make<CRealAtom>(static_cast<float>(std::atof(token.text)));
     } else if (code == kTokBoolean) {
-        *out = Own(new CBoolAtom(std::strcmp(token.text, "true") == 0));
+        *out = Make<CBoolAtom>(std::strcmp(token.text, "true") == 0);
     } else if (code == kTokCharacter) {
-        *out = Own(new CCharAtom(token.text[0]));
+        *out = Make<CCharAtom>(token.text[0]);
     } else if (code == kTokString) {
         // A string is the data list of its characters.
-        auto* list = Own(new CListNode(kKindDataList));
+        auto* list = Make<CListNode>(kKindDataList);
         *out = list;
         for (const char* c = token.text; *c != '\0'; ++c)
-            list->Add(Own(new CCharAtom(*c)));
+            list->Add(Make<CCharAtom>(*c));
     } else {
         return false;
     }
@@ -573,7 +594,7 @@ bool CParser::AtomOfToken(CNode** out) {
 bool CParser::Keyword(CNode** out) {
     if (!IsKeywordTerm(token.code))
         return false;
-    *out = Own(new CKeywordNode(token.code));
+    *out = Make<CKeywordNode>(token.code);
     NextToken();
     return true;
 }
@@ -587,7 +608,7 @@ template <class ElementRule>
 bool CParser::ListOf(CNode** out, int open, int close, int kind, ElementRule element) {
     if (token.code != open)
         return false;
-    auto* list = Own(new CListNode(kind));
+    auto* list = Make<CListNode>(kind);
     *out = list;
     for (;;) {
         NextToken();
@@ -624,7 +645,7 @@ bool CParser::DelayedList(CNode* scope, CNode** out) {
 bool CParser::Block(CNode* scope, CNode** out) {
     if (token.code != kKwBlock)
         return false;
-    auto* block = Own(new CBlockNode(scope));
+    auto* block = Make<CBlockNode>(scope);
     *out = block;
     NextToken();
     if (token.code != kTokLBrace)
@@ -676,7 +697,7 @@ bool CParser::ResolveName(std::string name, CNode* scope, CNode** out) {
 // A missing first term is left to the caller, which knows what was expected.
 bool CParser::ConstExpression(CModuleNode* module, CNode** out) {
     CheckStack();
-    auto* expression = Own(new CExpressionNode(module));
+    auto* expression = Make<CExpressionNode>(module);
     *out = expression;
     expression->line = CurrentLine();
     CNode* last = nullptr;
@@ -720,7 +741,7 @@ bool CParser::ConstTerm(CModuleNode* module, CNode** out) {
         return true;
     if (token.code != kTokIdentifier)
         return false;
-    *out = Own(new CIdentifierNode(module, token.text));
+    *out = Make<CIdentifierNode>(module, token.text);
     NextToken();
     return true;
 }
@@ -761,7 +782,7 @@ bool CParser::ConstElement(CModuleNode* module, CNode* list) {
         list->Add(element);
         return true;
     }
-    list->Add(Own(new CIdentifierNode(module, token.text)));
+    list->Add(Make<CIdentifierNode>(module, token.text));
     for (; token.code == kTokRightNaming; NextToken())
         module->AddConstant(token.text, element);
     return true;
@@ -776,7 +797,7 @@ bool CParser::ConstLeftNamedElement(CModuleNode* module, CNode* list, CNode** ou
     if (!ConstExpression(module, out))
         Fail(kErrConstTerm);
     module->AddConstant(naming.text, *out);
-    list->Add(Own(new CIdentifierNode(module, naming.text)));
+    list->Add(Make<CIdentifierNode>(module, naming.text));
     return true;
 }
 
@@ -816,7 +837,7 @@ bool CArgumentParser::ParseArgument(CNode*, CNode** out) {
         NextToken();
         // A scope of the argument's own, so that a name it defines (x >> a) can never
         // replace an entry of the translated module's function table.
-        auto* scope = Own(new CFunctionNode(context));
+        auto* scope = Make<CFunctionNode>(context);
         scope->argName = "$$$";
         const bool parsed = Term(scope, out);
         scanner->Close();

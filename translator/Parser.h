@@ -2,14 +2,50 @@
 // The recursive-descent parser: one virtual operation per grammar rule, so that the
 // argument parser can replace single rules. The parser owns every node it creates.
 
+#include "model/Node.h"
 #include "translator/Scanner.h"
 
+#include <cstddef>
+#include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
-class CNode;
 class CExpressionNode;
 class CModuleNode;
+
+// Where a parser's nodes live: bump-allocated in large blocks, one allocation per block
+// instead of one per node, and destroyed together. Nodes only borrow one another, so
+// they may go in any order.
+class CNodeStore {
+public:
+    CNodeStore() = default;
+    CNodeStore(const CNodeStore&) = delete;
+    CNodeStore& operator=(const CNodeStore&) = delete;
+    ~CNodeStore() { Clear(); }
+
+    template <class T, class... Args> T* Make(Args&&... args) {
+        m_nodes.emplace_back(); // first, so that a full vector cannot lose a made node
+        T* node = ::new (Allocate(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
+        m_nodes.back().reset(node);
+        return node;
+    }
+    void Clear();
+    std::size_t size() const { return m_nodes.size(); }
+
+private:
+    // Runs the node's destructor; its memory goes with its block.
+    struct CDestroy {
+        void operator()(CNode* node) const { node->~CNode(); }
+    };
+    void* Allocate(std::size_t bytes, std::size_t alignment);
+
+    std::vector<std::unique_ptr<CNode, CDestroy>> m_nodes;
+    std::vector<std::unique_ptr<std::byte[]>> m_blocks;
+    std::byte* m_pNext = nullptr;
+    std::size_t m_nLeft = 0;
+};
 
 class CParser {
 public:
@@ -55,7 +91,7 @@ public:
     virtual void Clear();
 
     // Number of nodes owned now (for tests of ownership).
-    std::size_t NodeCount() const { return nodes.size(); }
+    std::size_t NodeCount() const { return m_nodes.size(); }
 
 protected:
     void NextToken() { scanner->GetToken(token); }
@@ -83,13 +119,12 @@ protected:
     void CheckImplemented(CModuleNode* module);
     void DefineRightNames(CNode* scope, CNode* node, bool rename);
 
-    // Records a node the parser has just created and returns it.
-    template <class T> T* Own(T* node) {
-        nodes.push_back(node);
-        return node;
+    // A new node, owned by the parser.
+    template <class T, class... Args> T* Make(Args&&... args) {
+        return m_nodes.Make<T>(std::forward<Args>(args)...);
     }
 
-    std::vector<CNode*> nodes;
+    CNodeStore m_nodes;
     CScanner* scanner;
     Token token{};
     // Names of left namings of the current top-level item: known while its body is read.

@@ -3,7 +3,9 @@
 #include "output/OutputSink.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -40,22 +42,74 @@ int EscapedByte(int letter) {
     }
 }
 
-bool IsAsciiLetter(int c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+// The keywords by a perfect hash of a name's first two bytes and length: a name costs one
+// probe and at most one comparison. The table is made from g_aKeywords, so a keyword is
+// still written in one place; a new keyword that collides stops the process at start-up.
+class CKeywordTable {
+public:
+    CKeywordTable() {
+        for (const KeywordEntry& entry : g_aKeywords) {
+            const std::size_t length = std::strlen(entry.name);
+            Slot& slot = m_slots[Hash(entry.name, length)];
+            if (slot.name != nullptr) {
+                std::fprintf(stderr, "keywords %s and %s share a slot\n", slot.name, entry.name);
+                std::abort();
+            }
+            slot = {entry.name, length, entry.code};
+        }
+    }
+    int Find(const char* text, std::size_t length) const {
+        if (length < 2)
+            return kTokIdentifier; // no keyword is shorter
+        const Slot& slot = m_slots[Hash(text, length)];
+        if (slot.length == length && std::memcmp(slot.name, text, length) == 0)
+            return slot.code;
+        return kTokIdentifier;
+    }
+
+private:
+    struct Slot {
+        const char* name = nullptr;
+        std::size_t length = 0;
+        int code = kTokIdentifier;
+    };
+    static std::size_t Hash(const char* text, std::size_t length) {
+        const auto first = static_cast<unsigned char>(text[0]);
+        const auto second = static_cast<unsigned char>(text[1]);
+        return (first + 3 * second + 17 * length) % kSlots;
+    }
+    static constexpr std::size_t kSlots = 64;
+    Slot m_slots[kSlots];
+};
+
+const CKeywordTable g_keywordTable;
+
+// A token's text is copied up to its end, not the whole record.
+void CopyToken(Token& to, const Token& from) {
+    to.code = from.code;
+    std::memcpy(to.text, from.text, std::strlen(from.text) + 1);
 }
 
+ScannerNoteWriter g_pfnNoteWriter = nullptr;
+
 } // namespace
+
+void SetScannerNotes(ScannerNoteWriter writer) {
+    g_pfnNoteWriter = writer;
+}
+
+void WriteScannerNoteToStdout(const std::string& note) {
+    std::fwrite(note.data(), 1, note.size(), stdout);
+}
+
+void WriteScannerNoteToStderr(const std::string& note) {
+    std::fwrite(note.data(), 1, note.size(), stderr);
+}
 
 CScanner::CScanner() = default;
 
 CScanner::~CScanner() {
     CScanner::Close();
-}
-
-int CScanner::ReadChar() {
-    if (m_nTextPosition >= m_text.size())
-        return kEndOfText;
-    return static_cast<unsigned char>(m_text[m_nTextPosition++]);
 }
 
 // The whole file is read at once: one read instead of a library call per character. A read
@@ -73,12 +127,14 @@ bool CScanner::Open(const char* name) {
     while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
         m_text.append(buffer, got);
     std::fclose(file);
+    m_view = m_text;
     return true;
 }
 
 void CScanner::Close() {
     m_text.clear();
     m_text.shrink_to_fit();
+    m_view = {};
     m_nTextPosition = 0;
 }
 
@@ -90,39 +146,13 @@ void CScanner::Reset() {
     pushedCount = 0;
 }
 
-void CScanner::ReadNext() {
-    current = ReadChar();
-    charClass = Classify(current);
-}
-
-// A carriage return counts as a row; tabs and form feeds do not.
-int CScanner::Classify(int c) {
-    if (c != '\t' && c != '\f' && c != '\n')
-        ++row;
-    if (c == '\n') {
-        ++line;
-        row = 0;
-    }
-    if (c < 32 || c >= 128)
-        return kClassControl;
-    if (IsAsciiLetter(c) || c == '_')
-        return kClassLetter;
-    if (c >= '0' && c <= '9')
-        return kClassDigit;
-    return kClassOther;
-}
-
 void CScanner::GetPosition(int& outLine, int& outRow) {
     outLine = line;
     outRow = row;
 }
 
-int CScanner::LookupKeyword(const char* text) {
-    for (const KeywordEntry& entry : g_aKeywords) {
-        if (std::strcmp(entry.name, text) == 0)
-            return entry.code;
-    }
-    return kTokIdentifier;
+int CScanner::LookupKeyword(const char* text, std::size_t length) {
+    return g_keywordTable.Find(text, length);
 }
 
 bool CScanner::ScanToken(Token& tok) {
@@ -318,7 +348,7 @@ bool CScanner::ScanIdentifier(Token& tok) {
             return false;
         ReadNext();
     }
-    tok.code = LookupKeyword(tok.text);
+    tok.code = LookupKeyword(tok.text, length);
     if (tok.code == kKwDup)
         tok.code = kTokDup;
     else if (tok.code == kKwTrue || tok.code == kKwFalse)
@@ -393,7 +423,9 @@ bool CScanner::ScanString(Token& tok) {
 void CScanner::NextToken(Token& tok) {
     for (;;) {
         if (!ScanToken(tok)) {
-            std::printf("Scaner error: line %d, row %d\n", line, row);
+            if (g_pfnNoteWriter != nullptr)
+                g_pfnNoteWriter("Scaner error: line " + std::to_string(line) + ", row " +
+                                std::to_string(row) + "\n");
             tok.code = kTokNothing;
             return;
         }
@@ -407,30 +439,30 @@ void CScanner::GetToken(Token& tok) {
     if (pushedCount == 0) {
         NextToken(tok);
     } else {
-        tok = pushed;
+        CopyToken(tok, pushed);
         --pushedCount;
     }
     if (tok.code == kTokIdentifier) {
-        saved = tok;
+        CopyToken(saved, tok);
         NextToken(tok);
         if (tok.code == kTokLeftArrow) {
-            tok = saved;
+            CopyToken(tok, saved);
             tok.code = kTokLeftNaming;
             return;
         }
-        pushed = tok;
+        CopyToken(pushed, tok);
         ++pushedCount;
-        tok = saved;
+        CopyToken(tok, saved);
     } else if (tok.code == kTokRightArrow) {
-        saved = tok;
+        CopyToken(saved, tok);
         NextToken(tok);
         if (tok.code == kTokIdentifier) {
             tok.code = kTokRightNaming;
             return;
         }
-        pushed = tok;
+        CopyToken(pushed, tok);
         ++pushedCount;
-        tok = saved;
+        CopyToken(tok, saved);
     }
 }
 
@@ -438,18 +470,13 @@ CArgumentScanner::CArgumentScanner() = default;
 
 CArgumentScanner::~CArgumentScanner() = default;
 
-int CArgumentScanner::ReadChar() {
-    if (m_nPosition >= m_strText.size())
-        return kEndOfText;
-    return static_cast<unsigned char>(m_strText[m_nPosition++]);
-}
-
 // The argument is whatever the user typed into the "Аргумент" channel.
 bool CArgumentScanner::Open(const char*) {
     Reset();
-    m_nPosition = 0;
+    std::string text;
     g_OutputSink.Select(kChannelArgument);
-    g_OutputSink.Read(m_strText);
+    g_OutputSink.Read(text);
+    UseText(std::move(text));
     return true;
 }
 

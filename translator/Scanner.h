@@ -1,11 +1,14 @@
 #pragma once
 // The scanner: program text (a file) or argument text (channel 1 of the sink) to tokens.
-// It never throws: a malformed token writes a note on standard output and yields code 0.
+// It never throws: a malformed token yields code 0 and a note through ScannerNotes.
 
 #include "values/Codes.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <utility>
 
 struct Token {
@@ -14,6 +17,34 @@ struct Token {
 };
 
 enum CharClass : int { kClassOther = 0, kClassControl = 1, kClassLetter = 3, kClassDigit = 4 };
+
+// Where the notes on malformed tokens go ("Scaner error: line L, row R" and a line feed).
+// The scanner never writes anywhere itself: the program that uses it chooses, before it
+// scans anything (the runner and the IDE: standard output; the language server: standard
+// error, since its standard output is the protocol). Unset, the notes are dropped.
+using ScannerNoteWriter = void (*)(const std::string& note);
+void SetScannerNotes(ScannerNoteWriter writer);
+// Writes notes on standard output, or on standard error.
+void WriteScannerNoteToStdout(const std::string& note);
+void WriteScannerNoteToStderr(const std::string& note);
+
+namespace scanner_detail {
+constexpr std::array<unsigned char, 256> MakeCharClasses() {
+    std::array<unsigned char, 256> classes{};
+    for (int c = 0; c < 256; ++c) {
+        if (c < 32 || c >= 128)
+            classes[c] = kClassControl;
+        else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_')
+            classes[c] = kClassLetter;
+        else if (c >= '0' && c <= '9')
+            classes[c] = kClassDigit;
+        else
+            classes[c] = kClassOther;
+    }
+    return classes;
+}
+inline constexpr std::array<unsigned char, 256> kCharClasses = MakeCharClasses();
+} // namespace scanner_detail
 
 class CScanner {
 public:
@@ -28,7 +59,12 @@ public:
     CScanner& operator=(const CScanner&) = delete;
 
     virtual ~CScanner();
-    virtual int ReadChar();
+    // The next byte of the text, or kEndOfText.
+    int ReadChar() {
+        if (m_nTextPosition >= m_view.size())
+            return kEndOfText;
+        return static_cast<unsigned char>(m_view[m_nTextPosition++]);
+    }
     virtual bool ScanString(Token& tok);
     virtual bool Open(const char* name);
     virtual bool ScanNumber(Token& tok);
@@ -38,17 +74,42 @@ public:
     virtual bool ScanToken(Token& tok);
     virtual void GetPosition(int& line, int& row);
     virtual void Close();
-    virtual int LookupKeyword(const char* text);
-    virtual int Classify(int c);
+    // The keyword code of a name, or kTokIdentifier.
+    static int LookupKeyword(const char* text, std::size_t length);
+    // The class of c (kEndOfText included); counts c into the line and row.
+    int Classify(int c) {
+        // A carriage return counts as a row; tabs and form feeds do not.
+        if (c == '\n') {
+            ++line;
+            row = 0;
+        } else if (c != '\t' && c != '\f') {
+            ++row;
+        }
+        return c < 0 ? int(kClassControl)
+                     : int(scanner_detail::kCharClasses[static_cast<unsigned>(c)]);
+    }
 
 protected:
-    void ReadNext(); // current := ReadChar(); charClass := Classify(current)
-    void Reset();    // look-ahead, counters and push-back as before the first token
+    // current := ReadChar(); charClass := Classify(current)
+    void ReadNext() {
+        current = ReadChar();
+        charClass = Classify(current);
+    }
+    void Reset(); // look-ahead, counters and push-back as before the first token
     // Scans text from its start, as Open does with a file's bytes.
     void UseText(std::string text) {
         m_text = std::move(text);
+        m_view = m_text;
         m_nTextPosition = 0;
     }
+    // Scans text that the caller keeps for as long as it is scanned, without a copy.
+    void UseView(std::string_view text) {
+        m_text.clear();
+        m_view = text;
+        m_nTextPosition = 0;
+    }
+    std::size_t TextPosition() const { return m_nTextPosition; }
+    std::size_t TextSize() const { return m_view.size(); }
 
 private:
     bool ScanCharacter(Token& tok);
@@ -68,7 +129,8 @@ protected:
     int row = 0;
 
 private:
-    std::string m_text; // the whole file, as read by Open
+    std::string m_text;      // the whole file, as read by Open
+    std::string_view m_view; // the text being scanned: m_text or a caller's
     std::size_t m_nTextPosition = 0;
 };
 
@@ -77,11 +139,6 @@ class CArgumentScanner : public CScanner {
 public:
     CArgumentScanner();
     ~CArgumentScanner() override;
-    int ReadChar() override;
     bool Open(const char* name) override;
     void Close() override;
-
-private:
-    std::string m_strText;
-    std::size_t m_nPosition = 0;
 };

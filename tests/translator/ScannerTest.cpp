@@ -39,8 +39,14 @@ Scanned ScanAll(CScanner& scanner) {
 // The argument scanner over a memory pane on the "Аргумент" channel of the global sink.
 class ScannerTest : public testing::Test {
 protected:
-    void SetUp() override { g_OutputSink.Attach(&m_pane, kChannelArgument); }
-    void TearDown() override { g_OutputSink.Attach(nullptr, kChannelArgument); }
+    void SetUp() override {
+        g_OutputSink.Attach(&m_pane, kChannelArgument);
+        SetScannerNotes(WriteScannerNoteToStdout);
+    }
+    void TearDown() override {
+        SetScannerNotes(nullptr);
+        g_OutputSink.Attach(nullptr, kChannelArgument);
+    }
 
     Scanned Scan(const std::string& text) {
         m_pane.SetText(text);
