@@ -64,6 +64,7 @@ TEST(ScopeTest, ValuesAreStoredInTheFrameOfTheDefiningScope) {
     block.StoreValue("k", k);
     EXPECT_EQ(function.frames.back().count("x"), 1u);
     EXPECT_EQ(module.frames.back().count("k"), 1u);
+    EXPECT_EQ(block.frames.back().count("y"), 0u) << "defined, not computed";
     ASSERT_TRUE(block.LookupValue("x", &found));
     EXPECT_EQ(found, x);
     ASSERT_TRUE(block.LookupValue("k", &found));

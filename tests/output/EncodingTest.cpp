@@ -39,6 +39,9 @@ TEST(EncodingTest, InvalidOrForeignUtf8BecomesQuestionMarks) {
     };
     for (const auto& [utf8, cp1251] : cases)
         EXPECT_EQ(Utf8ToCp1251(utf8), cp1251) << utf8;
+    // U+F880 to U+F8FF stand for bytes (see Cp1251ToUtf8); the code points beside are foreign.
+    EXPECT_EQ(Utf8ToCp1251("\xEF\xA2\x80\xEF\xA3\xBF"), "\x80\xFF");
+    EXPECT_EQ(Utf8ToCp1251("\xEF\xA1\xBF\xEF\xA4\x80"), "??");
 }
 
 // A long text goes through iconv in several chunks; a surrogate pair is one character.
@@ -48,7 +51,9 @@ TEST(EncodingTest, Utf16HasEveryCharacterAndMarksWhatIsNotUtf) {
     EXPECT_EQ(units, std::u16string(3000, u'x') + u"Жя😀");
     EXPECT_EQ(Utf16ToUtf8(units), text);
     EXPECT_EQ(Utf8ToUtf16("a\xC0\xAFz\xE2\x82"), u"a\uFFFD\uFFFDz\uFFFD\uFFFD");
-    EXPECT_EQ(Utf16ToUtf8(u"a\xD800" u"b\xDC00"), "a\uFFFDb\uFFFD");
+    EXPECT_EQ(Utf16ToUtf8(u"a\xD800"
+                          u"b\xDC00"),
+              "a\uFFFDb\uFFFD");
 }
 
 TEST(EncodingTest, CpConvertsOnceAndKeepsTheText) {
