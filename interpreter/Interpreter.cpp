@@ -163,6 +163,8 @@ bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValu
         list->elements[i] = nullptr;
     bool ok = true;
     CElementSurvey survey;
+    // What the applications leave behind besides their results is given back as it grows.
+    CSpreadRegion region(list->elements);
     for (std::int32_t i = 0; i < list->count; ++i) {
         CValue* arg = nullptr;
         CValue* func = nullptr;
@@ -170,6 +172,7 @@ bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValu
         if (!Interpret(input, arg, func, &list->elements[i], debug))
             ok = false;
         survey.Note(list->elements[i]);
+        region.Filled(i + 1);
     }
     *out = Normalize(list, survey);
     return ok;
@@ -249,7 +252,7 @@ bool CInterpreter::CallFunction(CValue* arg, CValue* func, CValue** out, bool* d
     CNode* function = TermOf(func);
     if (function == nullptr)
         return Fail(out, kIErrInterpretation);
-    CheckCallDepth(CCallRegion::CurrentDepth());
+    CheckCallDepth(CCallRegion::CallDepth());
     CValue* result = nullptr;
     bool ok = false;
     {

@@ -1,13 +1,14 @@
-// Region reclamation at the end of a call: the objects of the region that the result
-// reaches are copied above the arena's top (each once: an original left behind says where
-// its copy went), with every pointer already set to the address the copy will have, then
-// moved down to the region's start in one piece.
+// Region reclamation: the objects of a region that its roots (a call's result, a spread's
+// new results) reach are copied above the arena's top (each once: an original left behind
+// says where its copy went), with every pointer already set to the address the copy will
+// have, then moved down to the region's start in one piece.
 
 #include "values/Reclaim.h"
 
 #include "values/Arena.h"
 #include "values/Value.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -15,8 +16,10 @@
 
 namespace {
 
-thread_local CCallRegion* t_pInnermost = nullptr;
-thread_local int t_nDepth = 0;
+thread_local int t_nDepth = 0; // regions open
+thread_local int t_nCalls = 0; // calls in progress
+// Calls entered so far: a spread window in which it did not change called no function.
+thread_local std::uint64_t t_nCallsEntered = 0;
 
 // A forwarded original: its kind word says so, its first word holds the new address. Both
 // are read and written as plain memory, since the original is no valid object any more.
@@ -48,8 +51,9 @@ public:
     CEvacuation(CArena& arena, std::byte* mark)
         : m_arena(arena), m_pMark(mark), m_pEnd(arena.Top()), m_pCopies(arena.Top()) {}
 
-    CValue* Run(CValue* result) {
-        CValue* kept = Forward(result);
+    void Run(CValue** roots, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i)
+            roots[i] = Forward(roots[i]);
         while (!m_pending.empty()) {
             const Pending item = m_pending.back();
             m_pending.pop_back();
@@ -61,7 +65,6 @@ public:
         const auto live = static_cast<std::size_t>(m_arena.Top() - m_pCopies);
         std::memcpy(m_pMark, m_pCopies, live);
         m_arena.Release(m_pMark + live);
-        return kept;
     }
 
 private:
@@ -186,16 +189,50 @@ thread_local std::vector<CEvacuation::Pending> CEvacuation::m_pending;
 
 } // namespace
 
-CCallRegion::CCallRegion()
-    : m_arena(CArena::Current()), m_pMark(m_arena.Top()), m_nDepth(t_nDepth + 1),
-      m_pOuter(t_pInnermost) {
+// The innermost region of this thread; regions nest with the evaluation's calls.
+static thread_local CRegion* t_pInnermost = nullptr;
+
+CRegion::CRegion()
+    : m_arena(CArena::Current()), m_pMark(m_arena.Top()), m_pOuter(t_pInnermost),
+      m_nDepth(t_nDepth + 1) {
     t_pInnermost = this;
     t_nDepth = m_nDepth;
 }
 
-CCallRegion::~CCallRegion() {
+CRegion::~CRegion() {
     t_pInnermost = m_pOuter;
     t_nDepth = m_nDepth - 1;
+}
+
+void CRegion::Survived(std::size_t bytes) {
+    if (m_pOuter != nullptr && &m_pOuter->m_arena == &m_arena)
+        m_pOuter->m_nSurvivors += bytes;
+}
+
+void CRegion::Evacuate(CValue** roots, std::size_t count) {
+    CEvacuation(m_arena, m_pMark).Run(roots, count);
+}
+
+int CRegion::CurrentDepth() {
+    return t_nDepth;
+}
+
+int CRegion::CallDepth() {
+    return t_nCalls;
+}
+
+void CRegion::NoteStore(int frameDepth) {
+    if (frameDepth < t_nDepth)
+        CArena::Current().Pin();
+}
+
+CCallRegion::CCallRegion() {
+    ++t_nCalls;
+    ++t_nCallsEntered;
+}
+
+CCallRegion::~CCallRegion() {
+    --t_nCalls;
 }
 
 CValue* CCallRegion::Keep(CValue* result) {
@@ -203,20 +240,36 @@ CValue* CCallRegion::Keep(CValue* result) {
     const std::size_t fresh = size > m_nSurvivors ? size - m_nSurvivors : 0;
     std::size_t survivors = m_nSurvivors;
     if (m_pMark >= m_arena.Pinned() && fresh >= kReclaimThreshold && fresh >= m_nSurvivors) {
-        result = CEvacuation(m_arena, m_pMark).Run(result);
+        Evacuate(&result, 1);
         survivors = static_cast<std::size_t>(m_arena.Top() - m_pMark);
     }
     // What stays of this region and is known to be alive counts so in the caller's region.
-    if (m_pOuter != nullptr && &m_pOuter->m_arena == &m_arena)
-        m_pOuter->m_nSurvivors += survivors;
+    Survived(survivors);
     return result;
 }
 
-int CCallRegion::CurrentDepth() {
-    return t_nDepth;
+CSpreadRegion::CSpreadRegion(CValue** slots) : m_pSlots(slots), m_nCalls(t_nCallsEntered) {
 }
 
-void CCallRegion::NoteStore(int frameDepth) {
-    if (frameDepth < t_nDepth)
-        CArena::Current().Pin();
+CSpreadRegion::~CSpreadRegion() {
+    Survived(m_nKept + m_nSurvivors);
+}
+
+// The window is copied only when functions were called in it and it is mostly garbage
+// (inner calls moved less there than is left); otherwise it is kept as it is. Either way
+// a new window opens at the top: each byte is looked at in one window only, so the
+// copying costs at most what the spread allocates.
+void CSpreadRegion::Collect(std::int32_t filled) {
+    const auto size = static_cast<std::size_t>(Top() - m_pMark);
+    std::size_t kept = size;
+    if (t_nCallsEntered != m_nCalls && m_pMark >= m_arena.Pinned() &&
+        size - std::min(size, m_nSurvivors) >= m_nSurvivors) {
+        Evacuate(m_pSlots + m_nFirst, static_cast<std::size_t>(filled - m_nFirst));
+        kept = static_cast<std::size_t>(Top() - m_pMark);
+    }
+    m_nKept += kept;
+    m_pMark = Top();
+    m_nFirst = filled;
+    m_nSurvivors = 0;
+    m_nCalls = t_nCallsEntered;
 }
