@@ -1,7 +1,8 @@
 // Region reclamation at the end of function calls: results stay intact and keep their
 // sharing, values that escape into older frames are never given back, and what a call
 // leaves behind no longer adds up over a run. Each call here allocates well above the
-// reclamation threshold, so that its region is actually reclaimed.
+// reclamation threshold, so that its region is actually reclaimed, or is one of a spread
+// whose elements together do.
 
 #include "TestSupport.h"
 
@@ -44,6 +45,30 @@ funcdef n { ((1, n) : .. : [] : waste) : | >> return } >> manyCalls
 
 funcdef n { ((1, 20000) : .. : [] : -, n) >> return } >> negatives
 funcdef n { (n : negatives : 20001, n : negatives : 20000) >> return } >> nested
+
+depth << funcdef n {
+  (n, 0) : > : int >> positive ;
+  (positive, 1) : + >> branch ;
+  ({0}, {((n, 1) : - : depth, 1) : +}) : branch : . >> return
+}
+funcdef n { (n, 300 : depth) : + >> return } >> deepStep
+funcdef p { (p : 1 : deepStep, p : 2) >> return } >> withList
+funcdef n {
+  (1, n) : .. >> ys ;
+  (((1, n) : .., (ys, n) : dup) : # : [] : withList) >> return
+} >> sharedAcross
+funcdef n { (1, n) : .. >> ys ; (n : deepStep, ys, (ys, ys)) >> return } >> sharing
+funcdef n { ((1, n) : .. : [] : sharing) >> return } >> spreadOfSharing
+funcdef m { ((1, m) : .. : [] : deepStep) >> return } >> innerLoop
+funcdef n { ((1, n) : .. : [] : innerLoop) >> return } >> nestedSpreads
+funcdef n {
+  [{n : deepStep}, {(1, 30000) : .. >> zbig}, {n : deepStep}] : . >> a ;
+  ((a) : 1, (a) : 2 : |, zbig : n, (a) : 3) >> return
+} >> delayedInSpread
+funcdef n {
+  [{n : deepStep}, {big : | : deepStep}, {n : deepStep}] : . >> a ;
+  (a, big : n) >> return
+} >> constantInSpread
 )";
 
 class ReclaimTest : public ::testing::Test {
@@ -89,6 +114,12 @@ TEST_F(ReclaimTest, ResultsSurviveTheirCallsIntact) {
         {"sharedResult", 20000, "(20000,20000,1,(nonEmpty,(1,2,3,4,5,6,7,8,9,10,11,12,13,14,"},
         {"manyCalls", 100, "100"},
         {"nested", 3, "(3,-20000)"},
+        // Spreads of calls that each leave about 40 KB behind, given back between elements.
+        {"sharedAcross", 5, "((301,(1,2,3,4,5)),(302,(1,2,3,4,5)),(303,(1,2,3,4,5)),"},
+        {"spreadOfSharing", 4, "((301,(1),((1),(1))),(302,(1,2),((1,2),(1,2))),(303,"},
+        {"nestedSpreads", 4, "((301),(301,302),(301,302,303),(301,302,303,304))"},
+        {"delayedInSpread", 5, "(305,30000,5,305)"},
+        {"constantInSpread", 7, "(307,30300,307,7)"},
     };
     for (const auto& c : cases) {
         const std::string printed = Run(c.function, c.argument);
