@@ -206,6 +206,33 @@ TEST_F(MainFrameTest, NewWindowShowsTheSameTextAndTheDocumentClosesWithItsLastWi
     EXPECT_TRUE(frame->MdiArea()->subWindowList().isEmpty());
 }
 
+// "Окно" lists the open windows, the active one checked; File > Close closes every window of
+// the active document and no other.
+TEST_F(MainFrameTest, WindowListAndCloseFollowTheOpenWindows) {
+    OpenProgram(QStringLiteral("kept.tvn"), kProgram);
+    CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("closed.tvn"), kProgram);
+    frame->Action(ID_WINDOW_NEW)->trigger();
+    QMenu* windowMenu = frame->ShownMenus().at(4);
+    ASSERT_EQ(windowMenu->title(), QStringLiteral("Окно"));
+    emit windowMenu->aboutToShow();
+    QStringList listed;
+    QString checked;
+    for (const QAction* action : windowMenu->actions()) {
+        if (!action->text().contains(QRegularExpression(QStringLiteral("^&[0-9] "))))
+            continue;
+        listed << action->text();
+        if (action->isChecked())
+            checked = action->text();
+    }
+    EXPECT_EQ(listed, (QStringList{"&1 kept.tvn", "&2 closed.tvn:1", "&3 closed.tvn:2"}));
+    EXPECT_EQ(checked, QStringLiteral("&3 closed.tvn:2"));
+    ASSERT_EQ(frame->ActiveDocument(), doc);
+    frame->Action(ID_FILE_CLOSE)->trigger();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(frame->MdiArea()->subWindowList().size(), 1);
+    EXPECT_EQ(frame->ActiveDocument()->Title(), QStringLiteral("kept.tvn"));
+}
+
 // The main window names the active document once, maximised or not, with "*" while it is
 // modified.
 TEST_F(MainFrameTest, MainTitleNamesTheActiveDocumentOnceWithItsModifiedMark) {
