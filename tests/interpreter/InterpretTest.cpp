@@ -135,6 +135,11 @@ TEST_F(InterpretTest, AFunctionCallTakesTheArgumentAsInputAndGivesItsStatus) {
     const Applied odd = Apply(Int(7), FuncRef(half));
     EXPECT_EQ(odd.text, "3");
     EXPECT_FALSE(odd.ok);
+    // Over a parallel list: one element's failure fails the whole application.
+    EXPECT_TRUE(Apply(Par({Int(8), Int(6)}), FuncRef(half)).ok);
+    const Applied spread = Apply(Par({Int(8), Int(7)}), FuncRef(half));
+    EXPECT_EQ(spread.text, "[4,3]");
+    EXPECT_FALSE(spread.ok);
 }
 
 TEST_F(InterpretTest, ExceptionsOfEvaluationPassThroughUntouched) {
