@@ -41,7 +41,7 @@ public:
     // table to a name. Called once the table is complete (Prepare); a table that grows
     // afterwards is counted along again.
     void IndexNames();
-    // How many calls were in progress when the top frame was pushed (CCallRegion).
+    // How many regions (calls and spreads, CRegion) were open when the top frame was pushed.
     int TopDepth() const { return m_tops.back().depth; }
     // The top frame's slot index, or null when there is no frame or the frame is older
     // than the name. Good until the next push on these frames.
