@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+
+#include <sys/mman.h>
 
 namespace {
 
@@ -114,14 +117,28 @@ void CNodeStore::Clear() {
     m_nLeft = 0;
 }
 
+void CNodeStore::CFreeBlock::operator()(std::byte* block) const {
+    std::free(block);
+}
+
 void* CNodeStore::Allocate(std::size_t bytes, std::size_t alignment) {
-    // Large enough that blocks are few, small enough that a short argument costs little.
-    constexpr std::size_t kBlockSize = std::size_t(64) << 10;
+    // The first blocks are small, so that a short argument costs little; a program's later
+    // blocks are huge pages, which spare a long translation most of its page faults.
+    constexpr std::size_t kSmallBlock = std::size_t(64) << 10;
+    constexpr std::size_t kSmallBlocks = 8;
+    constexpr std::size_t kHugeBlock = std::size_t(2) << 20;
     std::size_t skip = reinterpret_cast<std::uintptr_t>(m_pNext) % alignment;
     skip = skip != 0 ? alignment - skip : 0;
     if (m_pNext == nullptr || skip + bytes > m_nLeft) {
-        const std::size_t size = std::max(kBlockSize, bytes + alignment);
-        m_blocks.push_back(std::make_unique_for_overwrite<std::byte[]>(size));
+        const bool huge = m_blocks.size() >= kSmallBlocks && bytes + alignment <= kHugeBlock;
+        const std::size_t size = huge ? kHugeBlock : std::max(kSmallBlock, bytes + alignment);
+        m_blocks.emplace_back(); // first, so that a full vector cannot lose a block
+        void* block = huge ? std::aligned_alloc(kHugeBlock, kHugeBlock) : std::malloc(size);
+        if (block == nullptr)
+            throw std::bad_alloc();
+        if (huge)
+            madvise(block, kHugeBlock, MADV_HUGEPAGE);
+        m_blocks.back().reset(static_cast<std::byte*>(block));
         m_pNext = m_blocks.back().get();
         m_nLeft = size;
         skip = reinterpret_cast<std::uintptr_t>(m_pNext) % alignment;

@@ -42,7 +42,10 @@ private:
     void* Allocate(std::size_t bytes, std::size_t alignment);
 
     std::vector<std::unique_ptr<CNode, CDestroy>> m_nodes;
-    std::vector<std::unique_ptr<std::byte[]>> m_blocks;
+    struct CFreeBlock {
+        void operator()(std::byte* block) const;
+    };
+    std::vector<std::unique_ptr<std::byte, CFreeBlock>> m_blocks;
     std::byte* m_pNext = nullptr;
     std::size_t m_nLeft = 0;
 };
