@@ -55,10 +55,18 @@ bool CMainFrame::OnReportDoubleClick(QMouseEvent* event) {
 }
 
 // On the worker thread: the frame outlives every worker, and the queued call is dropped if
-// the frame is gone by the time the GUI thread gets to it.
+// the frame is gone by the time the GUI thread gets to it. Only the line of the last step
+// before the call runs is ever seen, so one call is queued at a time; it clears its mark
+// before reading the line, so a step stored after that read queues a call of its own.
 void CMainFrame::OnStepListener(int line, void* context) {
     auto* frame = static_cast<CMainFrame*>(context);
-    PostToGuiThread(frame, [frame, line] { frame->OnDebugStep(line); });
+    frame->m_nStepLine = line;
+    if (frame->m_bStepQueued.exchange(true))
+        return;
+    PostToGuiThread(frame, [frame] {
+        frame->m_bStepQueued = false;
+        frame->OnDebugStep(frame->m_nStepLine);
+    });
 }
 
 // A step that arrives after its session was aborted finds no debugging document.

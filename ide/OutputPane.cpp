@@ -21,7 +21,10 @@ constexpr int kContinuation = 1;
 // How long one slice of queued text may keep the GUI thread, and how much text it converts
 // at a time before it looks at the clock again.
 constexpr qint64 kSliceMs = 12;
-constexpr std::size_t kChunkBytes = 8 * 1024;
+constexpr std::size_t kChunkBytes = 32 * 1024;
+// A worker's text is shown at most this often: each showing lays out the pane's last
+// lines again, and many small ones cost more than the text itself.
+constexpr int kShowIntervalMs = 20;
 // A long line is cut after a blank or a comma among its last characters before the limit,
 // so that numbers and words stay whole, or else at the limit.
 constexpr std::size_t kCutSearch = 64;
@@ -88,6 +91,8 @@ ShownText CutLongLines(std::string_view text, std::size_t& lineLength, bool cutF
 
 COutputPane::COutputPane(QPlainTextEdit* edit) : QObject(edit), m_pEdit(edit) {
     connect(edit->document(), &QTextDocument::contentsChange, this, &COutputPane::OnContentsChange);
+    m_showTimer.setSingleShot(true);
+    connect(&m_showTimer, &QTimer::timeout, this, &COutputPane::Drain);
 }
 
 COutputPane::~COutputPane() = default;
@@ -165,15 +170,30 @@ void COutputPane::SyncMirrorWithWidget() const {
     m_bUserEdited = false;
 }
 
+// One call at a time is queued; the text written until it runs goes with it.
 void COutputPane::QueueFlush(std::unique_lock<std::mutex>& lock) {
     if (m_bFlushQueued)
         return;
     m_bFlushQueued = true;
+    const bool fromWorker = !OnGuiThread();
     lock.unlock();
-    PostToGuiThread(this, [this] { Flush(); });
+    PostToGuiThread(this, [this, fromWorker] { Flush(fromWorker); });
 }
 
-void COutputPane::Flush() {
+// Text from the GUI thread shows at once; a worker's waits for the interval since the last
+// showing to pass, gathering what the worker writes meanwhile.
+void COutputPane::Flush(bool fromWorker) {
+    if (fromWorker && m_lastShown.isValid()) {
+        const qint64 wait = kShowIntervalMs - m_lastShown.elapsed();
+        if (wait > 0) {
+            m_showTimer.start(static_cast<int>(wait));
+            return;
+        }
+    }
+    Drain();
+}
+
+void COutputPane::Drain() {
     TakePending();
     ShowSlice();
 }
@@ -202,14 +222,23 @@ void COutputPane::TakePending() {
     }
 }
 
-// Shows queued text for a slice of time, and asks for another slice when some is left.
+// Shows queued text for a slice of time, and asks for another slice when some is left. The
+// slice is one edit of the document, so that the widget lays out and repaints once for it.
 void COutputPane::ShowSlice() {
     QElapsedTimer clock;
     clock.start();
-    while (m_nBacklogPos < m_strBacklog.size() && !clock.hasExpired(kSliceMs)) {
-        const std::size_t size = std::min(kChunkBytes, m_strBacklog.size() - m_nBacklogPos);
-        Show(std::string_view(m_strBacklog).substr(m_nBacklogPos, size));
-        m_nBacklogPos += size;
+    if (m_nBacklogPos < m_strBacklog.size()) {
+        QTextCursor edit(m_pEdit->document());
+        m_bApplying = true;
+        edit.beginEditBlock();
+        while (m_nBacklogPos < m_strBacklog.size() && !clock.hasExpired(kSliceMs)) {
+            const std::size_t size = std::min(kChunkBytes, m_strBacklog.size() - m_nBacklogPos);
+            Show(std::string_view(m_strBacklog).substr(m_nBacklogPos, size));
+            m_nBacklogPos += size;
+        }
+        edit.endEditBlock();
+        m_bApplying = false;
+        m_lastShown.start();
     }
     if (m_bScroll) {
         QScrollBar* bar = m_pEdit->verticalScrollBar();
@@ -227,7 +256,9 @@ void COutputPane::ShowSlice() {
 
 void COutputPane::ShowAll() {
     TakePending();
+    m_bApplying = true;
     Show(std::string_view(m_strBacklog).substr(m_nBacklogPos));
+    m_bApplying = false;
     m_strBacklog.clear();
     m_nBacklogPos = 0;
 }
@@ -246,7 +277,6 @@ void COutputPane::Show(std::string_view bytes) {
     QTextBlock last = m_pEdit->document()->lastBlock();
     auto lineLength = static_cast<std::size_t>(std::max(0, last.length() - 1));
     std::string text = NormaliseLineBreaks(bytes, m_bPendingCR);
-    m_bApplying = true;
     const bool cutFirst = TakeBackTail(last, text, lineLength);
     const ShownText shown = CutLongLines(text, lineLength, cutFirst);
     QTextCursor end(m_pEdit->document());
@@ -260,7 +290,6 @@ void COutputPane::Show(std::string_view bytes) {
                 last.setUserState(kContinuation);
         }
     }
-    m_bApplying = false;
 }
 
 // Text arriving in pieces may reach the limit where the new piece has no blank or comma

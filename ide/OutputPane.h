@@ -12,10 +12,15 @@
 // - Queued text reaches the widget in slices of a few milliseconds. Between two slices the
 //   event loop handles input, timers and the end of a run, so a stop request is acted on
 //   at once, not after everything written so far has been shown.
+// - A worker's text is gathered for a short interval before it is shown: every change of
+//   the document lays out the pane's last lines, and a change per write cost far more
+//   than the text.
 
 #include "output/OutputSink.h"
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 
 #include <atomic>
 #include <cstddef>
@@ -55,7 +60,8 @@ private:
     };
 
     void QueueFlush(std::unique_lock<std::mutex>& lock);
-    void Flush();
+    void Flush(bool fromWorker);
+    void Drain();
     void TakePending();
     void ShowSlice();
     void ShowAll();
@@ -73,6 +79,9 @@ private:
     mutable int m_nLines = 1;
     Pending m_pending;
     bool m_bFlushQueued = false;
+    // GUI thread only: when queued text was last shown, and the wait for the next showing.
+    QElapsedTimer m_lastShown;
+    QTimer m_showTimer;
 
     // GUI thread only: text taken from the queue and not yet shown, from m_nBacklogPos on.
     std::string m_strBacklog;

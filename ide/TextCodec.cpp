@@ -9,7 +9,11 @@
 #include <span>
 #include <utility>
 
+// Text of ASCII bytes alone (numbers, most program output) is the same in every one of
+// these encodings and needs no converter.
 QString FromCp1251(std::string_view bytes) {
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; }))
+        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     const std::string utf8 = Cp1251ToUtf8(bytes);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
