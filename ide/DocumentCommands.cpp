@@ -128,7 +128,10 @@ void CTirvaneIDEDoc::WorkerStarted(bool debug) {
     emit RunStarted(debug, m_strTitle);
 }
 
+// What the run wrote shows now, not after the panes' interval for a running worker.
 void CTirvaneIDEDoc::WorkerEnded(const CRunReport& report) {
+    for (int channel = 0; channel < kChannelCount; ++channel)
+        m_pFrame->OutputBar()->Pane(channel)->ShowQueued();
     emit RunEnded(report.debug, m_runTime.elapsed(), int(report.outcome));
     if (report.outcome == CRunSession::Outcome::Failed ||
         report.outcome == CRunSession::Outcome::Refused)

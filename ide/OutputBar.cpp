@@ -44,7 +44,7 @@ void COutputBar::CreateTabs() {
 
 void COutputBar::CreatePanes() {
     for (int channel = 0; channel < kChannelCount; ++channel) {
-        auto* edit = new QPlainTextEdit(this);
+        auto* edit = new CPaneEdit(this);
         edit->setObjectName(QStringLiteral("OutputPane%1").arg(channel));
         edit->setLineWrapMode(QPlainTextEdit::NoWrap);
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

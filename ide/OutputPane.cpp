@@ -3,7 +3,9 @@
 #include "ide/QueuedCall.h"
 #include "ide/TextCodec.h"
 
+#include <QAbstractUndoItem>
 #include <QElapsedTimer>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -30,12 +32,12 @@ constexpr int kShowIntervalMs = 20;
 constexpr std::size_t kCutSearch = 64;
 constexpr auto kLimit = static_cast<std::size_t>(COutputPane::kShownLineLength);
 
-bool IsCutAfter(char c) {
+template <typename Char> bool IsCutAfter(Char c) {
     return c == ' ' || c == ',';
 }
 
 // Where line is best cut within its first room characters; 0: nowhere near the limit.
-std::size_t FindCut(std::string_view line, std::size_t room) {
+template <typename Char> std::size_t FindCut(std::basic_string_view<Char> line, std::size_t room) {
     const std::size_t floor = room > kCutSearch ? room - kCutSearch : 0;
     for (std::size_t i = std::min(room, line.size()); i > floor; --i) {
         if (IsCutAfter(line[i - 1]))
@@ -45,40 +47,43 @@ std::size_t FindCut(std::string_view line, std::size_t room) {
 }
 
 // Text as the widget shows it: lines with only "\n" breaks, those longer than the limit cut
-// into several. lineLength is the length of the widget's last line, before and after.
-struct ShownText {
-    std::string bytes;
-    std::vector<bool> softBreaks; // per break in bytes: true where a long line was cut
+// into several. lineLength is the length of the widget's line the text continues, before
+// and after. Program output arrives as code page bytes, pasted text as UTF-16.
+template <typename Char> struct ShownText {
+    std::basic_string<Char> text;
+    std::vector<bool> softBreaks; // per break in text: true where a long line was cut
 };
 
-ShownText CutLongLines(std::string_view text, std::size_t& lineLength, bool cutFirst) {
-    ShownText shown;
-    shown.bytes.reserve(text.size() + text.size() / kLimit + 2);
+template <typename Char>
+ShownText<Char> CutLongLines(std::basic_string_view<Char> text, std::size_t& lineLength,
+                             bool cutFirst) {
+    ShownText<Char> shown;
+    shown.text.reserve(text.size() + text.size() / kLimit + 2);
     if (cutFirst) {
-        shown.bytes += '\n';
+        shown.text += Char('\n');
         shown.softBreaks.push_back(true);
         lineLength = 0;
     }
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const std::size_t lineFeed = text.find('\n', pos);
-        const std::size_t end = lineFeed == std::string_view::npos ? text.size() : lineFeed;
+        const std::size_t lineFeed = text.find(Char('\n'), pos);
+        const std::size_t end = lineFeed == text.npos ? text.size() : lineFeed;
         while (lineLength + (end - pos) > kLimit) {
             const std::size_t room = lineLength < kLimit ? kLimit - lineLength : 0;
             std::size_t cut = room == 0 ? 0 : FindCut(text.substr(pos, end - pos), room);
             if (cut == 0)
                 cut = room;
-            shown.bytes.append(text.substr(pos, cut));
-            shown.bytes += '\n';
+            shown.text.append(text.substr(pos, cut));
+            shown.text += Char('\n');
             shown.softBreaks.push_back(true);
             pos += cut;
             lineLength = 0;
         }
-        shown.bytes.append(text.substr(pos, end - pos));
+        shown.text.append(text.substr(pos, end - pos));
         lineLength += end - pos;
         pos = end;
-        if (lineFeed != std::string_view::npos) {
-            shown.bytes += '\n';
+        if (lineFeed != text.npos) {
+            shown.text += Char('\n');
             shown.softBreaks.push_back(false);
             lineLength = 0;
             ++pos;
@@ -86,6 +91,39 @@ ShownText CutLongLines(std::string_view text, std::size_t& lineLength, bool cutF
     }
     return shown;
 }
+
+// Marks the blocks after the soft breaks, from the block where the text went in; returns
+// the numbers of the marked blocks.
+std::vector<int> MarkContinuations(QTextBlock block, const std::vector<bool>& softBreaks) {
+    std::vector<int> marked;
+    if (std::find(softBreaks.begin(), softBreaks.end(), true) == softBreaks.end())
+        return marked;
+    for (const bool soft : softBreaks) {
+        block = block.next();
+        if (soft) {
+            block.setUserState(kContinuation);
+            marked.push_back(block.blockNumber());
+        }
+    }
+    return marked;
+}
+
+// An undo step keeps the text of a paste but not the states of its blocks: a redo marks
+// the cuts again.
+class CContinuationMarks : public QAbstractUndoItem {
+public:
+    CContinuationMarks(QTextDocument* document, std::vector<int> blocks)
+        : m_pDocument(document), m_blocks(std::move(blocks)) {}
+    void undo() override {}
+    void redo() override {
+        for (const int number : m_blocks)
+            m_pDocument->findBlockByNumber(number).setUserState(kContinuation);
+    }
+
+private:
+    QTextDocument* m_pDocument;
+    std::vector<int> m_blocks;
+};
 
 } // namespace
 
@@ -193,6 +231,13 @@ void COutputPane::Flush(bool fromWorker) {
     Drain();
 }
 
+void COutputPane::ShowQueued() {
+    if (!m_showTimer.isActive())
+        return;
+    m_showTimer.stop();
+    Drain();
+}
+
 void COutputPane::Drain() {
     TakePending();
     ShowSlice();
@@ -278,18 +323,11 @@ void COutputPane::Show(std::string_view bytes) {
     auto lineLength = static_cast<std::size_t>(std::max(0, last.length() - 1));
     std::string text = NormaliseLineBreaks(bytes, m_bPendingCR);
     const bool cutFirst = TakeBackTail(last, text, lineLength);
-    const ShownText shown = CutLongLines(text, lineLength, cutFirst);
+    const ShownText shown = CutLongLines(std::string_view(text), lineLength, cutFirst);
     QTextCursor end(m_pEdit->document());
     end.movePosition(QTextCursor::End);
-    end.insertText(FromCp1251(shown.bytes));
-    if (std::find(shown.softBreaks.begin(), shown.softBreaks.end(), true) !=
-        shown.softBreaks.end()) {
-        for (const bool soft : shown.softBreaks) {
-            last = last.next();
-            if (soft)
-                last.setUserState(kContinuation);
-        }
-    }
+    end.insertText(FromCp1251(shown.text));
+    MarkContinuations(last, shown.softBreaks);
 }
 
 // Text arriving in pieces may reach the limit where the new piece has no blank or comma
@@ -299,7 +337,8 @@ bool COutputPane::TakeBackTail(const QTextBlock& last, std::string& text, std::s
     if (lineLength > kLimit || lineLength + kCutSearch <= kLimit)
         return false;
     const std::size_t room = kLimit - lineLength;
-    if (std::min(text.find('\n'), text.size()) <= room || FindCut(text, room) != 0)
+    if (std::min(text.find('\n'), text.size()) <= room ||
+        FindCut(std::string_view(text), room) != 0)
         return false;
     const QString shown = last.text();
     const qsizetype floor = std::max<qsizetype>(0, shown.size() - qsizetype(kCutSearch - room));
@@ -320,4 +359,32 @@ bool COutputPane::TakeBackTail(const QTextBlock& last, std::string& text, std::s
 void COutputPane::OnContentsChange(int, int removed, int added) {
     if (!m_bApplying && (removed > 0 || added > 0))
         m_bUserEdited = true;
+}
+
+// A paste goes in cut as program output is; text without long lines goes in as the widget
+// itself would put it.
+void CPaneEdit::insertFromMimeData(const QMimeData* source) {
+    if (isReadOnly() || source == nullptr || !source->hasText()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    QString text = source->text();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    auto lineLength = static_cast<std::size_t>(cursor.positionInBlock());
+    const std::u16string_view pasted(reinterpret_cast<const char16_t*>(text.utf16()),
+                                     static_cast<std::size_t>(text.size()));
+    const auto shown = CutLongLines(pasted, lineLength, false);
+    const QTextBlock first = cursor.block();
+    cursor.insertText(QString::fromUtf16(shown.text.data(), qsizetype(shown.text.size())));
+    std::vector<int> marked = MarkContinuations(first, shown.softBreaks);
+    if (!marked.empty())
+        document()->appendUndoItem(new CContinuationMarks(document(), std::move(marked)));
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }

@@ -20,6 +20,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPlainTextEdit>
 #include <QTimer>
 
 #include <atomic>
@@ -28,8 +29,17 @@
 #include <string>
 #include <string_view>
 
-class QPlainTextEdit;
 class QTextBlock;
+
+// The widget of a pane: text pasted or dropped into it is cut for display as written text
+// is, so that a long line typed elsewhere does not freeze the window either.
+class CPaneEdit : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void insertFromMimeData(const QMimeData* source) override;
+};
 
 class COutputPane : public QObject, public IOutputPane {
     Q_OBJECT
@@ -49,6 +59,9 @@ public:
     void AppendText(const std::string& text) override;
 
     QPlainTextEdit* Edit() const { return m_pEdit; }
+    // GUI thread: starts showing a worker's text without waiting for the interval (its run
+    // has ended).
+    void ShowQueued();
     // GUI thread: everything written has reached the widget.
     bool Shown() const;
 

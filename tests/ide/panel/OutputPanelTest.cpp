@@ -9,6 +9,8 @@
 #include "output/Encoding.h"
 #include "output/OutputSink.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -165,8 +167,8 @@ TEST_F(OutputPanelTest, ClearAfterQueuedWritesLeavesThePaneEmpty) {
 }
 
 // However long a line, the pane shows it as lines of a bounded length, cut after a comma
-// where one is near; the text read back is the text written, also once the user has
-// typed into the pane.
+// where one is near; the text read back is the text written or pasted, also once the user
+// has typed into the pane, and after the paste is undone and redone.
 TEST_F(OutputPanelTest, LongLinesAreShownCutAndReadBackWhole) {
     constexpr int kLimit = COutputPane::kShownLineLength;
     const std::string digits(3 * kLimit + 17, '7');
@@ -179,6 +181,7 @@ TEST_F(OutputPanelTest, LongLinesAreShownCutAndReadBackWhole) {
         std::string text;
         std::size_t piece; // written and shown this many characters at a time
         int shownLines;    // 0: not checked
+        bool pasted = false;
     };
     const Case cases[] = {
         {"one write", digits, digits.size(), 4},
@@ -186,13 +189,18 @@ TEST_F(OutputPanelTest, LongLinesAreShownCutAndReadBackWhole) {
         {"between short lines", "a\r\n" + digits + "\r\nb", 5, 6},
         {"a line exactly as long as the limit", std::string(kLimit, 'x') + "\r\ny", 1000, 2},
         {"a list", list, 7, 0},
+        {"a pasted list", list, 0, 0, true},
     };
     QPlainTextEdit* pane = Pane(kChannelArgument);
     COutputPane* output = frame->OutputBar()->Pane(kChannelArgument);
     for (const Case& c : cases) {
         g_OutputSink.Clear(kChannelArgument);
         g_OutputSink.Select(kChannelArgument);
-        for (std::size_t at = 0; at < c.text.size(); at += c.piece) {
+        if (c.pasted) {
+            QApplication::clipboard()->setText(FromCp1251(c.text));
+            pane->paste();
+        }
+        for (std::size_t at = 0; !c.pasted && at < c.text.size(); at += c.piece) {
             g_OutputSink.Write(c.text.substr(at, c.piece));
             QCoreApplication::processEvents();
         }
@@ -207,13 +215,21 @@ TEST_F(OutputPanelTest, LongLinesAreShownCutAndReadBackWhole) {
                     << c.name << ": " << block.text().right(9).toStdString();
             }
         }
-        ExpectShowsAllWritten(pane, kChannelArgument);
         std::string read;
         EXPECT_EQ(g_OutputSink.Read(read), c.text) << c.name;
+        ExpectShowsAllWritten(pane, kChannelArgument);
 
         pane->moveCursor(QTextCursor::End);
         TypeText(pane, QStringLiteral("!"));
         EXPECT_EQ(g_OutputSink.Read(read), c.text + "!") << c.name;
+        if (c.pasted) {
+            while (pane->document()->isUndoAvailable())
+                pane->undo();
+            EXPECT_EQ(g_OutputSink.Read(read), "") << c.name;
+            while (pane->document()->isRedoAvailable())
+                pane->redo();
+            EXPECT_EQ(g_OutputSink.Read(read), c.text + "!") << c.name;
+        }
     }
 }
 
