@@ -360,15 +360,18 @@ int main(int argc, char** argv) {
                  "IDE: result of %lld characters, %s the runner's, on lines of at most %d\n",
                  static_cast<long long>(checkRange.result.size()),
                  sameRange ? "the same as" : "NOT the same as", ideRange.longestShownLine);
-    std::fprintf(stderr, "IDE: out printed %s (runner %s); trace of %d lines, result %s\n",
-                 qPrintable(ideOut.result), qPrintable(checkOut.result), ideTrace.traceLines,
+    // The pane holds every line "out" wrote before the result; the runner's last line is
+    // the result alone.
+    const QString outResult = ideOut.result.section(u'\n', -1);
+    std::fprintf(stderr, "IDE: out's result %s (runner %s); trace of %d lines, result %s\n",
+                 qPrintable(outResult), qPrintable(checkOut.result), ideTrace.traceLines,
                  qPrintable(ideTrace.result));
     if (options.runnerDepth > 0)
         std::fprintf(stderr, "runner: trace of %d lines, result %s\n", checkTrace.traceLines,
                      qPrintable(checkTrace.result));
     std::fprintf(stderr, "paused debug session: %.4f s of processor time in 1 s\n", pausedLoad);
     const bool same =
-        ideOut.result == checkOut.result && sameRange &&
+        outResult == checkOut.result && sameRange &&
         (options.runnerDepth != options.depth ||
          (ideTrace.result == checkTrace.result && ideTrace.traceLines == checkTrace.traceLines));
     return same ? 0 : 1;
