@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 # per input is lenient, so that a busy machine cannot fail it).
 FUZZ_SMOKE_SECONDS ?= 6
 # The suites with threads; only these are built under ThreadSanitizer.
-TSAN_TESTS ?= test_interpreter test_output test_ide_panel test_ide_commands
+TSAN_TESTS ?= test_values test_interpreter test_output test_ide_panel test_ide_commands
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 

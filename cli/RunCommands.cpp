@@ -17,6 +17,7 @@
 #include "translator/Scanner.h"
 #include "translator/TranslationReport.h"
 #include "values/StackGuard.h"
+#include "values/TaskPool.h"
 
 #include <CLI/CLI.hpp>
 
@@ -36,6 +37,7 @@ struct RunRequest {
     std::string argument;      // UTF-8, as typed
     bool evaluateOnly = false; // `eval`: the function list's first entry
     bool trace = false;
+    int jobs = 0; // 0: one thread per core
 };
 
 // While it lives, standard output converts what the core prints on it directly (the "out"
@@ -228,6 +230,7 @@ void Run(const RunRequest& request) {
         CConvertingStandardOutput output;
         CInterruptWatch interrupts;
         g_bStopRequested = false;
+        SetParallelJobs(request.jobs);
         SetAutoRelease(true); // the trace never pauses
         code = RunProgram(request, output.Terminal());
         SetAutoRelease(false);
@@ -236,12 +239,21 @@ void Run(const RunRequest& request) {
         throw CLI::RuntimeError(code);
 }
 
+void AddJobs(CLI::App* command, RunRequest& request) {
+    command
+        ->add_option("--jobs", request.jobs,
+                     "Threads that evaluate parallel lists (1: one after another; default: "
+                     "one per core)")
+        ->check(CLI::Range(1, 64));
+}
+
 void AddRun(CLI::App& app) {
     auto request = std::make_shared<RunRequest>();
     CLI::App* command = app.add_subcommand(
         "run", "Translate FILE, evaluate ARGUMENT and run FUNCTION on it; print the result");
     command->add_flag("--trace", request->trace,
                       "Also print the debug trace of every application (never pauses)");
+    AddJobs(command, *request);
     command->add_option("FILE", request->path, "Program file (.tvn, Windows-1251)")->required();
     command->add_option("FUNCTION", request->function, "The function to run")->required();
     command->add_option("ARGUMENT", request->argument,
@@ -256,6 +268,7 @@ void AddEval(CLI::App& app) {
         app.add_subcommand("eval", "Translate FILE and print the value of ARGUMENT");
     command->add_option("FILE", request->path, "Program file (.tvn, Windows-1251)")->required();
     command->add_option("ARGUMENT", request->argument, "An argument term")->required();
+    AddJobs(command, *request);
     command->callback([request] { Run(*request); });
 }
 

@@ -19,14 +19,17 @@ constexpr const char* kDescription =
 constexpr const char* kFooter = R"(
 Usage of each command:
   translate FILE                       print the translation report
-  run [--trace] FILE FUNCTION [ARG]    translate, evaluate ARG, run FUNCTION on it and
-                                       print the result (--trace: the debug trace too)
-  eval FILE ARG                        translate and print the value of ARG
+  run [--trace] [--jobs N] FILE FUNCTION [ARG]
+                                       translate, evaluate ARG, run FUNCTION on it and
+                                       print the result (--trace: the debug trace too;
+                                       --jobs: threads for parallel lists, 1 = one after
+                                       another, default one per core)
+  eval [--jobs N] FILE ARG             translate and print the value of ARG
   lsp                                  serve the Language Server Protocol on
                                        standard input and output (for editors)
 
 An ARG that begins with "-" is taken as the argument unless it is an option of its
-command (-h, --help, --trace); after "--" it is always the argument:
+command (-h, --help, --trace, --jobs); after "--" it is always the argument:
   tirvane eval FILE -- -h
 
 Program files are Windows-1251; arguments and all output are UTF-8.
@@ -43,7 +46,8 @@ void Describe(CLI::App& app) {
 }
 
 bool IsOptionOfTermCommands(std::string_view word) {
-    return word == "--trace" || word == "-h" || word == "--help";
+    return word == "--trace" || word == "-h" || word == "--help" || word == "--jobs" ||
+           word.starts_with("--jobs=");
 }
 
 // The argument of run and eval is a term, and a term may begin with "-" ("-.5", "-x",
@@ -60,6 +64,10 @@ std::vector<std::string> WithTermsPositional(int argc, char** argv) {
     for (++at; at < words.size(); ++at) {
         if (words[at] == "--")
             break;
+        if (words[at] == "--jobs") { // its number follows
+            ++at;
+            continue;
+        }
         if (words[at].size() > 1 && words[at].starts_with('-') &&
             !IsOptionOfTermCommands(words[at])) {
             words.insert(words.begin() + static_cast<std::ptrdiff_t>(at), "--");

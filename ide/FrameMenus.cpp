@@ -5,6 +5,7 @@
 #include "ide/Commands.h"
 #include "ide/Examples.h"
 #include "ide/MainFrame.h"
+#include "ide/ParallelJobs.h"
 #include "ide/TirvaneIDEDoc.h"
 
 #include <QAction>
@@ -207,6 +208,8 @@ void CMainFrame::CreateMenus() {
                 {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE}),
         AddMenu(QStringLiteral("Справка"), {ID_APP_ABOUT, kSeparator, ID_HELP_FINDER, kExamples}),
     };
+    m_docMenus[3]->addSeparator();
+    m_docMenus[3]->addMenu((new CParallelJobsMenu(this))->Menu());
     m_pWindowMenu = m_docMenus[4];
     connect(m_pWindowMenu, &QMenu::aboutToShow, this, &CMainFrame::FillWindowList);
 }

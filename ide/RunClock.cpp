@@ -2,6 +2,7 @@
 
 #include "interpreter/RunSession.h"
 #include "output/OutputSink.h"
+#include "values/TaskPool.h"
 
 #include <QLabel>
 #include <QStatusBar>
@@ -29,6 +30,7 @@ CRunClock::CRunClock(QStatusBar* bar, QTabBar* resultTabs, QObject* parent)
 // The message of the run before goes: it no longer tells about the text on the panel.
 void CRunClock::Start(bool debug, const QString& title) {
     m_pBar->clearMessage();
+    ResetThreadsUsed();
     m_bDebug = debug;
     m_strTitle = title;
     m_elapsed.start();
@@ -48,6 +50,8 @@ void CRunClock::Finish(bool debug, qint64 elapsedMs, int outcome) {
     m_tick.stop();
     m_pPane->hide();
     m_strLast = EndText(debug, elapsedMs, outcome);
+    if (!debug) // a trace is always sequential
+        m_strLast += QStringLiteral(" (ядер: %1)").arg(ThreadsUsed());
     m_pBar->showMessage(m_strLast, kEndMessageMs);
     m_pTabs->setTabToolTip(kChannelResult, QStringLiteral("Последний запуск: ") + m_strLast);
 }

@@ -23,7 +23,8 @@ public:
     bool Running() const { return m_tick.isActive(); }
 
     QLabel* Pane() const { return m_pPane; }
-    // The text of the last finished run: "Выполнение завершено за 1,250 с".
+    // The text of the last finished run: "Выполнение завершено за 1,250 с (ядер: 2)", the
+    // number of threads that evaluated parallel lists at once (a Run only).
     QString LastReport() const { return m_strLast; }
 
     // "0,250 с", "12,500 с", "2 мин 05,000 с"; a tenth of a second only, while it runs.

@@ -21,6 +21,9 @@ constexpr std::size_t kLargestCommit = std::size_t(64) << 20;
 // When the limit's address space cannot be had (a bounded address space), the arena
 // makes do with less, down to this; its limit shrinks with it.
 constexpr std::size_t kSmallestReservation = std::size_t(64) << 20;
+// The blocks a view leases from its parent: from 64 KiB, doubling up to 4 MiB.
+constexpr std::size_t kSmallestLease = std::size_t(64) << 10;
+constexpr std::size_t kLargestLease = std::size_t(4) << 20;
 
 std::size_t PageSize() {
     static const std::size_t size = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
@@ -56,14 +59,22 @@ CArena::CArena(std::size_t limitBytes) : m_nLimit(limitBytes) {
     m_nLimit = std::min(m_nLimit, size);
 }
 
+CArena::CArena(CArena& parent)
+    : m_pPinned(nullptr), m_nLimit(parent.m_nLimit), m_pParent(&parent),
+      m_nNextLease(kSmallestLease) {
+}
+
 CArena::~CArena() {
     m_adopted.clear();
-    munmap(m_pMapping, m_nMappingSize);
+    if (m_pMapping != nullptr)
+        munmap(m_pMapping, m_nMappingSize);
 }
 
 void* CArena::AllocateSlow(std::size_t bytes) {
     if (bytes == 0)
         return Allocate(kAlignment);
+    if (m_pParent != nullptr)
+        return AllocateLeased(bytes);
     const std::size_t used = BytesUsed();
     if (bytes > m_nLimit || used > m_nLimit - bytes)
         throw CMemoryLimitError();
@@ -78,6 +89,28 @@ void* CArena::AllocateSlow(std::size_t bytes) {
     return Allocate(bytes);
 }
 
+// A view leases blocks that grow with its use, so that a thread making many values takes
+// the lock seldom and one making few wastes little of the parent (the rest of its last
+// block stays unused until a region around the list is reclaimed).
+void* CArena::AllocateLeased(std::size_t bytes) {
+    const std::size_t size = std::max(m_nNextLease, RoundUp(bytes, kAlignment));
+    std::byte* block = m_pParent->Lease(size);
+    m_nNextLease = std::min(m_nNextLease * 2, kLargestLease);
+    m_pBase = m_pTop = block;
+    m_pCommitted = m_pReservedEnd = block + size;
+    return Allocate(bytes);
+}
+
+std::byte* CArena::Lease(std::size_t bytes) {
+    std::lock_guard<std::mutex> lock(m_leaseMutex);
+    return static_cast<std::byte*>(Allocate(bytes));
+}
+
+void CArena::PinParent() {
+    std::lock_guard<std::mutex> lock(m_pParent->m_leaseMutex);
+    m_pParent->Pin();
+}
+
 void CArena::Release(std::byte* mark) {
     if (mark < m_pBase || mark < m_pPinned || mark >= m_pTop)
         return;
@@ -88,6 +121,11 @@ void CArena::Release(std::byte* mark) {
 }
 
 void CArena::Adopt(CNodeBase* node) {
+    if (m_pParent != nullptr) {
+        std::lock_guard<std::mutex> lock(m_pParent->m_leaseMutex);
+        m_pParent->m_adopted.emplace_back(node);
+        return;
+    }
     m_adopted.emplace_back(node);
 }
 

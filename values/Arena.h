@@ -8,11 +8,18 @@
 // committed as it fills. Being contiguous, it can also give back its newest part: a
 // caller that knows nothing allocated after a mark is still reachable releases
 // everything above the mark for reuse.
+//
+// While the elements of a parallel list are evaluated on several threads, each thread
+// allocates through a view of the run's arena (CArena(CArena& parent)): the view leases
+// blocks of the parent under a lock and bump-allocates inside them, so that every value
+// of the run still lies in the one range, under the one limit, and the region
+// reclamation of the calls around the list sees them all.
 
 #include "values/NodeBase.h"
 
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <vector>
 
@@ -38,6 +45,9 @@ public:
     static constexpr std::size_t kAlignment = alignof(void*);
 
     explicit CArena(std::size_t limitBytes = DefaultLimit());
+    // A view of parent for one thread; the parent must outlive it and must not allocate
+    // itself while views of it allocate.
+    explicit CArena(CArena& parent);
     CArena(const CArena&) = delete;
     CArena& operator=(const CArena&) = delete;
     ~CArena();
@@ -56,8 +66,18 @@ public:
 
     std::size_t BytesUsed() const { return static_cast<std::size_t>(m_pTop - m_pBase); }
     std::size_t Limit() const { return m_nLimit; }
+    bool IsView() const { return m_pParent != nullptr; }
+    // Whether what lies above mark can be moved down to it through space above the top:
+    // always in an arena of its own; in a view only while mark lies in the block it
+    // allocates from and the rest of that block can take a copy of everything above mark
+    // (the blocks of other threads lie around it).
+    bool CanMoveDownTo(const std::byte* mark) const {
+        return m_pParent == nullptr ||
+               (mark >= m_pBase && mark <= m_pTop && m_pCommitted - m_pTop >= m_pTop - mark);
+    }
 
-    // The end of what is allocated: everything allocated later lies at or above it.
+    // The end of what is allocated: everything allocated later lies at or above it (in a
+    // view, only within the block it allocates from).
     std::byte* Top() const { return m_pTop; }
     bool Contains(const void* p) const {
         return static_cast<const std::byte*>(p) >= m_pBase &&
@@ -66,7 +86,12 @@ public:
     // Forgets everything allocated at or above mark (a former Top()); the space is reused.
     void Release(std::byte* mark);
     // Everything allocated so far must stay: no release may reach below the current top.
-    void Pin() { m_pPinned = m_pTop > m_pPinned ? m_pTop : m_pPinned; }
+    // In a view it pins the parent as far as every view has allocated.
+    void Pin() {
+        if (m_pParent != nullptr)
+            PinParent();
+        m_pPinned = m_pTop > m_pPinned ? m_pTop : m_pPinned;
+    }
     std::byte* Pinned() const { return m_pPinned; }
 
     // A quarter of the physical memory, or TIRVANE_MEMORY_LIMIT_MB from the environment.
@@ -83,6 +108,10 @@ private:
     friend class CArenaScope;
 
     void* AllocateSlow(std::size_t bytes);
+    void* AllocateLeased(std::size_t bytes);
+    // For views: a block of at least bytes, allocated under the lock.
+    std::byte* Lease(std::size_t bytes);
+    void PinParent();
     static CArena& ThreadArena();
     // Under AddressSanitizer released space is poisoned, so that a value used after its
     // region was reclaimed is reported; allocation makes it usable again.
@@ -106,6 +135,9 @@ private:
     std::byte* m_pPinned = nullptr; // nothing below it may be released
     std::size_t m_nLimit;
     std::vector<std::unique_ptr<CNodeBase>> m_adopted;
+    CArena* m_pParent = nullptr;  // set for a view
+    std::size_t m_nNextLease = 0; // a view's next block size
+    std::mutex m_leaseMutex;      // taken by the views' leases, adoptions and pins
 };
 
 // Makes an arena the current one on this thread for the scope's lifetime.

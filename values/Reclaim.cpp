@@ -239,7 +239,10 @@ CValue* CCallRegion::Keep(CValue* result) {
     const auto size = static_cast<std::size_t>(m_arena.Top() - m_pMark);
     const std::size_t fresh = size > m_nSurvivors ? size - m_nSurvivors : 0;
     std::size_t survivors = m_nSurvivors;
-    if (m_pMark >= m_arena.Pinned() && fresh >= kReclaimThreshold && fresh >= m_nSurvivors) {
+    // A view's blocks lie between those of other threads: a region that spans blocks is
+    // left to the regions around the parallel list.
+    if (m_pMark >= m_arena.Pinned() && fresh >= kReclaimThreshold && fresh >= m_nSurvivors &&
+        m_arena.CanMoveDownTo(m_pMark)) {
         Evacuate(&result, 1);
         survivors = static_cast<std::size_t>(m_arena.Top() - m_pMark);
     }
@@ -263,7 +266,7 @@ void CSpreadRegion::Collect(std::int32_t filled) {
     const auto size = static_cast<std::size_t>(Top() - m_pMark);
     std::size_t kept = size;
     if (t_nCallsEntered != m_nCalls && m_pMark >= m_arena.Pinned() &&
-        size - std::min(size, m_nSurvivors) >= m_nSurvivors) {
+        m_arena.CanMoveDownTo(m_pMark) && size - std::min(size, m_nSurvivors) >= m_nSurvivors) {
         Evacuate(m_pSlots + m_nFirst, static_cast<std::size_t>(filled - m_nFirst));
         kept = static_cast<std::size_t>(Top() - m_pMark);
     }
@@ -272,4 +275,15 @@ void CSpreadRegion::Collect(std::int32_t filled) {
     m_nFirst = filled;
     m_nSurvivors = 0;
     m_nCalls = t_nCallsEntered;
+}
+
+CCallDepthBase::CCallDepthBase(int depth)
+    : m_nPrevious(t_nDepth), m_pPreviousInnermost(t_pInnermost) {
+    t_nDepth = depth;
+    t_pInnermost = nullptr;
+}
+
+CCallDepthBase::~CCallDepthBase() {
+    t_nDepth = m_nPrevious;
+    t_pInnermost = m_pPreviousInnermost;
 }

@@ -105,3 +105,18 @@ private:
     std::size_t m_nKept = 0;   // bytes kept between the spread's start and the window
     std::uint64_t m_nCalls;    // calls entered on this thread when the window opened
 };
+
+// A thread that evaluates items of a parallel list (TaskPool.h) goes on with the calls of
+// the thread that started the list: its calls count from that depth, and the regions of
+// its calls belong to it alone.
+class CCallDepthBase {
+public:
+    explicit CCallDepthBase(int depth);
+    ~CCallDepthBase();
+    CCallDepthBase(const CCallDepthBase&) = delete;
+    CCallDepthBase& operator=(const CCallDepthBase&) = delete;
+
+private:
+    int m_nPrevious;
+    CRegion* m_pPreviousInnermost;
+};

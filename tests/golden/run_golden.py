@@ -28,6 +28,10 @@ defines is run without an argument and prints that one line, e.g.
 
 With TWIN_RUN, every function and argument of a `run` or `trace` case is also run through
 it: traced and untraced, the run must show the same result, "out" texts and ending.
+
+Every `run` and `eval` case is also run with `--jobs 1` (parallel lists one element after
+another) and `--jobs 4` with every list split whatever it costs (TIRVANE_SPLIT_EVERY_LIST):
+both must print the same bytes and end with the same exit code.
 """
 import concurrent.futures
 import os
@@ -97,13 +101,18 @@ def program_bytes(text):
     return ESCAPE.sub(byte, text.encode("cp1251"))
 
 
-def command_for(runner, path, case):
+JOBS = ("1", "4")
+
+
+def command_for(runner, path, case, jobs=None):
+    options = ["--jobs", jobs] if jobs else []
     if case["kind"] == "translate":
         return [runner, "translate", case.get("file", path)]
     if case["kind"] == "eval":
-        return [runner, "eval", path, case["args"]]
+        return [runner, "eval"] + options + [path, case["args"]]
     function, _, argument = case["args"].partition(" ")
-    command = [runner, "run"] + (["--trace"] if case["kind"] == "trace" else []) + [path, function]
+    command = ([runner, "run"] + (["--trace"] if case["kind"] == "trace" else []) + options
+               + [path, function])
     if argument.strip():
         command.append(argument.strip())
     return command
@@ -139,8 +148,14 @@ def main():
             with open(case["file"], "wb") as program:
                 program.write(program_bytes(case["program"]))
 
-    def execute(case):
-        return subprocess.run(command_for(runner, path, case), capture_output=True, timeout=120)
+    def execute(case, jobs=None):
+        environment = dict(os.environ, TIRVANE_SPLIT_EVERY_LIST="1") if jobs else None
+        return subprocess.run(command_for(runner, path, case, jobs), capture_output=True,
+                              timeout=120, env=environment)
+
+    # The parallel lists' results may not depend on the number of threads.
+    jobs_cases = [(case, jobs) for case in cases if case["kind"] in ("run", "eval")
+                  for jobs in JOBS]
 
     # The cases are independent runs: they go side by side, and are judged in file order.
     def execute_twin(command):
@@ -150,6 +165,18 @@ def main():
     with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 1) as pool:
         results = list(pool.map(execute, cases))
         twin_results = list(pool.map(execute_twin, twins))
+        jobs_results = list(pool.map(lambda item: execute(*item), jobs_cases))
+    jobs_failed = 0
+    by_case = {id(case): done for case, done in zip(cases, results)}
+    for (case, jobs), done in zip(jobs_cases, jobs_results):
+        default = by_case[id(case)]
+        if (done.stdout, done.stderr, done.returncode) != (
+                default.stdout, default.stderr, default.returncode):
+            jobs_failed += 1
+            print("FAIL:", " ".join(command_for(runner, path, case, jobs)),
+                  "differs from the run with the default number of threads")
+            print("  got exit", done.returncode, "and:",
+                  *done.stdout.decode("utf-8", errors="replace").splitlines(), sep="\n    ")
     twin_failed = 0
     for command, done in zip(twins, twin_results):
         if done.returncode != 0:
@@ -173,8 +200,9 @@ def main():
                 print("  stderr:", err)
     print(f"{path}: {len(cases) - failures}/{len(cases)} cases pass"
           + (f"; {twin_failed} runs differ when traced" if twin_failed else "")
-          + ("; traced and untraced alike" if twins and not twin_failed else ""))
-    return 1 if failures or twin_failed else 0
+          + ("; traced and untraced alike" if twins and not twin_failed else "")
+          + (f"; {jobs_failed} runs differ with --jobs" if jobs_failed else ""))
+    return 1 if failures or twin_failed or jobs_failed else 0
 
 
 if __name__ == "__main__":
