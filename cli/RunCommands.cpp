@@ -229,7 +229,6 @@ void Run(const RunRequest& request) {
     {
         CConvertingStandardOutput output;
         CInterruptWatch interrupts;
-        g_bStopRequested = false;
         SetParallelJobs(request.jobs);
         SetAutoRelease(true); // the trace never pauses
         code = RunProgram(request, output.Terminal());

@@ -132,16 +132,10 @@ void RunBounded(CModuleNode* module, const std::string& argument, std::size_t in
     g_OutputSink.Select(kChannelArgument);
     g_OutputSink.Clear(kChannelArgument);
     g_OutputSink.Write(argument);
-    g_bStopRequested = false;
     CMessageBox box;
     if (session.ReadArgument(&box)) {
-        RunOnLargeStack(
-            [&] {
-                SetApplicationBudget(kApplicationBudget);
-                session.Execute({}, &box);
-            },
-            kWorkerStack);
-        SetApplicationBudget(-1); // the run fell back to this thread when no worker started
+        session.Control().SetApplicationBudget(kApplicationBudget);
+        RunOnLargeStack([&] { session.Execute({}, &box); }, kWorkerStack);
     }
     ClearChannels();
 }

@@ -98,6 +98,21 @@ void CTirvaneIDEDoc::Post(std::function<void()> fn) {
     PostToGuiThread(this, std::move(fn));
 }
 
+// On the worker. Only the line of the last step before the call runs is ever seen, so one
+// call is queued at a time; it clears its mark before reading the line, so a step stored
+// after that read queues a call of its own. A step that arrives after its session was
+// aborted marks nothing.
+void CTirvaneIDEDoc::StepStarted(int line) {
+    m_nLatestStep = line;
+    if (m_bStepQueued.exchange(true))
+        return;
+    Post([this] {
+        m_bStepQueued = false;
+        if (Flags().debugging)
+            SetStepLine(m_nLatestStep);
+    });
+}
+
 // Keeps the window painting and queued work flowing (not user input, so no command can
 // slip in) under a wait cursor; any event handled may be the worker's end, so done() is
 // asked after each one.

@@ -54,32 +54,6 @@ bool CMainFrame::OnReportDoubleClick(QMouseEvent* event) {
     return true;
 }
 
-// On the worker thread: the frame outlives every worker, and the queued call is dropped if
-// the frame is gone by the time the GUI thread gets to it. Only the line of the last step
-// before the call runs is ever seen, so one call is queued at a time; it clears its mark
-// before reading the line, so a step stored after that read queues a call of its own.
-void CMainFrame::OnStepListener(int line, void* context) {
-    auto* frame = static_cast<CMainFrame*>(context);
-    frame->m_nStepLine = line;
-    if (frame->m_bStepQueued.exchange(true))
-        return;
-    PostToGuiThread(frame, [frame] {
-        frame->m_bStepQueued = false;
-        frame->OnDebugStep(frame->m_nStepLine);
-    });
-}
-
-// A step that arrives after its session was aborted finds no debugging document.
-void CMainFrame::OnDebugStep(int line) {
-    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
-        auto* child = qobject_cast<CChildFrame*>(window);
-        if (child != nullptr && child->Document()->Flags().debugging) {
-            child->Document()->SetStepLine(line);
-            return;
-        }
-    }
-}
-
 void CMainFrame::OnEditGoToLine() {
     CTirvaneIDEView* view = ActiveView();
     if (view == nullptr)

@@ -72,8 +72,6 @@ CMainFrame::~CMainFrame() {
             disconnect(child->Document(), nullptr, this, nullptr);
     }
     delete takeCentralWidget();
-    // Every worker has ended with its document: no step can call the listener any more.
-    SetStepListener(nullptr, nullptr);
 }
 
 bool CMainFrame::Create() {
@@ -95,7 +93,6 @@ bool CMainFrame::Create() {
     RestoreLayout();
     // A double click on an error line of the translation report goes to that line.
     m_pOutputBar->PaneEdit(kChannelTranslation)->viewport()->installEventFilter(this);
-    SetStepListener(&CMainFrame::OnStepListener, this);
     m_recentFiles.Load();
     UpdateRecentFileMenu();
     ShowMenusFor(false);

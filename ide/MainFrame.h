@@ -123,11 +123,6 @@ private:
     void CreateStatusBar();
     void ShowShortcutsInToolTips();
     void RestoreLayout();
-    // The debugger's step listener: on the worker thread, passed on to the GUI thread.
-    // Steps released faster than the window takes them share one queued call, which marks
-    // the latest step's line.
-    static void OnStepListener(int line, void* context);
-    void OnDebugStep(int line);
     bool OnReportDoubleClick(QMouseEvent* event);
     QAction* AddAction(int id, const QString& text);
     QAction* AddAction(int id, const QString& text, void (CMainFrame::*slot)());
@@ -212,6 +207,4 @@ private:
     std::unique_ptr<QPrinter> m_pPrinter;
     QTimer m_updateTimer;
     int m_nUntitled = 0;
-    std::atomic<int> m_nStepLine{0};
-    std::atomic<bool> m_bStepQueued{false};
 };

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QTextCursor>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -132,6 +133,7 @@ private:
     void ShowChannel(int channel) override;
     void FlagsChanged() override { emit StateChanged(); }
     void StepEnded() override { SetStepLine(0); }
+    void StepStarted(int line) override;
     void WorkerStarted(bool debug) override;
     void WorkerEnded(const CRunReport& report) override;
 
@@ -140,6 +142,9 @@ private:
     CSyntaxHighlighter* m_pHighlighter;
     QTextCursor m_errorMark;
     int m_nStepLine = 0;
+    // The worker's latest step line and whether a call to mark it is queued (StepStarted).
+    std::atomic<int> m_nLatestStep{0};
+    std::atomic<bool> m_bStepQueued{false};
     QElapsedTimer m_runTime;
     QList<CTirvaneIDEView*> m_views;
     int m_nWindows = 0;

@@ -2,8 +2,8 @@
 // and "out".
 
 #include "interpreter/BuiltinHelpers.h"
-#include "interpreter/DebugControl.h"
 #include "interpreter/Interpreter.h"
+#include "interpreter/RunContext.h"
 #include "model/Terms.h"
 #include "output/OutputSink.h"
 
@@ -118,7 +118,7 @@ bool CInterpreter::InnerValue(CValue* arg, CValue** out) {
 
 // A value already typed with a type of this name passes unchecked; anything else passes
 // when the type's body yields true for it. A failed check is a result, not a failure.
-bool CInterpreter::TypeCheck(CValue* arg, CValue* func, CValue** out, bool* debug) {
+bool CInterpreter::TypeCheck(CValue* arg, CValue* func, CValue** out, CRunContext& run) {
     CNode* type = TermOf(func);
     if (type == nullptr)
         return Fail(out, kIErrInterpretation);
@@ -129,21 +129,21 @@ bool CInterpreter::TypeCheck(CValue* arg, CValue* func, CValue** out, bool* debu
             return Succeed(out, new CTypedValue(typed->type, typed->value));
     }
     CValue* verdict = nullptr;
-    type->Eval(arg, &verdict, debug, this);
+    type->Eval(arg, &verdict, run, this);
     if (verdict != nullptr && verdict->kind == kKindBool && BoolOf(verdict))
         return Succeed(out, new CTypedValue(func, arg));
     return Succeed(out, new CErrorValue(kIErrTypeCast));
 }
 
 // (x, t): t's term evaluated with x as its input must answer with a boolean.
-bool CInterpreter::Membership(CValue* arg, CValue** out, bool* debug) {
+bool CInterpreter::Membership(CValue* arg, CValue** out, CRunContext& run) {
     if (!IsPair(arg))
         return Fail(out, kIErrInterpretation);
     CNode* test = TermOf(Second(arg));
     if (test == nullptr)
         return Fail(out, kIErrInterpretation);
     CValue* verdict = nullptr;
-    test->Eval(First(arg), &verdict, debug, this);
+    test->Eval(First(arg), &verdict, run, this);
     if (verdict != nullptr && verdict->kind == kKindBool)
         return Succeed(out, CopyValue(verdict));
     return Fail(out, kIErrInterpretation);
@@ -153,12 +153,13 @@ bool CInterpreter::Membership(CValue* arg, CValue** out, bool* debug) {
 // break; inside one the line end goes to standard output, so that the trace keeps its
 // lines. Flushed, so that the line end keeps its place among the other writes to the
 // terminal.
-bool CInterpreter::Output(CValue* arg, CValue** out, const bool* debug) {
+bool CInterpreter::Output(CValue* arg, CValue** out, CRunContext& run) {
     *out = CopyValue(arg);
-    arg->Print();
-    NotifyOutListener(arg);
-    if (debug == nullptr || !*debug) {
-        g_pOutput->Write(g_szNewLine);
+    arg->PrintTo(run.output);
+    if (run.listener != nullptr)
+        run.listener->ValuePrinted(arg);
+    if (!run.debug) {
+        run.output.Write(g_szNewLine);
         return true;
     }
     std::fputs("\n", stdout);

@@ -4,7 +4,7 @@
 
 #include "interpreter/Interpreter.h"
 
-#include "interpreter/DebugControl.h"
+#include "interpreter/RunContext.h"
 #include "model/Terms.h"
 #include "values/Arena.h"
 #include "values/NestingGuard.h"
@@ -61,30 +61,31 @@ unsigned char CInterpreter::GetByte(const CValue* value) const {
     }
 }
 
-bool CInterpreter::Interpret(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug) {
+bool CInterpreter::Interpret(CValue* input, CValue* arg, CValue* func, CValue** out,
+                             CRunContext& run) {
     if (ContainsErrorValue(arg) || ContainsErrorValue(func)) {
         *out = CopyValue(arg);
         return false;
     }
     if (IsDelayed(arg) || IsDelayed(func)) {
-        if (!ForceDelayed(input, &arg, debug) || !ForceDelayed(input, &func, debug) ||
-            !ForceDelayList(input, &arg, debug) || !ForceDelayList(input, &func, debug))
+        if (!ForceDelayed(input, &arg, run) || !ForceDelayed(input, &func, run) ||
+            !ForceDelayList(input, &arg, run) || !ForceDelayList(input, &func, run))
             return Fail(out, kIErrInterpretation);
     }
     if (IsParList(arg) || IsSpreadList(func))
-        return Spread(input, arg, func, out, debug);
-    return ApplyOne(input, arg, func, out, debug);
+        return Spread(input, arg, func, out, run);
+    return ApplyOne(input, arg, func, out, run);
 }
 
 // A delayed term may evaluate to another delayed term, so it is forced until it is not.
 // One that yields itself (`{n}` when n is that very term) would never end: each pass checks
 // for a stop, so that an abort still ends the run.
-bool CInterpreter::ForceDelayed(CValue* input, CValue** value, bool* debug) {
+bool CInterpreter::ForceDelayed(CValue* input, CValue** value, CRunContext& run) {
     while ((*value)->kind == kKindDelayed) {
-        CheckStopRequest();
+        run.control.CheckStop();
         CNode* term = TermOf(*value);
         CValue* forced = nullptr;
-        if (term == nullptr || !term->Eval(input, &forced, debug, this) || forced == nullptr)
+        if (term == nullptr || !term->Eval(input, &forced, run, this) || forced == nullptr)
             return false;
         *value = forced;
     }
@@ -93,7 +94,7 @@ bool CInterpreter::ForceDelayed(CValue* input, CValue** value, bool* debug) {
 
 // A delay list becomes the parallel list of its evaluated terms, first to last. An
 // element that is not a delayed term is taken over as it is.
-bool CInterpreter::ForceDelayList(CValue* input, CValue** value, bool* debug) {
+bool CInterpreter::ForceDelayList(CValue* input, CValue** value, CRunContext& run) {
     if ((*value)->kind != kKindDelayList)
         return true;
     const CListValue* delayed = AsList(*value);
@@ -106,7 +107,7 @@ bool CInterpreter::ForceDelayList(CValue* input, CValue** value, bool* debug) {
             list->elements[i] = element;
         } else {
             CNode* term = TermOf(element);
-            if (term == nullptr || !term->Eval(input, &list->elements[i], debug, this) ||
+            if (term == nullptr || !term->Eval(input, &list->elements[i], run, this) ||
                 list->elements[i] == nullptr)
                 return false;
         }
@@ -118,7 +119,8 @@ bool CInterpreter::ForceDelayList(CValue* input, CValue** value, bool* debug) {
 
 // The list rows of the dispatch. Functions vary slowest when a parallel argument meets a
 // data list of functions.
-bool CInterpreter::Spread(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug) {
+bool CInterpreter::Spread(CValue* input, CValue* arg, CValue* func, CValue** out,
+                          CRunContext& run) {
     // Lists of functions can be nested as deep as a program cares to build them.
     CheckNesting();
     if (!IsParList(arg)) {
@@ -129,7 +131,7 @@ bool CInterpreter::Spread(CValue* input, CValue* arg, CValue* func, CValue** out
                 *a = arg;
                 *f = funcs->elements[i];
             },
-            input, out, debug);
+            input, out, run);
     }
     const CListValue* args = AsList(arg);
     if (!IsDataList(func)) {
@@ -139,7 +141,7 @@ bool CInterpreter::Spread(CValue* input, CValue* arg, CValue* func, CValue** out
                 *a = args->elements[i];
                 *f = func;
             },
-            input, out, debug);
+            input, out, run);
     }
     const CListValue* funcs = AsList(func);
     const std::int32_t n = args->count;
@@ -149,12 +151,12 @@ bool CInterpreter::Spread(CValue* input, CValue* arg, CValue* func, CValue** out
             *a = args->elements[k % n];
             *f = funcs->elements[k / n];
         },
-        input, out, debug);
+        input, out, run);
 }
 
 template <class PairAt>
 bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValue* input,
-                              CValue** out, bool* debug) {
+                              CValue** out, CRunContext& run) {
     // More elements than a list can count cannot fit in any run's memory either.
     if (count > std::numeric_limits<std::int32_t>::max())
         throw CMemoryLimitError();
@@ -169,7 +171,7 @@ bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValu
         CValue* arg = nullptr;
         CValue* func = nullptr;
         pairAt(i, &arg, &func);
-        if (!Interpret(input, arg, func, &list->elements[i], debug))
+        if (!Interpret(input, arg, func, &list->elements[i], run))
             ok = false;
         survey.Note(list->elements[i]);
         region.Filled(i + 1);
@@ -178,7 +180,8 @@ bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValu
     return ok;
 }
 
-bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug) {
+bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** out,
+                            CRunContext& run) {
     (void)input;
     switch (func->kind) {
     case kTokPlus:
@@ -218,9 +221,9 @@ bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** o
     case kTokDup:
         return Duplicate(arg, out);
     case kKindFuncRef:
-        return CallFunction(arg, func, out, debug);
+        return CallFunction(arg, func, out, run);
     case kKindTypeRef:
-        return TypeCheck(arg, func, out, debug);
+        return TypeCheck(arg, func, out, run);
     case kKindInt:
         return SelectByIndex(arg, func, out);
     case kKindBool:
@@ -236,9 +239,9 @@ bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** o
     case kKwType:
         return TypeOf(arg, out);
     case kKwIn:
-        return Membership(arg, out, debug);
+        return Membership(arg, out, run);
     case kKwOut:
-        return Output(arg, out, debug);
+        return Output(arg, out, run);
     case kKwValue:
         return InnerValue(arg, out);
     default:
@@ -248,7 +251,7 @@ bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** o
 
 // The argument becomes the called function's input; its result and status are the
 // application's. What the call allocated and its result does not reach is given back.
-bool CInterpreter::CallFunction(CValue* arg, CValue* func, CValue** out, bool* debug) {
+bool CInterpreter::CallFunction(CValue* arg, CValue* func, CValue** out, CRunContext& run) {
     CNode* function = TermOf(func);
     if (function == nullptr)
         return Fail(out, kIErrInterpretation);
@@ -257,7 +260,7 @@ bool CInterpreter::CallFunction(CValue* arg, CValue* func, CValue** out, bool* d
     bool ok = false;
     {
         CCallRegion region;
-        ok = function->Eval(arg, &result, debug, this);
+        ok = function->Eval(arg, &result, run, this);
         if (result != nullptr)
             result = region.Keep(result);
     }

@@ -1,11 +1,13 @@
 #pragma once
 // The interpretation operator ":" and the built-in functions. Stateless: one object per
-// run and per argument evaluation, handed to every Eval.
+// run and per argument evaluation, handed to every Eval; what a run changes is in its
+// CRunContext.
 
 #include <cstdint>
 
 class CValue;
 class CListValue;
+class CRunContext;
 
 class CInterpreter {
 public:
@@ -16,7 +18,7 @@ public:
 
     // Applies func to arg (x : f). input is the input value of the function whose body is
     // evaluated, used for delayed terms. Always stores a result; false when it failed.
-    bool Interpret(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug);
+    bool Interpret(CValue* input, CValue* arg, CValue* func, CValue** out, CRunContext& run);
 
     bool ContainsError(const CValue* value) const;
     std::int32_t GetInt(const CValue* value) const;
@@ -24,18 +26,18 @@ public:
     unsigned char GetByte(const CValue* value) const;
 
 private:
-    bool ForceDelayed(CValue* input, CValue** value, bool* debug);
-    bool ForceDelayList(CValue* input, CValue** value, bool* debug);
-    bool Spread(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug);
+    bool ForceDelayed(CValue* input, CValue** value, CRunContext& run);
+    bool ForceDelayList(CValue* input, CValue** value, CRunContext& run);
+    bool Spread(CValue* input, CValue* arg, CValue* func, CValue** out, CRunContext& run);
     // Builds a list of kind with count slots; slot i is the application pairAt(i, &arg,
     // &func), applied in slot order. True only if every application succeeded.
     template <class PairAt>
     bool SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValue* input, CValue** out,
-                    bool* debug);
-    bool ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** out, bool* debug);
+                    CRunContext& run);
+    bool ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** out, CRunContext& run);
 
     // Built-ins (the function's kind chooses one).
-    bool CallFunction(CValue* arg, CValue* func, CValue** out, bool* debug);
+    bool CallFunction(CValue* arg, CValue* func, CValue** out, CRunContext& run);
     bool Add(CValue* arg, CValue** out);
     bool Subtract(CValue* arg, CValue** out);
     bool Multiply(CValue* arg, CValue** out);
@@ -49,12 +51,12 @@ private:
     bool Transpose(CValue* arg, CValue** out);
     bool Positions(CValue* arg, CValue** out);
     bool Duplicate(CValue* arg, CValue** out);
-    bool TypeCheck(CValue* arg, CValue* func, CValue** out, bool* debug);
+    bool TypeCheck(CValue* arg, CValue* func, CValue** out, CRunContext& run);
     bool SelectByIndex(CValue* arg, CValue* func, CValue** out);
     bool Guard(CValue* arg, CValue* func, CValue** out);
     bool Cast(CValue* arg, CValue* func, CValue** out);
     bool TypeOf(CValue* arg, CValue** out);
-    bool Membership(CValue* arg, CValue** out, bool* debug);
-    bool Output(CValue* arg, CValue** out, const bool* debug);
+    bool Membership(CValue* arg, CValue** out, CRunContext& run);
+    bool Output(CValue* arg, CValue** out, CRunContext& run);
     bool InnerValue(CValue* arg, CValue** out);
 };

@@ -35,7 +35,12 @@ bool IsStartFunction(const CModuleNode* module, const std::string& name, int ind
 
 } // namespace
 
-struct CRunController::Worker {
+// The worker's session tells the host of its steps.
+struct CRunController::Worker : IRunListener {
+    explicit Worker(IRunHost& host) : host(host) {}
+    void StepStarted(int line) override { host.StepStarted(line); }
+
+    IRunHost& host;
     std::unique_ptr<CRunSession> session;
     CLargeStackThread thread;
     CRunReport report;
@@ -48,7 +53,7 @@ CRunController::CRunController(IRunHost& host) : m_host(host) {
 CRunController::~CRunController() {
     if (m_pWorker == nullptr)
         return;
-    RequestStop();
+    StopWorker();
     try {
         m_pWorker->thread.Join();
     } catch (...) {
@@ -89,8 +94,6 @@ void CRunController::Run(CModuleNode* module, const std::string& function, int i
     WaitForAllWorkers();
     if (!m_bRunning)
         return; // aborted while the previous run was ending
-    // A stop request left over from an aborted run would stop this one at once.
-    g_bStopRequested = false;
     if (!Start(module, function, index, false)) {
         m_bRunning = false;
         g_bRunning = false;
@@ -101,7 +104,8 @@ void CRunController::Run(CModuleNode* module, const std::string& function, int i
 void CRunController::Debug(CModuleNode* module, const std::string& function, int index) {
     if (m_bDebugging) {
         m_host.ShowChannel(kChannelDebug);
-        ReleaseStep();
+        if (m_pWorker != nullptr)
+            m_pWorker->session->Control().ReleaseStep();
         return;
     }
     m_bDebugging = true;
@@ -113,7 +117,6 @@ void CRunController::Debug(CModuleNode* module, const std::string& function, int
     m_host.StepEnded(); // a step of the ended session may have come in while it ended
     g_OutputSink.Clear(kChannelDebug);
     m_host.ShowChannel(kChannelDebug);
-    g_bStopRequested = false;
     if (!Start(module, function, index, true)) {
         m_bDebugging = false;
         g_bDebugging = false;
@@ -125,14 +128,14 @@ void CRunController::AbortDebug() {
     m_bDebugging = false;
     g_bDebugging = false;
     m_host.StepEnded();
-    RequestStop();
+    StopWorker();
     Abandon();
     m_host.FlagsChanged();
 }
 
 void CRunController::AbortRun() {
     ClearFlags();
-    RequestStop();
+    StopWorker();
     Abandon();
     m_host.FlagsChanged();
 }
@@ -146,7 +149,7 @@ void CRunController::EndRun() {
     m_host.WaitUntil([this] {
         if (m_pWorker == nullptr)
             return true;
-        RequestStop(); // renewed, should anything have cleared it meanwhile
+        StopWorker(); // renewed, should anything have cleared it meanwhile
         return false;
     });
     --s_nWaiting;
@@ -163,10 +166,15 @@ void CRunController::WaitForAllWorkers() {
     m_host.WaitUntil([] {
         if (s_nLive == 0)
             return true;
-        RequestStop();
+        RequestStop(); // every run in the application
         return false;
     });
     --s_nWaiting;
+}
+
+void CRunController::StopWorker() {
+    if (m_pWorker != nullptr)
+        m_pWorker->session->Control().RequestStop();
 }
 
 void CRunController::Abandon() {
@@ -188,8 +196,9 @@ bool CRunController::Start(CModuleNode* module, const std::string& function, int
         m_host.ShowBox(UnknownFunctionBox());
         return false;
     }
-    auto worker = std::make_unique<Worker>();
+    auto worker = std::make_unique<Worker>(m_host);
     worker->session = std::make_unique<CRunSession>(module, function, index, debug);
+    worker->session->SetListener(worker.get());
     worker->report.debug = debug;
     if (!worker->session->ReadArgument(&worker->report.box)) {
         m_host.ShowBox(worker->report.box);

@@ -6,8 +6,9 @@
 //
 // Threads: every member is called on the host's thread (the GUI thread in the IDE). The
 // worker hands its news back through IRunHost::Post. Only one run or debug session exists
-// in the application at a time; after an abort, a new Run or Debug waits until the
-// aborted worker has ended, so that one module is never evaluated twice at once.
+// in the application at a time (the commands' rule: one set of panes shows one run); after
+// an abort, a new Run or Debug waits until the aborted worker has ended. The core itself
+// would run them at once: every run has its own context.
 
 #include "interpreter/RunSession.h"
 
@@ -50,6 +51,8 @@ public:
     virtual void FlagsChanged() {}
     // No debug step is paused any longer: a marked step line goes.
     virtual void StepEnded() {}
+    // On the worker: a debug step starts to wait at the expression on line.
+    virtual void StepStarted(int /*line*/) {}
     virtual void WorkerStarted(bool /*debug*/) {}
     // The worker has ended and is joined; the run's values are released.
     virtual void WorkerEnded(const CRunReport& /*report*/) {}
@@ -96,6 +99,7 @@ private:
     void OnWorkerEnded();
     void ClearFlags();
     void Abandon();
+    void StopWorker();
     void WaitForAllWorkers();
 
     IRunHost& m_host;

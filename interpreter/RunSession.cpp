@@ -61,8 +61,10 @@ CMessageBox UnexpectedExceptionBox() {
 }
 
 CRunSession::CRunSession(CModuleNode* module, std::string functionName, int functionIndex,
-                         bool debug, void* document)
-    : m_pModule(module), m_nFunctionIndex(functionIndex), m_pArena(std::make_unique<CArena>()) {
+                         bool debug, void* document, COutputPanelSink* sink)
+    : m_pModule(module), m_nFunctionIndex(functionIndex),
+      m_sink(sink != nullptr ? *sink : g_OutputSink), m_pArena(std::make_unique<CArena>()),
+      m_pRun(std::make_unique<CRunContext>(module, m_pArena.get(), &m_sink)) {
     m_params.functionName = std::move(functionName);
     m_params.debug = debug;
     m_params.document = document;
@@ -71,11 +73,11 @@ CRunSession::CRunSession(CModuleNode* module, std::string functionName, int func
 CRunSession::~CRunSession() = default;
 
 bool CRunSession::ReadArgument(CMessageBox* box) {
-    g_pOutput->Select(kChannelResult);
-    g_pOutput->Clear(kChannelResult);
-    g_pOutput->Select(kChannelArgument);
+    m_sink.Select(kChannelResult);
+    m_sink.Clear(kChannelResult);
+    m_sink.Select(kChannelArgument);
     std::string text;
-    g_OutputSink.Read(text);
+    m_sink.Read(text);
     m_bArgumentTyped = !text.empty();
     if (!m_bArgumentTyped && m_nFunctionIndex == 0) {
         *box = ArgumentErrorBox(Cp(u8"Пустая строка аргумента"));
@@ -86,7 +88,7 @@ bool CRunSession::ReadArgument(CMessageBox* box) {
 
 // The argument scanner reads the text from the sink's argument channel itself.
 bool CRunSession::ParseArgument(CMessageBox* box) {
-    m_pScanner = std::make_unique<CArgumentScanner>();
+    m_pScanner = std::make_unique<CArgumentScanner>(&m_sink);
     m_pParser = std::make_unique<CArgumentParser>(m_pScanner.get(), m_pModule);
     bool parsed = false;
     try {
@@ -113,15 +115,15 @@ CRunSession::Outcome CRunSession::EvaluateArgument(CMessageBox* box) {
         return Outcome::Refused;
     // The scanner made the argument's channel current; what the argument writes ("out")
     // goes with the run's output.
-    g_pOutput->Select(kChannelResult);
+    m_sink.Select(kChannelResult);
     m_pArgumentFunction = std::make_unique<CFunctionNode>(m_pModule);
     m_pArgumentFunction->argName = kArgumentFunctionName;
     m_pArgumentTerm->owner = m_pArgumentFunction.get();
     CInterpreter interp;
-    bool debugOff = false;
     CValue* value = nullptr;
     try {
-        if (!m_pArgumentTerm->Eval(nullptr, &value, &debugOff, &interp) || value == nullptr) {
+        // The argument is never traced.
+        if (!m_pArgumentTerm->Eval(nullptr, &value, *m_pRun, &interp) || value == nullptr) {
             *box = ArgumentErrorBox(g_apszInterpErrors[kIErrInterpretation]);
             return Outcome::Refused;
         }
@@ -147,12 +149,12 @@ bool CRunSession::IsKnownFunction() const {
 }
 
 void CRunSession::PrintResult(const CValue* value, const std::function<void()>& showResultChannel) {
-    g_pOutput->Select(kChannelResult);
+    m_sink.Select(kChannelResult);
     if (showResultChannel)
         showResultChannel();
     if (value != nullptr)
-        value->Print();
-    g_pOutput->Write(g_szNewLine);
+        value->PrintTo(m_sink);
+    m_sink.Write(g_szNewLine);
 }
 
 CRunSession::Outcome CRunSession::Execute(const std::function<void()>& showResultChannel,
@@ -161,15 +163,15 @@ CRunSession::Outcome CRunSession::Execute(const std::function<void()>& showResul
     // it again here would lose an abort that came in while the worker was starting.
     CArenaScope scope(*m_pArena);
     try {
-        g_pOutput->Select(kChannelResult);
+        m_sink.Select(kChannelResult);
         if (m_bArgumentTyped) {
             const Outcome argument = EvaluateArgument(box);
             if (argument != Outcome::Printed)
                 return argument;
         }
         if (m_params.debug) {
-            g_pOutput->Clear(kChannelDebug);
-            g_pOutput->Select(kChannelDebug);
+            m_sink.Clear(kChannelDebug);
+            m_sink.Select(kChannelDebug);
         }
         if (m_params.functionName == EvaluateArgumentEntry()) {
             PrintResult(m_params.argument, showResultChannel);
@@ -180,8 +182,9 @@ CRunSession::Outcome CRunSession::Execute(const std::function<void()>& showResul
             return Outcome::Failed;
         }
         CInterpreter interp;
-        if (!m_pModule->Run(m_params.functionName, m_params.argument, &m_params.result,
-                            &m_params.debug, &interp))
+        m_pRun->debug = m_params.debug;
+        if (!m_pModule->Run(m_params.functionName, m_params.argument, &m_params.result, *m_pRun,
+                            &interp))
             return Outcome::NoResult;
         PrintResult(m_params.result, showResultChannel);
         return Outcome::Printed;

@@ -10,10 +10,15 @@
 // function the argument belongs to, so that nothing the argument's value could refer to
 // goes away while the run may still reach it.
 //
+// A session writes to one sink (normally the process's): the result, the trace and "out"
+// of its run go there and nowhere else, so that sessions with sinks of their own may run
+// the same module at once on their own threads.
+//
 // During a run (no trace) everything the program writes goes to the result channel:
 // "out" ends each value with a line break there, and the "Аргумент" pane stays the
 // user's. A debug session writes its trace, "out" included, on the debug channel.
 
+#include "interpreter/RunContext.h"
 #include "values/Arena.h"
 
 #include <functional>
@@ -25,6 +30,7 @@ class CArgumentScanner;
 class CFunctionNode;
 class CModuleNode;
 class CNode;
+class COutputPanelSink;
 class CValue;
 
 // The record the worker works on.
@@ -32,7 +38,7 @@ struct RunParams {
     CValue* argument = nullptr; // null: the function runs with no argument value
     CValue* result = nullptr;
     void* document = nullptr;
-    bool debug = false; // its address goes to the interpreter, which may clear it
+    bool debug = false; // the run writes a trace of each application
     std::string functionName;
 };
 
@@ -62,9 +68,10 @@ public:
         Refused   // the argument or the start function was wrong: its box is to be shown
     };
 
-    // functionIndex is the function list's selection (0: "Вычисление аргумента").
+    // functionIndex is the function list's selection (0: "Вычисление аргумента"). The
+    // session reads its argument from and writes to sink, or the process's sink.
     CRunSession(CModuleNode* module, std::string functionName, int functionIndex, bool debug,
-                void* document = nullptr);
+                void* document = nullptr, COutputPanelSink* sink = nullptr);
     CRunSession(const CRunSession&) = delete;
     CRunSession& operator=(const CRunSession&) = delete;
     ~CRunSession();
@@ -81,6 +88,10 @@ public:
 
     RunParams& Params() { return m_params; }
     CArena& Arena() { return *m_pArena; }
+    // The run's stop and step state: any thread may stop the run or release its step.
+    CRunControl& Control() { return m_pRun->control; }
+    // Told of the run's steps and "out" values on the worker; set before Execute.
+    void SetListener(IRunListener* listener) { m_pRun->listener = listener; }
 
 private:
     Outcome EvaluateArgument(CMessageBox* box);
@@ -92,7 +103,9 @@ private:
     int m_nFunctionIndex;
     bool m_bArgumentTyped = false;
     RunParams m_params;
+    COutputPanelSink& m_sink;
     std::unique_ptr<CArena> m_pArena;
+    std::unique_ptr<CRunContext> m_pRun;
     // Destroyed in this order: the temporary function, the parser, then its scanner.
     std::unique_ptr<CArgumentScanner> m_pScanner;
     std::unique_ptr<CArgumentParser> m_pParser;

@@ -15,7 +15,7 @@ CNode* CNode::FindNamed(const std::string&) {
     return nullptr;
 }
 
-bool CNode::Eval(CValue*, CValue**, bool*, CInterpreter*) {
+bool CNode::Eval(CValue*, CValue**, CRunContext&, CInterpreter*) {
     return false;
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 // The program model: a tree of nodes built by the parser and walked by the interpreter.
-// The parser owns every node; every pointer between nodes is borrowed. A tree never
-// changes after translation, except for the value frames of the scope nodes. What the
-// evaluation would otherwise find out at a node's first evaluation (what a name means,
-// which nodes are constant) is settled by Prepare when translation ends, so that runs only
-// read the tree.
+// The parser owns every node; every pointer between nodes is borrowed. What the evaluation
+// would otherwise find out at a node's first evaluation (what a name means, which nodes
+// are constant, the numbers of the scopes) is settled by Prepare when translation ends;
+// after that the tree never changes, and any number of runs may read it at once. Whatever
+// a run changes (the values of named expressions) lives in its CRunContext. A node that
+// was never prepared is still evaluated correctly, finding out what it needs each time.
 
 #include "values/NodeBase.h"
 
@@ -14,6 +15,7 @@
 
 class CValue;
 class CInterpreter;
+class CRunContext;
 
 class CNode : public CNodeBase {
 public:
@@ -23,12 +25,13 @@ public:
     virtual void Add(CNode* child);
     virtual void AddNamed(const std::string& name, CNode* node);
     virtual CNode* FindNamed(const std::string& name);
-    // Evaluates the node on the input value of the running function into *out. True on
-    // success; a false status still stores a result (normally an error value).
-    virtual bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp);
+    // Evaluates the node on the input value of the running function into *out, in run.
+    // True on success; a false status still stores a result (normally an error value).
+    virtual bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp);
     virtual void Reserved(void* unused);
     // Settles this node's and its children's run-time facts; calling it again changes
-    // nothing. Children first: a node's facts may depend on theirs.
+    // nothing (nor writes anything). Children first: a node's facts may depend on theirs.
+    // Never during a run.
     virtual void Prepare();
     virtual bool IsList() const;
     virtual bool IsFunction() const;
@@ -42,13 +45,14 @@ public:
     // A node whose evaluation is also this node's, for the evaluation of terms and list
     // elements to go to directly: an expression of one term names its term here.
     CNode* sameAs = nullptr;
+    bool prepared = false;
 };
 
 // A sequence of terms applied left to right with ":".
 class CExpressionNode : public CNode {
 public:
     explicit CExpressionNode(CNode* owner);
-    bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+    bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
     void Prepare() override;
 
     void AppendTerm(CNode* term) { terms.push_back(term); }
@@ -59,11 +63,11 @@ public:
     int line = 0; // source line where the expression starts (for the debugger's marker)
 
 private:
-    // What the first application is, found at the first evaluation: a pair literal given
-    // to an arithmetic or comparison sign needs no list when both elements are numbers.
+    // What the first application is, found by Prepare: a pair literal given to an
+    // arithmetic or comparison sign needs no list when both elements are numbers.
     enum class Shape : std::uint8_t { Unknown, General, PairOperation };
-    Shape Classify();
-    bool EvalPairOperation(CValue* input, CValue** v, bool* debug, CInterpreter* interp);
+    Shape Classify() const;
+    bool EvalPairOperation(CValue* input, CValue** v, CRunContext& run, CInterpreter* interp);
 
     Shape m_shape = Shape::Unknown;
 };

@@ -6,49 +6,29 @@
 #include <iterator>
 
 void CValueFrames::emplace_back() {
-    const std::size_t width = m_pNames->size();
     m_tops.push_back({m_nUsed, CCallRegion::CurrentDepth()});
-    if (m_slots.size() < m_nUsed + width)
-        m_slots.resize(2 * (m_nUsed + width));
-    std::fill_n(m_slots.begin() + static_cast<std::ptrdiff_t>(m_nUsed), width, nullptr);
-    m_nUsed += width;
+    if (m_slots.size() < m_nUsed + m_nWidth)
+        m_slots.resize(2 * (m_nUsed + m_nWidth));
+    std::fill_n(m_slots.begin() + static_cast<std::ptrdiff_t>(m_nUsed), m_nWidth, nullptr);
+    m_nUsed += m_nWidth;
 }
 
-CValueFrames::CFrame CValueFrames::back() {
-    return CFrame(*this);
-}
-
-int CValueFrames::IndexOf(const std::string& name) const {
-    if (!m_index.empty() && m_index.size() == m_pNames->size()) {
-        auto found = m_index.find(name);
-        return found != m_index.end() ? found->second : -1;
-    }
-    auto it = m_pNames->find(name);
-    if (it == m_pNames->end())
-        return -1;
-    return static_cast<int>(std::distance(m_pNames->begin(), it));
-}
-
-void CValueFrames::IndexNames() {
-    // Counting along a few names is as quick as hashing one.
-    constexpr std::size_t kSmallTable = 16;
-    m_index.clear();
-    if (m_pNames->size() <= kSmallTable)
+CRunFrames::CRunFrames(CModuleNode* module) {
+    if (module == nullptr)
         return;
-    m_index.reserve(m_pNames->size());
-    int index = 0;
-    for (const auto& entry : *m_pNames)
-        m_index.emplace(entry.first, index++);
+    if (!module->prepared)
+        module->Prepare();
+    m_frames.reserve(module->Scopes().size());
+    for (const CBlockNode* scope : module->Scopes())
+        m_frames.emplace_back(scope, scope->ValueNames().size());
 }
 
-std::size_t CValueFrames::CFrame::count(const std::string& name) const {
-    CValue** slot = m_frames.TopSlot(m_frames.IndexOf(name));
-    return slot != nullptr && *slot != nullptr ? 1 : 0;
-}
-
-CValue*& CValueFrames::CFrame::operator[](const std::string& name) {
-    CValue** slot = m_frames.TopSlot(m_frames.IndexOf(name));
-    return slot != nullptr ? *slot : m_pNowhere;
+CValueFrames& CRunFrames::Unnumbered(const CBlockNode& scope) {
+    for (CValueFrames& frames : m_unnumbered) {
+        if (frames.Scope() == &scope)
+            return frames;
+    }
+    return m_unnumbered.emplace_back(&scope, scope.ValueNames().size());
 }
 
 CBlockNode::CBlockNode(CNode* owner) : CTermNode(owner, "block") {
@@ -69,9 +49,33 @@ CNode* CBlockNode::FindNamed(const std::string& name) {
     return owner ? owner->FindNamed(name) : nullptr;
 }
 
-bool CBlockNode::LookupValue(const std::string& name, CValue** out) {
-    const int index = frames.IndexOf(name);
-    if (CValue** slot = frames.TopSlot(index); slot != nullptr && *slot != nullptr) {
+int CBlockNode::SlotOf(const std::string& name) const {
+    // A table that grew after it was indexed is counted along again.
+    if (!m_slotIndex.empty() && m_slotIndex.size() == m_pValueNames->size()) {
+        auto found = m_slotIndex.find(name);
+        return found != m_slotIndex.end() ? found->second : -1;
+    }
+    auto it = m_pValueNames->find(name);
+    if (it == m_pValueNames->end())
+        return -1;
+    return static_cast<int>(std::distance(m_pValueNames->begin(), it));
+}
+
+void CBlockNode::IndexNames() {
+    // Counting along a few names is as quick as hashing one.
+    constexpr std::size_t kSmallTable = 16;
+    m_slotIndex.clear();
+    if (m_pValueNames->size() <= kSmallTable)
+        return;
+    m_slotIndex.reserve(m_pValueNames->size());
+    int index = 0;
+    for (const auto& entry : *m_pValueNames)
+        m_slotIndex.emplace(entry.first, index++);
+}
+
+bool CBlockNode::LookupValue(CRunFrames& frames, const std::string& name, CValue** out) {
+    const int index = SlotOf(name);
+    if (CValue** slot = frames.Of(*this).TopSlot(index); slot != nullptr && *slot != nullptr) {
         *out = *slot;
         return true;
     }
@@ -79,44 +83,39 @@ bool CBlockNode::LookupValue(const std::string& name, CValue** out) {
     if (index >= 0)
         return false;
     // Scopes are owned by scopes: blocks, functions and, at the top, the module.
-    return owner ? static_cast<CBlockNode*>(owner)->LookupValue(name, out) : false;
+    return owner ? static_cast<CBlockNode*>(owner)->LookupValue(frames, name, out) : false;
 }
 
-void CBlockNode::StoreValue(const std::string& name, CValue* value) {
-    const int index = frames.IndexOf(name);
+void CBlockNode::StoreValue(CRunFrames& frames, const std::string& name, CValue* value) {
+    const int index = SlotOf(name);
     if (index >= 0) {
-        if (CValue** slot = frames.TopSlot(index))
+        if (CValue** slot = frames.Of(*this).TopSlot(index))
             *slot = value;
         return;
     }
     if (owner)
-        static_cast<CBlockNode*>(owner)->StoreValue(name, value);
-}
-
-const std::vector<CNode*>& CBlockNode::NamedNodes() {
-    if (m_namedNodes.size() != named.size()) {
-        m_namedNodes.clear();
-        for (const auto& entry : named)
-            m_namedNodes.push_back(entry.second);
-    }
-    return m_namedNodes;
-}
-
-int CBlockNode::ResultSlot(const char* resultName) {
-    if (m_nResultSlot == -2)
-        m_nResultSlot = frames.IndexOf(resultName);
-    return m_nResultSlot;
+        static_cast<CBlockNode*>(owner)->StoreValue(frames, name, value);
 }
 
 void CBlockNode::PrepareBody(const char* resultName) {
-    frames.IndexNames();
+    if (prepared)
+        return;
+    prepared = true;
+    IndexNames();
     CTermNode::Prepare();
     for (const auto& entry : named)
         entry.second->Prepare();
     for (CNode* node : unnamed)
         node->Prepare();
-    NamedNodes();
-    ResultSlot(resultName);
+    for (const auto& entry : named)
+        m_namedNodes.push_back(entry.second);
+    m_nResultSlot = SlotOf(resultName);
+    // Scopes are owned by scopes: blocks, functions and, at the top, the module.
+    CNode* top = this;
+    while (top->owner != nullptr)
+        top = top->owner;
+    if (auto* module = dynamic_cast<CModuleNode*>(top))
+        module->NumberScope(this);
 }
 
 void CBlockNode::Prepare() {
@@ -138,7 +137,7 @@ bool CFunctionNode::IsFunction() const {
 // The module's frames keep the values of constants.
 CModuleNode::CModuleNode() : CBlockNode(nullptr) {
     name = "module";
-    frames.SetNames(&constants);
+    m_pValueNames = &constants;
 }
 
 void CModuleNode::AddNamed(const std::string& name, CNode* node) {
@@ -150,12 +149,21 @@ CNode* CModuleNode::FindNamed(const std::string& name) {
     return it != constants.end() ? it->second : nullptr;
 }
 
-bool CModuleNode::Eval(CValue*, CValue**, bool*, CInterpreter*) {
+bool CModuleNode::Eval(CValue*, CValue**, CRunContext&, CInterpreter*) {
     return false;
 }
 
+void CModuleNode::NumberScope(CBlockNode* scope) {
+    scope->frameIndex = static_cast<int>(m_scopes.size());
+    m_scopes.push_back(scope);
+}
+
 void CModuleNode::Prepare() {
-    frames.IndexNames();
+    if (prepared)
+        return;
+    prepared = true;
+    IndexNames();
+    NumberScope(this);
     for (const auto& entry : named) {
         if (entry.second != nullptr)
             entry.second->Prepare();
@@ -170,16 +178,16 @@ void CModuleNode::Prepare() {
     }
 }
 
-bool CModuleNode::LookupValue(const std::string& name, CValue** out) {
-    CValue** slot = frames.TopSlot(frames.IndexOf(name));
+bool CModuleNode::LookupValue(CRunFrames& frames, const std::string& name, CValue** out) {
+    CValue** slot = frames.Of(*this).TopSlot(SlotOf(name));
     if (slot == nullptr || *slot == nullptr)
         return false;
     *out = *slot;
     return true;
 }
 
-void CModuleNode::StoreValue(const std::string& name, CValue* value) {
-    if (CValue** slot = frames.TopSlot(frames.IndexOf(name)))
+void CModuleNode::StoreValue(CRunFrames& frames, const std::string& name, CValue* value) {
+    if (CValue** slot = frames.Of(*this).TopSlot(SlotOf(name)))
         *slot = value;
 }
 
@@ -197,15 +205,6 @@ void CModuleNode::AddConstant(const std::string& name, CNode* node) {
 
 void CModuleNode::AddType(const std::string& name, CNode* node) {
     types.emplace(name, node);
-}
-
-bool CModuleNode::Run(std::string name, CValue* input, CValue** out, bool* debug,
-                      CInterpreter* interp) {
-    CFrameGuard frame(frames);
-    auto it = named.find(name);
-    if (it == named.end() || it->second == nullptr)
-        return false;
-    return it->second->Eval(input, out, debug, interp);
 }
 
 CFunctionNode* EnclosingFunction(CNode* node) {

@@ -6,6 +6,7 @@
 #include "model/Node.h"
 
 #include <cstddef>
+#include <deque>
 #include <map>
 #include <string_view>
 #include <unordered_map>
@@ -13,18 +14,17 @@
 
 using NameTable = std::map<std::string, CNode*>;
 
-// The values computed in the evaluations of one scope that are in progress: one frame per
-// evaluation, the newest on top. The tables never change after translation, so a frame is
-// a row of slots, one per name of the scope's table in the table's order (an empty slot:
-// not computed yet), and a name's slot is found once, not looked up at every use.
-// Borrowed pointers. The operations read like a vector of frames; back() is the top frame
-// by name, for the few callers that go by name.
+class CBlockNode;
+class CModuleNode;
+
+// The values computed in the evaluations of one scope that are in progress in one run: one
+// frame per evaluation, the newest on top. The tables never change after translation, so a
+// frame is a row of slots, one per name of the scope's table in the table's order (an
+// empty slot: not computed yet), and a name's slot is found once (CBlockNode::SlotOf), not
+// looked up at every use. The operations read like a vector of frames.
 class CValueFrames {
 public:
-    class CFrame;
-
-    explicit CValueFrames(const NameTable* names) : m_pNames(names) {}
-    void SetNames(const NameTable* names) { m_pNames = names; }
+    CValueFrames(const CBlockNode* scope, std::size_t width) : m_pScope(scope), m_nWidth(width) {}
 
     void emplace_back(); // pushes an empty frame
     void pop_back() {
@@ -33,18 +33,12 @@ public:
     }
     bool empty() const { return m_tops.empty(); }
     std::size_t size() const { return m_tops.size(); }
-    CFrame back();
+    const CBlockNode* Scope() const { return m_pScope; }
 
-    // Slot index of a name of the table, or -1.
-    int IndexOf(const std::string& name) const;
-    // Indexes a large table's names, so that IndexOf need not count its way along the
-    // table to a name. Called once the table is complete (Prepare); a table that grows
-    // afterwards is counted along again.
-    void IndexNames();
     // How many regions (calls and spreads, CRegion) were open when the top frame was pushed.
     int TopDepth() const { return m_tops.back().depth; }
-    // The top frame's slot index, or null when there is no frame or the frame is older
-    // than the name. Good until the next push on these frames.
+    // The top frame's slot index, or null when there is no frame or no such slot. Good
+    // until the next push on these frames.
     CValue** TopSlot(int index) {
         if (m_tops.empty())
             return nullptr;
@@ -53,8 +47,8 @@ public:
     }
 
 private:
-    const NameTable* m_pNames;
-    std::unordered_map<std::string_view, int> m_index; // keys are the table's own strings
+    const CBlockNode* m_pScope;
+    std::size_t m_nWidth;
     // The slots of all frames, the top frame's last; only the first m_nUsed are in use.
     std::vector<CValue*> m_slots;
     std::size_t m_nUsed = 0;
@@ -65,17 +59,24 @@ private:
     std::vector<Top> m_tops;
 };
 
-// The top frame of a scope, by name. A name the table does not have is never held: it
-// reads as absent and a store to it goes nowhere.
-class CValueFrames::CFrame {
+// The value frames of every scope for one run. A prepared module numbers its scopes
+// (CBlockNode::frameIndex), so that a scope's frames are found by index; a scope outside
+// the module's tree (the argument's own) gets its frames when first asked for.
+class CRunFrames {
 public:
-    CFrame(CValueFrames& frames) : m_frames(frames) {}
-    std::size_t count(const std::string& name) const;
-    CValue*& operator[](const std::string& name);
+    // Prepares a module that was not prepared yet (a tree built by hand): call it before
+    // any run of that module starts.
+    explicit CRunFrames(CModuleNode* module = nullptr);
+    CRunFrames(const CRunFrames&) = delete;
+    CRunFrames& operator=(const CRunFrames&) = delete;
+
+    CValueFrames& Of(const CBlockNode& scope);
 
 private:
-    CValueFrames& m_frames;
-    CValue* m_pNowhere = nullptr;
+    CValueFrames& Unnumbered(const CBlockNode& scope);
+
+    std::vector<CValueFrames> m_frames; // by frameIndex
+    std::deque<CValueFrames> m_unnumbered;
 };
 
 class CBlockNode : public CTermNode {
@@ -84,36 +85,49 @@ public:
     void Add(CNode* child) override;
     void AddNamed(const std::string& name, CNode* node) override;
     CNode* FindNamed(const std::string& name) override;
-    bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+    bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
     void Prepare() override;
     // A value already computed under name in the running evaluation of this scope or of an
     // enclosing one.
-    virtual bool LookupValue(const std::string& name, CValue** out);
+    virtual bool LookupValue(CRunFrames& frames, const std::string& name, CValue** out);
     // Stores value in the frame of the scope that defines name.
-    virtual void StoreValue(const std::string& name, CValue* value);
+    virtual void StoreValue(CRunFrames& frames, const std::string& name, CValue* value);
 
-    CValueFrames frames{&named};
     std::vector<CNode*> unnamed;
     NameTable named;
+    // The scope's number among the scopes of its module (CRunFrames), or -1.
+    int frameIndex = -1;
 
-    // The slot of the result ("return" of a function, "break" of a block), or -1. Found by
-    // Prepare, or at the first evaluation of a scope that was never prepared.
-    int ResultSlot(const char* resultName);
-    // The nodes of the named table in its order, which is also the order of their slots.
-    const std::vector<CNode*>& NamedNodes();
+    // The names whose values the frames of this scope keep: the named table (the module:
+    // its constants). The slot of a name, or -1.
+    const NameTable& ValueNames() const { return *m_pValueNames; }
+    int SlotOf(const std::string& name) const;
+    // The slot of the result ("return" of a function, "break" of a block), or -1.
+    int ResultSlot(const char* resultName) const {
+        return prepared ? m_nResultSlot : SlotOf(resultName);
+    }
+    // The nodes of the named table in its order, which is also the order of their slots
+    // (prepared scopes only).
+    const std::vector<CNode*>& NamedNodes() const { return m_namedNodes; }
 
 protected:
     void PrepareBody(const char* resultName);
+    // Indexes a large table's names, so that SlotOf need not count its way along the
+    // table to a name (Prepare).
+    void IndexNames();
+
+    const NameTable* m_pValueNames = &named;
 
 private:
-    int m_nResultSlot = -2; // -2: not looked for yet
+    int m_nResultSlot = -1;
     std::vector<CNode*> m_namedNodes;
+    std::unordered_map<std::string_view, int> m_slotIndex; // keys are the table's own strings
 };
 
 class CFunctionNode : public CBlockNode {
 public:
     explicit CFunctionNode(CNode* owner);
-    bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+    bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
     bool IsFunction() const override;
     void Prepare() override;
 
@@ -130,21 +144,30 @@ public:
     CModuleNode();
     void AddNamed(const std::string& name, CNode* node) override;
     CNode* FindNamed(const std::string& name) override;
-    bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
-    // Prepares every definition of the module: called once the program is translated.
+    bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
+    // Prepares every definition of the module and numbers its scopes: called once the
+    // program is translated, before any run.
     void Prepare() override;
-    bool LookupValue(const std::string& name, CValue** out) override;
-    void StoreValue(const std::string& name, CValue* value) override;
+    bool LookupValue(CRunFrames& frames, const std::string& name, CValue** out) override;
+    void StoreValue(CRunFrames& frames, const std::string& name, CValue* value) override;
     virtual void AddOverload(std::pair<std::string, CNode*> entry, float index);
 
     void AddConstant(const std::string& name, CNode* node);
     void AddType(const std::string& name, CNode* node);
     // The run entry: evaluates function name on input with a fresh frame for constants.
-    bool Run(std::string name, CValue* input, CValue** out, bool* debug, CInterpreter* interp);
+    bool Run(std::string name, CValue* input, CValue** out, CRunContext& run, CInterpreter* interp);
 
     NameTable constants;
     NameTable types;
     std::map<std::string, OverloadList> overloads;
+
+    // The scopes numbered by Prepare, by frameIndex.
+    const std::vector<CBlockNode*>& Scopes() const { return m_scopes; }
+    // Numbers a scope of this module's tree (Prepare).
+    void NumberScope(CBlockNode* scope);
+
+private:
+    std::vector<CBlockNode*> m_scopes;
 };
 
 // Pushes an empty frame for one evaluation and removes it again, also when an exception
@@ -159,6 +182,14 @@ public:
 private:
     CValueFrames& m_frames;
 };
+
+inline CValueFrames& CRunFrames::Of(const CBlockNode& scope) {
+    // -1 turns into an index past every scope.
+    const auto index = static_cast<std::size_t>(scope.frameIndex);
+    if (index < m_frames.size() && m_frames[index].Scope() == &scope)
+        return m_frames[index];
+    return Unnumbered(scope);
+}
 
 // The function that encloses node: the first node with IsFunction() on its owner chain.
 CFunctionNode* EnclosingFunction(CNode* node);

@@ -10,7 +10,7 @@ CSignAtom::CSignAtom(std::int32_t code) : CTermNode(nullptr, "atom"), code(code)
     constant = &m_value;
 }
 
-bool CSignAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
+bool CSignAtom::Eval(CValue*, CValue** out, CRunContext&, CInterpreter*) {
     *out = new CSignValue(code);
     return true;
 }
@@ -19,7 +19,7 @@ CIntAtom::CIntAtom(std::int32_t value) : CTermNode(nullptr, "atom"), value(value
     constant = &m_value;
 }
 
-bool CIntAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
+bool CIntAtom::Eval(CValue*, CValue** out, CRunContext&, CInterpreter*) {
     *out = new CIntValue(value);
     return true;
 }
@@ -28,7 +28,7 @@ CRealAtom::CRealAtom(float value) : CTermNode(nullptr, "atom"), value(value), m_
     constant = &m_value;
 }
 
-bool CRealAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
+bool CRealAtom::Eval(CValue*, CValue** out, CRunContext&, CInterpreter*) {
     *out = new CRealValue(value);
     return true;
 }
@@ -37,7 +37,7 @@ CBoolAtom::CBoolAtom(bool value) : CTermNode(nullptr, "atom"), value(value), m_v
     constant = &m_value;
 }
 
-bool CBoolAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
+bool CBoolAtom::Eval(CValue*, CValue** out, CRunContext&, CInterpreter*) {
     *out = new CBoolValue(value);
     return true;
 }
@@ -47,7 +47,7 @@ CCharAtom::CCharAtom(char value)
     constant = &m_value;
 }
 
-bool CCharAtom::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
+bool CCharAtom::Eval(CValue*, CValue** out, CRunContext&, CInterpreter*) {
     *out = new CCharValue(static_cast<unsigned char>(value));
     return true;
 }
@@ -67,17 +67,13 @@ bool CListNode::IsList() const {
     return true;
 }
 
-bool CListNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) {
+bool CListNode::Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) {
     const auto count = static_cast<std::int32_t>(elements.size());
     if (kind == kKindDelayList) {
         // A delay list's elements wait unevaluated; a single one is a lone delayed term,
-        // the same each time.
+        // the same each time (kept by Prepare).
         if (KeepsDelayedTerm()) {
-            if (constant == nullptr) {
-                m_delayed.node = elements[0];
-                constant = &m_delayed;
-            }
-            *out = constant;
+            *out = constant != nullptr ? constant : new CRefValue(kKindDelayed, elements[0]);
             return true;
         }
         auto* list = new CListValue(kKindDelayList, count);
@@ -92,31 +88,27 @@ bool CListNode::Eval(CValue* input, CValue** out, bool* debug, CInterpreter* int
         list->elements[i] = nullptr;
     *out = list;
     CElementSurvey survey;
-    bool allConstant = true;
     for (std::int32_t i = 0; i < count; ++i) {
         CNode* element = elements[i]->sameAs != nullptr ? elements[i]->sameAs : elements[i];
         if (element->constant != nullptr)
             list->elements[i] = element->constant;
-        else if (!element->Eval(input, &list->elements[i], debug, interp))
+        else if (!element->Eval(input, &list->elements[i], run, interp))
             return false;
         survey.Note(list->elements[i]);
-        allConstant = allConstant && element->constant != nullptr;
     }
-    // Normalisation would change nothing of such a list: it can be the same each time.
-    if (constant == nullptr && allConstant && !survey.parallel && !survey.markers &&
-        !survey.error && !(kind == kKindParList && count == 1))
-        KeepAsConstant();
     *out = Normalize(list, survey);
     return true;
 }
 
-// What the first evaluation would keep, found from the elements' constants alone.
+// A list whose elements are all constant and that normalisation would not change is the
+// same each time: it is kept as constant.
 void CListNode::Prepare() {
+    if (prepared)
+        return;
+    prepared = true;
     CTermNode::Prepare();
     for (CNode* element : elements)
         element->Prepare();
-    if (constant != nullptr)
-        return;
     if (KeepsDelayedTerm()) {
         m_delayed.node = elements[0];
         constant = &m_delayed;
@@ -156,7 +148,7 @@ CKeywordNode::CKeywordNode(std::int32_t code)
     constant = &m_value;
 }
 
-bool CKeywordNode::Eval(CValue*, CValue** out, bool*, CInterpreter*) {
+bool CKeywordNode::Eval(CValue*, CValue** out, CRunContext&, CInterpreter*) {
     *out = new CSignValue(code);
     return true;
 }

@@ -20,7 +20,7 @@ CNode* TermOf(const CValue* value);
 class CSignAtom : public CTermNode {
 public:
     explicit CSignAtom(std::int32_t code);
-    bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+    bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
     std::int32_t code;
 
 private:
@@ -30,7 +30,7 @@ private:
 class CIntAtom : public CTermNode {
 public:
     explicit CIntAtom(std::int32_t value);
-    bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+    bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
     std::int32_t value;
 
 private:
@@ -40,7 +40,7 @@ private:
 class CRealAtom : public CTermNode {
 public:
     explicit CRealAtom(float value);
-    bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+    bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
     float value;
 
 private:
@@ -50,7 +50,7 @@ private:
 class CBoolAtom : public CTermNode {
 public:
     explicit CBoolAtom(bool value);
-    bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+    bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
     bool value;
 
 private:
@@ -60,20 +60,20 @@ private:
 class CCharAtom : public CTermNode {
 public:
     explicit CCharAtom(char value);
-    bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+    bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
     char value;
 
 private:
     CCharValue m_value;
 };
 
-// What an identifier names never changes once the program is translated, so the lookup
-// order is walked once, at the first evaluation, and its outcome kept: which step
-// decides, and where a computed value lives (a slot of the frames of the defining scope).
+// What an identifier names never changes once the program is translated, so Prepare
+// walks the lookup order once and keeps its outcome: which step decides, and where a
+// computed value lives (a slot of the frames of the defining scope).
 class CIdentifierNode : public CTermNode {
 public:
     CIdentifierNode(CNode* owner, std::string text);
-    bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+    bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
     void Prepare() override;
     std::string text;
 
@@ -86,25 +86,31 @@ private:
         Overloads, // an overloaded function
         Value      // a named expression of an enclosing scope or a constant, or nothing
     };
-    void Resolve();
-    void ResolveValue(CNode* module);
-    bool EvalValue(CValue* input, CValue** out, bool* debug, CInterpreter* interp);
-    bool NotFound() const;
+    struct Resolution {
+        Meaning meaning = Meaning::Unresolved;
+        CNode* topLevel = nullptr;   // the definition that contains the identifier
+        CNode* definition = nullptr; // what a Value evaluates when it is not computed yet
+        CBlockNode* scope = nullptr; // whose frames keep a Value, or null
+        int slot = -1;
+        const OverloadList* overloads = nullptr;
+        CRefValue reference{kKindFuncRef, nullptr}; // the value of a Function or Type
+    };
+    Resolution Resolve() const;
+    void ResolveValue(CNode* module, Resolution& found) const;
+    bool EvalResolved(const Resolution& found, CValue* input, CValue** out, CRunContext& run,
+                      CInterpreter* interp) const;
+    bool EvalValue(const Resolution& found, CValue* input, CValue** out, CRunContext& run,
+                   CInterpreter* interp) const;
+    bool NotFound(const Resolution& found) const;
 
-    Meaning m_meaning = Meaning::Unresolved;
-    CNode* m_pTopLevel = nullptr;      // the definition that contains the identifier
-    CNode* m_pDefinition = nullptr;    // what a Value evaluates when it is not computed yet
-    CValueFrames* m_pFrames = nullptr; // where a Value is kept, or null
-    int m_nSlot = -1;
-    const OverloadList* m_pOverloads = nullptr;
-    CRefValue m_reference{kKindFuncRef, nullptr}; // the value of a Function or Type
+    Resolution m_resolved; // settled by Prepare
 };
 
 class CListNode : public CTermNode {
 public:
     explicit CListNode(std::int32_t kind);
     void Add(CNode* child) override;
-    bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+    bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
     bool IsList() const override;
     void Prepare() override;
 
@@ -117,15 +123,14 @@ private:
 
     CRefValue m_delayed{kKindDelayed, nullptr}; // the value of a delay list of one term
     // A data or parallel list whose elements are all constant is itself constant: its
-    // value and element array live here, made when the tree is prepared (or, in a tree
-    // never prepared, after the first evaluation).
+    // value and element array live here, made when the tree is prepared.
     std::unique_ptr<std::byte[]> m_constantStorage;
 };
 
 class CKeywordNode : public CTermNode {
 public:
     explicit CKeywordNode(std::int32_t code);
-    bool Eval(CValue* input, CValue** out, bool* debug, CInterpreter* interp) override;
+    bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
     std::int32_t code;
 
 private:

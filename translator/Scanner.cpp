@@ -466,7 +466,9 @@ void CScanner::GetToken(Token& tok) {
     }
 }
 
-CArgumentScanner::CArgumentScanner() = default;
+CArgumentScanner::CArgumentScanner(COutputPanelSink* sink)
+    : m_sink(sink != nullptr ? *sink : g_OutputSink) {
+}
 
 CArgumentScanner::~CArgumentScanner() = default;
 
@@ -474,8 +476,8 @@ CArgumentScanner::~CArgumentScanner() = default;
 bool CArgumentScanner::Open(const char*) {
     Reset();
     std::string text;
-    g_OutputSink.Select(kChannelArgument);
-    g_OutputSink.Read(text);
+    m_sink.Select(kChannelArgument);
+    m_sink.Read(text);
     UseText(std::move(text));
     return true;
 }

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <utility>
 
+class COutputPanelSink;
+
 struct Token {
     char text[256]; // zero-terminated, at most 255 bytes
     int code;
@@ -137,8 +139,12 @@ private:
 // Reads the text of the "Аргумент" channel of the output sink.
 class CArgumentScanner : public CScanner {
 public:
-    CArgumentScanner();
+    // Reads the argument channel of sink, or of the process's sink.
+    explicit CArgumentScanner(COutputPanelSink* sink = nullptr);
     ~CArgumentScanner() override;
     bool Open(const char* name) override;
     void Close() override;
+
+private:
+    COutputPanelSink& m_sink;
 };

@@ -29,65 +29,69 @@ bool AllCharacters(const CListValue& list) {
 }
 } // namespace
 
-void CIntValue::Print() const {
-    g_pOutput->Write(static_cast<int>(value));
+void CValue::Print() const {
+    PrintTo(*g_pOutput);
 }
 
-void CRealValue::Print() const {
-    g_pOutput->Write(value);
+void CIntValue::PrintTo(COutputSink& sink) const {
+    sink.Write(static_cast<int>(value));
 }
 
-void CBoolValue::Print() const {
-    g_pOutput->Write(value != 0 ? "true" : "false");
+void CRealValue::PrintTo(COutputSink& sink) const {
+    sink.Write(value);
 }
 
-void CCharValue::Print() const {
-    g_pOutput->Write("'");
-    g_pOutput->Write(static_cast<char>(value));
-    g_pOutput->Write("'");
+void CBoolValue::PrintTo(COutputSink& sink) const {
+    sink.Write(value != 0 ? "true" : "false");
 }
 
-void CErrorValue::Print() const {
+void CCharValue::PrintTo(COutputSink& sink) const {
+    sink.Write("'");
+    sink.Write(static_cast<char>(value));
+    sink.Write("'");
+}
+
+void CErrorValue::PrintTo(COutputSink& sink) const {
     if (code >= kIErrNone && code <= kIErrValueExtract)
-        g_pOutput->Write(g_apszInterpErrors[code]);
+        sink.Write(g_apszInterpErrors[code]);
 }
 
-void CSignValue::Print() const {
+void CSignValue::PrintTo(COutputSink& sink) const {
     const char* text = code >= kKwBlock ? KeywordText(code) : OperatorText(code);
     if (text)
-        g_pOutput->Write(text);
+        sink.Write(text);
 }
 
-void CRefValue::Print() const {
+void CRefValue::PrintTo(COutputSink& sink) const {
     if (node)
-        g_pOutput->Write(node->name);
+        sink.Write(node->name);
 }
 
-void CTypedValue::Print() const {
-    g_pOutput->Write("(");
+void CTypedValue::PrintTo(COutputSink& sink) const {
+    sink.Write("(");
     if (type && type->IsReference() && AsRef(type)->node)
-        g_pOutput->Write(AsRef(type)->node->name);
-    g_pOutput->Write(",");
+        sink.Write(AsRef(type)->node->name);
+    sink.Write(",");
     if (value)
-        value->Print();
-    g_pOutput->Write(")");
+        value->PrintTo(sink);
+    sink.Write(")");
 }
 
-void CListValue::Print() const {
-    g_pOutput->Write(OpeningBracket(kind));
+void CListValue::PrintTo(COutputSink& sink) const {
+    sink.Write(OpeningBracket(kind));
     if (AllCharacters(*this)) {
         std::string text(1, '"');
         for (std::int32_t i = 0; i < count; ++i)
             text += static_cast<char>(AsChar(elements[i])->value);
         text += '"';
-        g_pOutput->Write(std::move(text));
+        sink.Write(std::move(text));
     } else {
         for (std::int32_t i = 0; i < count; ++i) {
             if (i > 0)
-                g_pOutput->Write(",");
+                sink.Write(",");
             if (elements[i])
-                elements[i]->Print();
+                elements[i]->PrintTo(sink);
         }
     }
-    g_pOutput->Write(ClosingBracket(kind));
+    sink.Write(ClosingBracket(kind));
 }

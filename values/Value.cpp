@@ -13,7 +13,7 @@ const char* const g_apszInterpErrors[10] = {
     "Zero division!",   "Interpretation error!", "Bound error!",           "No expression error!",
     "Error type cast!", "Value extract error!"};
 
-void CValue::Print() const {
+void CValue::PrintTo(COutputSink&) const {
 }
 
 bool CListValue::FindError() const {

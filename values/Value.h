@@ -23,6 +23,7 @@
 #include <type_traits>
 
 class CNodeBase;
+class COutputSink;
 
 // The debug and sanitizer builds check the cached error test of lists (CListValue) and the
 // kind of every value read through an accessor (AsInt and the rest, below).
@@ -39,7 +40,9 @@ public:
     CValue(const CValue&) = default;
     virtual ~CValue() = default;
     // Writes the text form through g_pOutput.
-    virtual void Print() const;
+    void Print() const;
+    // Writes the text form to sink (a run writes to its own).
+    virtual void PrintTo(COutputSink& sink) const;
 
     bool IsList() const { return kind >= kKindDataList && kind <= kKindDelayList; }
     // A CRefValue: a function or type reference, or a delayed term.
@@ -57,35 +60,35 @@ public:
 class CIntValue : public CValue {
 public:
     explicit CIntValue(std::int32_t value) : CValue(kKindInt), value(value) {}
-    void Print() const override;
+    void PrintTo(COutputSink& sink) const override;
     std::int32_t value;
 };
 
 class CRealValue : public CValue {
 public:
     explicit CRealValue(float value) : CValue(kKindReal), value(value) {}
-    void Print() const override;
+    void PrintTo(COutputSink& sink) const override;
     float value;
 };
 
 class CBoolValue : public CValue {
 public:
     explicit CBoolValue(bool value) : CValue(kKindBool), value(value ? 1 : 0) {}
-    void Print() const override;
+    void PrintTo(COutputSink& sink) const override;
     unsigned char value;
 };
 
 class CCharValue : public CValue {
 public:
     explicit CCharValue(unsigned char value) : CValue(kKindChar), value(value) {}
-    void Print() const override;
+    void PrintTo(COutputSink& sink) const override;
     unsigned char value;
 };
 
 class CErrorValue : public CValue {
 public:
     explicit CErrorValue(std::int32_t code) : CValue(kKindError), code(code) {}
-    void Print() const override;
+    void PrintTo(COutputSink& sink) const override;
     std::int32_t code;
 };
 
@@ -93,7 +96,7 @@ public:
 class CSignValue : public CValue {
 public:
     explicit CSignValue(std::int32_t code) : CValue(code), code(code) {}
-    void Print() const override;
+    void PrintTo(COutputSink& sink) const override;
     std::int32_t code;
 };
 
@@ -107,7 +110,7 @@ public:
     // Another list of kind over the same element array (shared, not copied).
     CListValue(std::int32_t kind, const CListValue& source)
         : CValue(kind), count(source.count), elements(source.elements) {}
-    void Print() const override;
+    void PrintTo(COutputSink& sink) const override;
 
     // True when an element is an error value or a list that holds one, at any depth.
     // Computed once per element array: the elements are complete by the time it is asked.
@@ -157,14 +160,14 @@ public:
 class CRefValue : public CValue {
 public:
     CRefValue(std::int32_t kind, CNodeBase* node) : CValue(kind), node(node) {}
-    void Print() const override;
+    void PrintTo(COutputSink& sink) const override;
     CNodeBase* node; // a node of the model (TermOf gives it as one)
 };
 
 class CTypedValue : public CValue {
 public:
     CTypedValue(CValue* type, CValue* value) : CValue(kKindTyped), type(type), value(value) {}
-    void Print() const override;
+    void PrintTo(COutputSink& sink) const override;
     CValue* type;  // a type reference (kKindTypeRef)
     CValue* value; // the value that passed the type's check
 };

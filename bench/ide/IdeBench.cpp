@@ -165,7 +165,7 @@ public:
         Trigger(ID_DEBUG);
         QElapsedTimer clock;
         clock.start();
-        while (!g_bWaitingForStep && clock.elapsed() < 10000)
+        while (!AnyStepWaiting() && clock.elapsed() < 10000)
             Wait(10);
         Wait(200);
         const double before = ProcessorSeconds();

@@ -5,6 +5,7 @@
 #include "MicroSupport.h"
 
 #include "interpreter/Interpreter.h"
+#include "interpreter/RunContext.h"
 #include "model/Scope.h"
 #include "model/Terms.h"
 #include "values/Value.h"
@@ -75,10 +76,10 @@ void ApplyToPair(benchmark::State& state, int code) {
     CValue* func = new CSignValue(code);
     CArenaCycle arena(state);
     CInterpreter interp;
-    bool debug = false;
+    CRunContext run;
     for (auto _ : state) {
         CValue* out = nullptr;
-        benchmark::DoNotOptimize(interp.Interpret(nullptr, pair, func, &out, &debug));
+        benchmark::DoNotOptimize(interp.Interpret(nullptr, pair, func, &out, run));
         benchmark::DoNotOptimize(out);
         arena.Tick();
     }
@@ -99,10 +100,10 @@ void BM_ApplySpread16(benchmark::State& state) {
     CValue* minus = new CSignValue(kTokMinus);
     CArenaCycle arena(state);
     CInterpreter interp;
-    bool debug = false;
+    CRunContext run;
     for (auto _ : state) {
         CValue* out = nullptr;
-        benchmark::DoNotOptimize(interp.Interpret(nullptr, numbers, minus, &out, &debug));
+        benchmark::DoNotOptimize(interp.Interpret(nullptr, numbers, minus, &out, run));
         arena.Tick();
     }
 }
@@ -115,10 +116,10 @@ void BM_SelectFromLongList(benchmark::State& state) {
     CValue* index = new CIntValue(static_cast<std::int32_t>(state.range(0) / 2));
     CArenaCycle arena(state);
     CInterpreter interp;
-    bool debug = false;
+    CRunContext run;
     for (auto _ : state) {
         CValue* out = nullptr;
-        benchmark::DoNotOptimize(interp.Interpret(nullptr, numbers, index, &out, &debug));
+        benchmark::DoNotOptimize(interp.Interpret(nullptr, numbers, index, &out, run));
         arena.Tick();
     }
 }
@@ -131,10 +132,10 @@ void BM_CallUserFunction(benchmark::State& state) {
     CValue* inc = new CRefValue(kKindFuncRef, Program().Function("inc"));
     CArenaCycle arena(state);
     CInterpreter interp;
-    bool debug = false;
+    CRunContext run;
     for (auto _ : state) {
         CValue* out = nullptr;
-        benchmark::DoNotOptimize(interp.Interpret(nullptr, five, inc, &out, &debug));
+        benchmark::DoNotOptimize(interp.Interpret(nullptr, five, inc, &out, run));
         arena.Tick();
     }
 }
@@ -148,19 +149,20 @@ void BM_IdentifierLookup(benchmark::State& state) {
     state.SetLabel(name);
     CModuleNode* module = Program().Module();
     auto* function = static_cast<CFunctionNode*>(Program().Function("lookups"));
-    CFrameGuard moduleFrame(module->frames);
-    CFrameGuard functionFrame(function->frames);
+    CRunContext run(module);
+    CFrameGuard moduleFrame(run.frames.Of(*module));
+    CFrameGuard functionFrame(run.frames.Of(*function));
     CInputs inputs;
     CValue* input = new CIntValue(7);
-    function->StoreValue("a", new CIntValue(8));
-    module->StoreValue("k", Numbers(3));
+    function->StoreValue(run.frames, "a", new CIntValue(8));
+    module->StoreValue(run.frames, "k", Numbers(3));
     CIdentifierNode identifier(function, name);
+    identifier.Prepare();
     CArenaCycle arena(state);
     CInterpreter interp;
-    bool debug = false;
     for (auto _ : state) {
         CValue* out = nullptr;
-        benchmark::DoNotOptimize(identifier.Eval(input, &out, &debug, &interp));
+        benchmark::DoNotOptimize(identifier.Eval(input, &out, run, &interp));
         benchmark::DoNotOptimize(out);
         arena.Tick();
     }
@@ -201,13 +203,13 @@ BENCHMARK(BM_NormalizeSpliceAndDrop);
 // A whole run for scale: fib 15 (1,973 calls).
 void BM_RunFib15(benchmark::State& state) {
     CInterpreter interp;
-    bool debug = false;
+    CRunContext run(Program().Module());
     CModuleNode* module = Program().Module();
     for (auto _ : state) {
         CArena arena;
         CArenaScope scope(arena);
         CValue* out = nullptr;
-        benchmark::DoNotOptimize(module->Run("fib", new CIntValue(15), &out, &debug, &interp));
+        benchmark::DoNotOptimize(module->Run("fib", new CIntValue(15), &out, run, &interp));
     }
 }
 BENCHMARK(BM_RunFib15)->Unit(benchmark::kMicrosecond);

@@ -53,8 +53,6 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
 void FrameTest::SetUp() {
     g_bRunning = false;
     g_bDebugging = false;
-    g_bStopRequested = false;
-    g_bWaitingForStep = false;
     ASSERT_TRUE(dir.isValid());
     ShellDialogHooks hooks;
     hooks.stopBox = [this](const QString& caption, const QString& text) {

@@ -130,7 +130,8 @@ TEST_F(BuiltinsTest, OutEndsItsTextInThePaneOrInATraceOnStandardOutput) {
         CValue* value = Data({Int(1), Char('x')});
         testing::internal::CaptureStdout();
         CValue* out = nullptr;
-        const bool ok = interp.Interpret(nullptr, value, Sign(kKwOut), &out, &debug);
+        run.debug = debug;
+        const bool ok = interp.Interpret(nullptr, value, Sign(kKwOut), &out, run);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), debug ? "\n" : "") << debug;
         EXPECT_TRUE(ok);
         EXPECT_EQ(capture.Text(kChannelDebug), debug ? "(1,'x')" : "(1,'x')\r\n") << debug;

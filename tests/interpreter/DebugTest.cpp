@@ -34,17 +34,6 @@ bool Eventually(const std::function<bool()>& cond) {
 
 class DebugTest : public InterpretFixture {
 protected:
-    void SetUp() override { ResetFlags(); }
-    void TearDown() override {
-        ResetFlags();
-        SetAutoRelease(false);
-        SetStepListener(nullptr, nullptr);
-    }
-    static void ResetFlags() {
-        g_bStopRequested = false;
-        g_bWaitingForStep = false;
-    }
-
     template <class T, class... Args> T* Make(Args&&... args) {
         owned.push_back(std::make_unique<T>(std::forward<Args>(args)...));
         return static_cast<T*>(owned.back().get());
@@ -63,7 +52,8 @@ protected:
     std::string Trace(CExpressionNode* expr, bool debug = true) {
         SinkCapture capture(kChannelDebug);
         CValue* out = nullptr;
-        expr->Eval(nullptr, &out, &debug, &interp);
+        run.debug = debug;
+        expr->Eval(nullptr, &out, run, &interp);
         return capture.Text(kChannelDebug);
     }
 
@@ -71,25 +61,26 @@ protected:
 };
 
 TEST_F(DebugTest, StepListenerHearsTheLineOfEachStep) {
-    SetAutoRelease(true);
-    std::vector<int> lines;
-    SetStepListener(
-        [](int line, void* context) { static_cast<std::vector<int>*>(context)->push_back(line); },
-        &lines);
+    struct : IRunListener {
+        void StepStarted(int line) override { lines.push_back(line); }
+        std::vector<int> lines;
+    } listener;
+    run.control.SetAutoRelease(true);
+    run.listener = &listener;
     Trace(Expression({IntTerm(5), SignTerm(kTokMinus), SignTerm(kTokMinus)}));
-    EXPECT_EQ(lines, (std::vector<int>{42, 42}));
+    EXPECT_EQ(listener.lines, (std::vector<int>{42, 42}));
 }
 
 // Runs an expression with debugging on, on a thread of its own, as the worker does.
 class CDebugWorker {
 public:
-    CDebugWorker(CExpressionNode* expr, CArena& arena, CInterpreter& interp)
-        : m_thread([=, this, &arena, &interp] {
-              CArenaScope scope(arena);
-              bool debug = true;
+    CDebugWorker(CExpressionNode* expr, CRunContext& run, CInterpreter& interp)
+        : m_thread([=, this, &run, &interp] {
+              CArenaScope scope(run.arena);
+              run.debug = true;
               CValue* out = nullptr;
               try {
-                  expr->Eval(nullptr, &out, &debug, &interp);
+                  expr->Eval(nullptr, &out, run, &interp);
                   result = out;
               } catch (const CExeption& e) {
                   stopCode = e.m_nCode;
@@ -117,20 +108,23 @@ private:
 
 TEST_F(DebugTest, EachStepWaitsUntilTheShellReleasesIt) {
     SinkCapture capture(kChannelDebug);
-    ReleaseStep(); // a press while nothing waits has no lasting effect
-    CDebugWorker worker(Expression({IntTerm(1), SignTerm(kTokMinus), SignTerm(kTokMinus)}), arena,
+    run.control.ReleaseStep(); // a press while nothing waits has no lasting effect
+    CDebugWorker worker(Expression({IntTerm(1), SignTerm(kTokMinus), SignTerm(kTokMinus)}), run,
                         interp);
-    ASSERT_TRUE(Eventually([] { return g_bWaitingForStep.load(); }));
+    ASSERT_TRUE(Eventually([&] { return run.control.WaitingForStep(); }));
     std::this_thread::sleep_for(100ms);
     EXPECT_FALSE(worker.finished);
     EXPECT_EQ(capture.Text(kChannelDebug), "1:- ");
 
-    ReleaseStep();
+    run.control.ReleaseStep();
     ASSERT_TRUE(Eventually([&] { return capture.Text(kChannelDebug) == "1:-  -> -1\r\n-1:- "; }));
-    ASSERT_TRUE(Eventually([] { return g_bWaitingForStep.load(); }));
+    ASSERT_TRUE(Eventually([&] { return run.control.WaitingForStep(); }));
+    CRunControl other;
+    other.ReleaseStep(); // another run's release leaves this one paused
+    std::this_thread::sleep_for(100ms);
     EXPECT_FALSE(worker.finished);
 
-    g_bWaitingForStep = false; // a bare flag write, with nobody woken, releases it too
+    ReleaseStep(); // the release of every paused step
     worker.Join();
     EXPECT_EQ(capture.Text(kChannelDebug), "1:-  -> -1\r\n-1:-  -> 1\r\n");
     ASSERT_NE(worker.result, nullptr);
@@ -139,8 +133,8 @@ TEST_F(DebugTest, EachStepWaitsUntilTheShellReleasesIt) {
 
 TEST_F(DebugTest, APausedStepUsesNoProcessorTime) {
     SinkCapture capture(kChannelDebug);
-    CDebugWorker worker(Expression({IntTerm(1), SignTerm(kTokMinus)}), arena, interp);
-    ASSERT_TRUE(Eventually([] { return g_bWaitingForStep.load(); }));
+    CDebugWorker worker(Expression({IntTerm(1), SignTerm(kTokMinus)}), run, interp);
+    ASSERT_TRUE(Eventually([&] { return run.control.WaitingForStep(); }));
     clockid_t clock;
     ASSERT_EQ(pthread_getcpuclockid(worker.Handle(), &clock), 0);
     timespec before{}, after{};
@@ -150,57 +144,59 @@ TEST_F(DebugTest, APausedStepUsesNoProcessorTime) {
     const double used =
         double(after.tv_sec - before.tv_sec) + double(after.tv_nsec - before.tv_nsec) / 1e9;
     EXPECT_LT(used, 0.03) << "seconds of processor time while paused";
-    ReleaseStep();
+    run.control.ReleaseStep();
 }
 
 TEST_F(DebugTest, AStopDuringAPauseEndsTheRunWithCode19) {
     SinkCapture capture(kChannelDebug);
-    CDebugWorker worker(Expression({IntTerm(1), SignTerm(kTokMinus), SignTerm(kTokMinus)}), arena,
+    CDebugWorker worker(Expression({IntTerm(1), SignTerm(kTokMinus), SignTerm(kTokMinus)}), run,
                         interp);
-    ASSERT_TRUE(Eventually([] { return g_bWaitingForStep.load(); }));
-    RequestStop();
+    ASSERT_TRUE(Eventually([&] { return run.control.WaitingForStep(); }));
+    run.control.RequestStop();
     worker.Join();
     EXPECT_EQ(worker.stopCode, kErrUserStop);
     EXPECT_EQ(worker.stopText, "");
     EXPECT_EQ(worker.stopNode, nullptr);
     EXPECT_EQ(capture.Text(kChannelDebug), "1:- ") << "the trace so far stays";
-    EXPECT_TRUE(g_bStopRequested) << "only the shell clears the request";
-    EXPECT_FALSE(g_bWaitingForStep) << "no step is paused once the run has ended";
+    EXPECT_TRUE(run.control.StopRequested()) << "a stopped run stays stopped";
+    EXPECT_FALSE(run.control.WaitingForStep()) << "no step is paused once the run has ended";
 }
 
-TEST_F(DebugTest, AStopRequestEndsAnyRunAtItsNextApplication) {
-    g_bStopRequested = true;
-    bool debug = false;
+TEST_F(DebugTest, AStopRequestEndsItsRunAtItsNextApplication) {
+    CRunContext other;
+    RequestStop(); // every run
+    EXPECT_THROW(other.control.CheckStop(), CExeption);
+    run.control.RequestStop();
     CValue* out = nullptr;
     try {
-        Expression({IntTerm(1), SignTerm(kTokMinus)})->Eval(nullptr, &out, &debug, &interp);
+        Expression({IntTerm(1), SignTerm(kTokMinus)})->Eval(nullptr, &out, run, &interp);
         FAIL() << "no stop";
     } catch (const CExeption& e) {
         EXPECT_EQ(e.m_nCode, kErrUserStop);
     }
-    EXPECT_TRUE(Expression({IntTerm(1)})->Eval(nullptr, &out, &debug, &interp))
+    EXPECT_TRUE(Expression({IntTerm(1)})->Eval(nullptr, &out, run, &interp))
         << "one term is never stopped";
-    EXPECT_THROW(CheckStopRequest(), CExeption);
-    g_bStopRequested = false;
-    EXPECT_NO_THROW(CheckStopRequest());
+    CRunContext later;
+    EXPECT_NO_THROW(later.control.CheckStop()) << "a new run starts unstopped";
 }
 
 TEST_F(DebugTest, ABudgetOfNApplicationsAllowsExactlyN) {
-    SetApplicationBudget(2);
-    EXPECT_NO_THROW(CheckStopRequest());
-    EXPECT_NO_THROW(CheckStopRequest());
-    EXPECT_THROW(CheckStopRequest(), CExeption);
-    SetApplicationBudget(-1);
-    EXPECT_NO_THROW(CheckStopRequest());
+    run.control.SetApplicationBudget(2);
+    EXPECT_NO_THROW(run.control.CheckStop());
+    EXPECT_NO_THROW(run.control.CheckStop());
+    EXPECT_THROW(run.control.CheckStop(), CExeption);
+    run.control.SetApplicationBudget(-1);
+    EXPECT_NO_THROW(run.control.CheckStop());
 }
 
 TEST_F(DebugTest, AutoReleaseStillHonoursAStop) {
-    SetAutoRelease(true);
-    g_bStopRequested = true;
-    EXPECT_THROW(WaitForStep(), CExeption);
-    g_bStopRequested = false;
-    WaitForStep();
-    EXPECT_FALSE(g_bWaitingForStep);
+    CRunControl stopped, going;
+    for (CRunControl* control : {&stopped, &going})
+        control->SetAutoRelease(true);
+    stopped.RequestStop();
+    EXPECT_THROW(stopped.WaitForStep(), CExeption);
+    going.WaitForStep();
+    EXPECT_FALSE(going.WaitingForStep());
 }
 
 } // namespace

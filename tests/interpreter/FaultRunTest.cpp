@@ -97,11 +97,6 @@ protected:
         m_source.emplace(kProgram);
         ASSERT_NO_THROW(m_parser.Translate(m_source->Path().c_str(), &m_module));
         ASSERT_NE(m_module, nullptr);
-        g_bStopRequested = false;
-    }
-    void TearDown() override {
-        g_bStopRequested = false;
-        SetApplicationBudget(-1);
     }
 
     struct Ran {
@@ -117,7 +112,6 @@ protected:
             std::size_t stack = kLargeStackSize) {
         g_OutputSink.Attach(&m_argumentPane, kChannelArgument);
         m_argumentPane.SetText(argument);
-        g_bStopRequested = false;
         CRunSession session(m_module, function, 1, false);
         Ran ran;
         ran.prepared = session.ReadArgument(&ran.box);
@@ -213,7 +207,6 @@ TEST_F(FaultRunTest, AnAbortDuringALongBuiltinEndsTheRunAtTheNextApplication) {
     CStoppingPane stopping;
     g_OutputSink.Attach(&m_argumentPane, kChannelArgument);
     g_OutputSink.Attach(&stopping, kChannelResult);
-    g_bStopRequested = false;
     CRunSession session(m_module, "twice", 1, false);
     m_argumentPane.SetText(std::to_string(kCount));
     CMessageBox box;
@@ -225,7 +218,7 @@ TEST_F(FaultRunTest, AnAbortDuringALongBuiltinEndsTheRunAtTheNextApplication) {
     for (int i = 1; i <= kCount; ++i)
         whole += std::to_string(i) + (i < kCount ? "," : ")");
     EXPECT_EQ(stopping.GetText(), whole + "\r\n");
-    EXPECT_TRUE(g_bStopRequested); // the shell clears it before the next run
+    EXPECT_TRUE(session.Control().StopRequested());
 }
 
 // Found by fuzzing: forcing a delayed term that yields itself applies nothing, so the stop
@@ -233,7 +226,6 @@ TEST_F(FaultRunTest, AnAbortDuringALongBuiltinEndsTheRunAtTheNextApplication) {
 TEST_F(FaultRunTest, AnAbortEndsADelayedTermThatYieldsItself) {
     g_OutputSink.Attach(&m_argumentPane, kChannelArgument);
     m_argumentPane.SetText("");
-    g_bStopRequested = false;
     CRunSession session(m_module, "selfish", 1, false);
     CMessageBox box;
     ASSERT_TRUE(session.ReadArgument(&box));
@@ -241,7 +233,7 @@ TEST_F(FaultRunTest, AnAbortEndsADelayedTermThatYieldsItself) {
     CLargeStackThread worker;
     ASSERT_TRUE(worker.Start([&] { outcome = session.Execute({}, &box); }));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    RequestStop();
+    session.Control().RequestStop();
     worker.Join();
     EXPECT_EQ(outcome, CRunSession::Outcome::Stopped);
     EXPECT_EQ(m_capture.Text(kChannelResult), "");
@@ -285,17 +277,12 @@ TEST_F(FaultRunTest, TheApplicationBudgetStopsARunAsAnAbortWould) {
         CMessageBox box;
         ASSERT_TRUE(session.ReadArgument(&box));
         CRunSession::Outcome outcome = CRunSession::Outcome::Failed;
-        RunOnLargeStack([&] {
-            SetApplicationBudget(c.budget);
-            outcome = session.Execute({}, &box);
-        });
+        session.Control().SetApplicationBudget(c.budget);
+        RunOnLargeStack([&] { outcome = session.Execute({}, &box); });
         EXPECT_EQ(outcome, c.outcome) << c.budget;
         EXPECT_EQ(m_capture.Text(kChannelResult), c.result) << c.budget;
-        EXPECT_FALSE(g_bStopRequested) << c.budget;
+        EXPECT_FALSE(session.Control().StopRequested()) << c.budget;
     }
-    // The budget belongs to the thread that set it: other runs are not bounded.
-    SetApplicationBudget(0);
-    EXPECT_EQ(Run("down", "50").result, "0\r\n");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 
 #include "interpreter/Interpreter.h"
+#include "interpreter/RunContext.h"
 #include "model/Node.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ class CScriptedNode : public CNode {
 public:
     using Body = std::function<bool(CValue* input, CValue** out)>;
     CScriptedNode(std::string name, Body body) : CNode(nullptr, std::move(name)), m_body(body) {}
-    bool Eval(CValue* input, CValue** out, bool*, CInterpreter*) override {
+    bool Eval(CValue* input, CValue** out, CRunContext&, CInterpreter*) override {
         ++evaluations;
         return m_body(input, out);
     }
@@ -42,8 +43,7 @@ class InterpretFixture : public ::testing::Test {
 protected:
     Applied Apply(CValue* arg, CValue* func) {
         CValue* out = nullptr;
-        bool debug = false;
-        const bool ok = interp.Interpret(nullptr, arg, func, &out, &debug);
+        const bool ok = interp.Interpret(nullptr, arg, func, &out, run);
         return {out ? Printed(out) : std::string("<null>"), ok, out};
     }
 
@@ -66,6 +66,7 @@ protected:
     CArena arena;
     CArenaScope scope{arena};
     CInterpreter interp;
+    CRunContext run; // untraced, in the arena above
     std::vector<std::unique_ptr<CScriptedNode>> nodes;
 };
 

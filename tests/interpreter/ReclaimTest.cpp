@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 
 #include "interpreter/Interpreter.h"
+#include "interpreter/RunContext.h"
 #include "model/Scope.h"
 #include "translator/ParserSupport.h"
 #include "values/Reclaim.h"
@@ -87,9 +88,9 @@ protected:
         RunOnLargeStack([&] {
             CArenaScope scope(arena);
             CInterpreter interp;
-            bool debug = false;
+            CRunContext run(m_module);
             CValue* out = nullptr;
-            if (m_module->Run(function, new CIntValue(argument), &out, &debug, &interp) && out)
+            if (m_module->Run(function, new CIntValue(argument), &out, run, &interp) && out)
                 text = Printed(out);
         });
         if (used != nullptr)

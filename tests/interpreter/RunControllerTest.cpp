@@ -56,7 +56,6 @@ public:
 class RunControllerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_bStopRequested = false;
         m_path = std::filesystem::temp_directory_path() /
                  ("tirvane-controller-" + std::to_string(::getpid()) + ".tvn");
         std::ofstream(m_path, std::ios::binary) << kProgram;
@@ -64,10 +63,7 @@ protected:
         ASSERT_NE(m_module, nullptr);
         m_capture.emplace(kChannelTranslation);
     }
-    void TearDown() override {
-        g_bStopRequested = false;
-        std::filesystem::remove(m_path);
-    }
+    void TearDown() override { std::filesystem::remove(m_path); }
 
     // The function list's entry: "" stands for "Вычисление аргумента".
     void Command(CRunController& controller, const std::string& function, const char* argument,
@@ -273,18 +269,18 @@ TEST_F(RunControllerTest, DebugPausesAtEachApplicationUntilReleasedOrAborted) {
         EXPECT_TRUE(controller.Debugging());
         EXPECT_EQ(host.channels, std::vector<int>{kChannelDebug});
         // Debug again never starts a second session: it releases the paused step.
-        ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
+        ASSERT_TRUE(WaitFor([] { return AnyStepWaiting(); }));
         EXPECT_EQ(m_capture->Text(kChannelDebug), "(5,1):+ ");
         Command(controller, "inc", "5", true);
-        ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
+        ASSERT_TRUE(WaitFor([] { return AnyStepWaiting(); }));
         if (abort) {
             controller.AbortDebug();
             EXPECT_FALSE(controller.Debugging());
         }
         while (controller.HasWorker() && !abort) {
-            if (g_bWaitingForStep)
+            if (AnyStepWaiting())
                 Command(controller, "inc", "5", true);
-            host.WaitUntil([&] { return !controller.HasWorker() || g_bWaitingForStep; });
+            host.WaitUntil([&] { return !controller.HasWorker() || AnyStepWaiting(); });
         }
         controller.WaitForWorker();
         ASSERT_EQ(host.reports.size(), 1u);

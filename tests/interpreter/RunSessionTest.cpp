@@ -25,9 +25,6 @@ using Outcome = CRunSession::Outcome;
 // The worker's part on a module whose start function "f" is scripted by the test.
 class RunSessionExecuteTest : public ::testing::Test {
 protected:
-    void SetUp() override { g_bStopRequested = false; }
-    void TearDown() override { g_bStopRequested = false; }
-
     void Define(CScriptedNode::Body body) {
         m_function = std::make_unique<CScriptedNode>("f", std::move(body));
         m_module.AddNamed("f", m_function.get());
@@ -75,9 +72,10 @@ TEST_F(RunSessionExecuteTest, AnAbortThatCameInWhileTheWorkerStartedIsKept) {
         *out = input;
         return true;
     });
-    g_bStopRequested = true;
-    Execute();
-    EXPECT_TRUE(g_bStopRequested);
+    CRunSession session(&m_module, "f", 1, false);
+    session.Control().RequestStop();
+    session.Execute({}, &box);
+    EXPECT_TRUE(session.Control().StopRequested());
 }
 
 TEST_F(RunSessionExecuteTest, OutcomesOfRunsThatPrintNothing) {

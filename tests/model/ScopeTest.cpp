@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "interpreter/Interpreter.h"
+#include "interpreter/RunContext.h"
 #include "model/Scope.h"
 #include "model/Terms.h"
 
@@ -51,27 +52,31 @@ TEST(ScopeTest, ValuesAreStoredInTheFrameOfTheDefiningScope) {
     block.AddNamed("y", &node);
     module.AddConstant("k", &node);
 
+    CRunFrames frames(&module);
     CValue* found = nullptr;
-    block.StoreValue("x", Int(1)); // no frame yet: nothing is stored
-    EXPECT_FALSE(block.LookupValue("x", &found));
+    block.StoreValue(frames, "x", Int(1)); // no frame yet: nothing is stored
+    EXPECT_FALSE(block.LookupValue(frames, "x", &found));
 
-    module.frames.emplace_back();
-    function.frames.emplace_back();
-    block.frames.emplace_back();
+    frames.Of(module).emplace_back();
+    frames.Of(function).emplace_back();
+    frames.Of(block).emplace_back();
     CValue* x = Int(1);
     CValue* k = Int(2);
-    block.StoreValue("x", x);
-    block.StoreValue("k", k);
-    EXPECT_EQ(function.frames.back().count("x"), 1u);
-    EXPECT_EQ(module.frames.back().count("k"), 1u);
-    EXPECT_EQ(block.frames.back().count("y"), 0u) << "defined, not computed";
-    ASSERT_TRUE(block.LookupValue("x", &found));
+    block.StoreValue(frames, "x", x);
+    block.StoreValue(frames, "k", k);
+    EXPECT_EQ(*frames.Of(function).TopSlot(function.SlotOf("x")), x);
+    EXPECT_EQ(*frames.Of(module).TopSlot(module.SlotOf("k")), k);
+    EXPECT_EQ(*frames.Of(block).TopSlot(block.SlotOf("y")), nullptr) << "defined, not computed";
+    ASSERT_TRUE(block.LookupValue(frames, "x", &found));
     EXPECT_EQ(found, x);
-    ASSERT_TRUE(block.LookupValue("k", &found));
+    ASSERT_TRUE(block.LookupValue(frames, "k", &found));
     EXPECT_EQ(found, k);
     // y is defined by the block but not computed yet: no outer value may stand in for it
-    module.frames.back()["y"] = x;
-    EXPECT_FALSE(block.LookupValue("y", &found));
+    module.StoreValue(frames, "y", x);
+    EXPECT_FALSE(block.LookupValue(frames, "y", &found));
+    // another run's frames are its own
+    CRunFrames other(&module);
+    EXPECT_FALSE(block.LookupValue(other, "x", &found));
 }
 
 TEST(ScopeTest, RunRemovesItsFrameAlsoWhenTheFunctionThrows) {
@@ -82,24 +87,24 @@ TEST(ScopeTest, RunRemovesItsFrameAlsoWhenTheFunctionThrows) {
     empty.name = "empty";
     module.AddNamed("empty", &empty);
     CInterpreter interp;
-    bool debug = false;
+    CRunContext run(&module);
     CValue* out = nullptr;
-    EXPECT_ANY_THROW(module.Run("empty", nullptr, &out, &debug, &interp));
-    EXPECT_TRUE(module.frames.empty());
-    EXPECT_TRUE(empty.frames.empty());
+    EXPECT_ANY_THROW(module.Run("empty", nullptr, &out, run, &interp));
+    EXPECT_TRUE(run.frames.Of(module).empty());
+    EXPECT_TRUE(run.frames.Of(empty).empty());
 }
 
 class ListNodeTest : public ::testing::Test {
 protected:
     CValue* Eval(CNode& node, bool expectOk = true) {
         CValue* out = nullptr;
-        EXPECT_EQ(node.Eval(nullptr, &out, &debug, &interp), expectOk);
+        EXPECT_EQ(node.Eval(nullptr, &out, run, &interp), expectOk);
         return out;
     }
     CArena arena;
     CArenaScope scope{arena};
     CInterpreter interp;
-    bool debug = false;
+    CRunContext run;
     CIntAtom one{1}, two{2};
 };
 

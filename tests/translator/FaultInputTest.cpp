@@ -116,7 +116,6 @@ protected:
         SinkCapture capture(kChannelArgument);
         capture.Pane(kChannelArgument).SetText(argument);
         const bool evaluateOnly = function.empty();
-        g_bStopRequested = false;
         CRunSession session(m_module, evaluateOnly ? EvaluateArgumentEntry() : function,
                             evaluateOnly ? 0 : 1, false);
         Prepared result;

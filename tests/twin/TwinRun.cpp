@@ -16,18 +16,21 @@ namespace {
 // apart by printing the value once more into a sink of its own.
 // Outside a trace (the argument's evaluation included) the text stands before the result,
 // with its line end, on the result channel.
-void CollectOut(const CValue* value, void* context) {
-    auto* run = static_cast<CRunRecord*>(context);
-    const bool beforeResult = g_OutputSink.CurrentChannel() == kChannelResult;
-    COutputPanelSink own;
-    COutputSink* shared = g_pOutput;
-    g_pOutput = &own;
-    value->Print();
-    g_pOutput = shared;
-    run->outs.push_back(own.Buffer(own.CurrentChannel()));
-    if (beforeResult)
-        run->outBytes += run->outs.back().size() + 2;
-}
+class COutCollector : public IRunListener {
+public:
+    explicit COutCollector(CRunRecord& run) : m_run(run) {}
+    void ValuePrinted(const CValue* value) override {
+        const bool beforeResult = g_OutputSink.CurrentChannel() == kChannelResult;
+        COutputPanelSink own;
+        value->PrintTo(own);
+        m_run.outs.push_back(own.Buffer(own.CurrentChannel()));
+        if (beforeResult)
+            m_run.outBytes += m_run.outs.back().size() + 2;
+    }
+
+private:
+    CRunRecord& m_run;
+};
 
 void ClearChannels() {
     for (int channel = 0; channel < kChannelCount; ++channel)
@@ -72,23 +75,16 @@ CRunRecord RunOnce(CModuleNode* module, const std::string& function, int index,
     CRunSession session(module, index == 0 ? EvaluateArgumentEntry() : function, index, trace);
     g_OutputSink.Select(kChannelArgument);
     g_OutputSink.Write(argument);
-    g_bStopRequested = false;
     run.prepared = session.ReadArgument(&run.box);
     if (run.prepared) {
         const long long budget =
             limits.applications >= 0 && trace ? 2 * limits.applications : limits.applications;
-        SetAutoRelease(trace);
-        SetOutListener(&CollectOut, &run);
-        RunOnLargeStack(
-            [&] {
-                SetApplicationBudget(budget);
-                run.outcome = session.Execute({}, &run.box);
-                SetApplicationBudget(-1);
-            },
-            limits.stack != 0 ? limits.stack : kLargeStackSize);
-        SetOutListener(nullptr, nullptr);
-        SetAutoRelease(false);
-        SetApplicationBudget(-1); // the run fell back to this thread when no worker started
+        COutCollector collector(run);
+        session.Control().SetAutoRelease(trace);
+        session.Control().SetApplicationBudget(budget);
+        session.SetListener(&collector);
+        RunOnLargeStack([&] { run.outcome = session.Execute({}, &run.box); },
+                        limits.stack != 0 ? limits.stack : kLargeStackSize);
         run.prepared = run.outcome != CRunSession::Outcome::Refused;
         run.result = g_OutputSink.Buffer(kChannelResult);
         run.result.erase(0, std::min(run.outBytes, run.result.size()));

@@ -131,11 +131,11 @@ TEST_F(FirstSessionTest, GuideFactorialMistakeRunAndSteps) {
     view->setFocus();
     QTest::keyClick(view, Qt::Key_F10);
     for (int step = 0; step < 3; ++step) {
-        ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); })) << step;
+        ASSERT_TRUE(WaitFor([] { return AnyStepWaiting(); })) << step;
         ASSERT_TRUE(WaitFor([&] { return doc->StepLine() > 0; })) << step;
         QTest::keyClick(view, Qt::Key_F10);
     }
-    ASSERT_TRUE(WaitFor([&] { return g_bWaitingForStep && doc->StepLine() > 0; }));
+    ASSERT_TRUE(WaitFor([&] { return AnyStepWaiting() && doc->StepLine() > 0; }));
     EXPECT_EQ(view->Marked(LineMark::Step), QList<int>{doc->StepLine()});
     Snapshot("debug");
     QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);

@@ -90,7 +90,7 @@ protected:
         SelectFunction(QStringLiteral("double"));
         TypeArgument(argument);
         ASSERT_TRUE(Press(ID_DEBUG));
-        ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
+        ASSERT_TRUE(WaitFor([] { return AnyStepWaiting(); }));
         ASSERT_TRUE(WaitFor([this, argument] {
             return PaneText(kChannelDebug) == QStringLiteral("(%1,2):* ").arg(argument);
         })) << PaneText(kChannelDebug).toStdString();

@@ -129,7 +129,7 @@ TEST_F(NavigationTest, DebugMarkerMovesWithEachStepAndGoesWhenTheSessionEnds) {
     ASSERT_TRUE(Press(ID_DEBUG));
     std::vector<int> lines;
     for (int step = 0; step < 3; ++step) {
-        ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); })) << step;
+        ASSERT_TRUE(WaitFor([] { return AnyStepWaiting(); })) << step;
         ASSERT_TRUE(WaitFor([&] { return doc->StepLine() == step + 2; }, 5000))
             << "step " << step << " marks line " << doc->StepLine();
         lines.push_back(doc->StepLine());
@@ -216,7 +216,7 @@ TEST_F(NavigationTest, StatusBarCountsTheRunAndTheResultTabTellsHowLongItTook) {
     EXPECT_FALSE(clock->isVisible());
 
     ASSERT_TRUE(Press(ID_DEBUG));
-    ASSERT_TRUE(WaitFor([] { return g_bWaitingForStep.load(); }));
+    ASSERT_TRUE(WaitFor([] { return AnyStepWaiting(); }));
     EXPECT_TRUE(clock->isVisible());
     QTest::qWait(250);
     EXPECT_TRUE(clock->text().startsWith(QStringLiteral("Идёт отладка «clock.tvn»: 0,")))
