@@ -3,9 +3,12 @@
 #include "interpreter/DebugControl.h"
 #include "interpreter/RunSession.h"
 #include "model/Scope.h"
+#include "output/OutputSink.h"
 #include "translator/Parser.h"
+#include "translator/ParserSupport.h"
 #include "translator/Scanner.h"
 #include "values/Exeption.h"
+#include "values/StackGuard.h"
 
 #include <gtest/gtest.h>
 
@@ -132,6 +135,81 @@ TEST_F(RunSessionExecuteTest, AnUnknownStartFunctionIsRefused) {
     EXPECT_EQ(Execute("missing"), Outcome::Failed);
     EXPECT_EQ(box.caption, W("Неправильное имя запускаемой функции!"));
     EXPECT_EQ(box.text, W("Неизвестно имя запускаемой функции."));
+}
+
+// Recursion, named values, constants computed on demand, delayed lists and "out".
+constexpr const char* kSharedProgram =
+    "fib << funcdef n {\n"
+    "  (n, 2) : < >> small ;\n"
+    "  (2, small : int) : - >> branch ;\n"
+    "  ({n}, {([(n, 1) : -, (n, 2) : -] : fib) : +}) : branch : . >> return\n"
+    "};\n"
+    "const (2, 3, 5, 7, 11) >> primes\n"
+    "const primes : | >> count\n"
+    "funcdef n {\n"
+    "  (n, 1) : + >> next ;\n"
+    "  (primes : n, (next, next) : *) : out >> pair ;\n"
+    "  (pair, {(n, 2) : *, (next, n) : -} : .) >> return\n"
+    "} >> square;\n"
+    "funcdef k { ([1, 2, 3, 4] : square, (count, k) : *) >> return } >> squares;\n"
+    "funcdef k { ((count, k) : *, primes : k, k : fib) >> return } >> scaled;\n";
+
+// Runs of one translated module on several threads at once print, each into its own sink,
+// exactly what they print one after the other: traced and untraced, the same function
+// twice at once.
+TEST(RunSessionSharingTest, RunsOfOneModuleAtOnceMatchRunsOneAfterTheOther) {
+    CScanner scanner;
+    CParser parser(&scanner);
+    const Translation translation = TranslateText(parser, kSharedProgram);
+    ASSERT_TRUE(translation.ok) << translation.report;
+    const struct {
+        const char* function;
+        const char* argument;
+        bool debug;
+    } cases[] = {{"fib", "16", false},  {"fib", "7", true},      {"squares", "2", false},
+                 {"scaled", "3", true}, {"squares", "3", false}, {"fib", "16", false}};
+    constexpr std::size_t kCount = std::size(cases);
+    // Each run's sink: its result channel, then its trace.
+    struct Run {
+        COutputPanelSink sink;
+        std::unique_ptr<CRunSession> session;
+        Outcome outcome = Outcome::Failed;
+        CMessageBox box;
+        std::string Printed() const {
+            return sink.Buffer(kChannelResult) + "|" + sink.Buffer(kChannelDebug);
+        }
+    };
+    const auto prepare = [&](Run& run, std::size_t i) {
+        run.sink.Select(kChannelArgument);
+        run.sink.Write(cases[i].argument);
+        run.session = std::make_unique<CRunSession>(translation.module, cases[i].function, 1,
+                                                    cases[i].debug, nullptr, &run.sink);
+        run.session->Control().SetAutoRelease(true);
+        ASSERT_TRUE(run.session->ReadArgument(&run.box)) << cases[i].function;
+    };
+    Run alone[kCount];
+    for (std::size_t i = 0; i < kCount; ++i) {
+        prepare(alone[i], i);
+        RunOnLargeStack([&] { alone[i].outcome = alone[i].session->Execute({}, &alone[i].box); });
+        EXPECT_EQ(alone[i].outcome, Outcome::Printed) << cases[i].function;
+    }
+    EXPECT_EQ(alone[0].sink.Buffer(kChannelResult), "987\r\n");
+    EXPECT_EQ(alone[2].sink.Buffer(kChannelResult).substr(0, 6), "(2,4)\r");
+    EXPECT_NE(alone[1].sink.Buffer(kChannelDebug), "") << "a traced run writes its trace";
+
+    Run together[kCount];
+    CLargeStackThread threads[kCount];
+    for (std::size_t i = 0; i < kCount; ++i)
+        prepare(together[i], i);
+    for (std::size_t i = 0; i < kCount; ++i) {
+        ASSERT_TRUE(threads[i].Start(
+            [&, i] { together[i].outcome = together[i].session->Execute({}, &together[i].box); }));
+    }
+    for (std::size_t i = 0; i < kCount; ++i) {
+        threads[i].Join();
+        EXPECT_EQ(together[i].outcome, alone[i].outcome) << cases[i].function;
+        EXPECT_EQ(together[i].Printed(), alone[i].Printed()) << cases[i].function;
+    }
 }
 
 } // namespace
