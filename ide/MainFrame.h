@@ -16,7 +16,6 @@
 #include <QTimer>
 
 #include <array>
-#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
