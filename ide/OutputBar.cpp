@@ -28,7 +28,8 @@ COutputBar::COutputBar(QWidget* parent) : QWidget(parent) {
 }
 
 COutputBar::~COutputBar() {
-    g_OutputSink.DetachAll();
+    for (int channel = 0; channel < kChannelCount; ++channel)
+        g_OutputSink.Detach(Pane(channel));
 }
 
 void COutputBar::CreateTabs() {

@@ -21,6 +21,8 @@ CParallelJobsMenu::CParallelJobsMenu(QWidget* parent)
     auto add = [&](int jobs, const QString& text) {
         QAction* action = m_pMenu->addAction(text);
         action->setCheckable(true);
+        action->setStatusTip(
+            QStringLiteral("Сколько потоков вычисляют элементы параллельных списков"));
         action->setData(jobs);
         action->setChecked(jobs == stored);
         group->addAction(action);

@@ -100,6 +100,14 @@ void COutputPanelSink::DetachAll() {
         pane = nullptr;
 }
 
+void COutputPanelSink::Detach(const IOutputPane* pane) {
+    std::lock_guard lock(m_mutex);
+    for (IOutputPane*& attached : m_pPanes) {
+        if (attached == pane)
+            attached = nullptr;
+    }
+}
+
 int COutputPanelSink::CurrentChannel() const {
     std::lock_guard lock(m_mutex);
     return Current();

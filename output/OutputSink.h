@@ -73,6 +73,9 @@ public:
     void Attach(IOutputPane* pane, int channel);
     // Forgets every pane (the panel is going away); buffers stay.
     void DetachAll();
+    // Forgets pane wherever it is attached. A panel that goes after a newer one attached
+    // its panes must not take the newer panes with it.
+    void Detach(const IOutputPane* pane);
 
     // The channel Select made current for the calling thread.
     int CurrentChannel() const;

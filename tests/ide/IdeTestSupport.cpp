@@ -1,6 +1,7 @@
 #include "IdeTestSupport.h"
 
 #include "ide/OutputBar.h"
+#include "ide/OutputPane.h"
 #include "ide/TextCodec.h"
 #include "ide/TirvaneIDEDoc.h"
 #include "interpreter/DebugControl.h"
@@ -118,8 +119,10 @@ QPlainTextEdit* FrameTest::Pane(int channel) const {
     return frame->OutputBar()->PaneEdit(channel);
 }
 
+// Panes show queued text from the event loop, so the widget is read once it has caught up.
 QString FrameTest::PaneText(int channel) {
     QCoreApplication::processEvents();
+    (void)QTest::qWaitFor([&] { return frame->OutputBar()->Pane(channel)->Shown(); }, 1000);
     return Pane(channel)->toPlainText();
 }
 

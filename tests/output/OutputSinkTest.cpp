@@ -133,7 +133,7 @@ TEST(OutputSinkWithoutPaneTest, BuffersWorkWithoutPanes) {
     EXPECT_EQ(sink.Buffer(kChannelDebug), "");
 }
 
-TEST_F(OutputSinkTest, AttachEmptiesTheBufferAndMakesTheChannelCurrent) {
+TEST_F(OutputSinkTest, AttachEmptiesTheBufferMakesTheChannelCurrentAndDetachForgetsOnlyThatPane) {
     m_sink.Select(kChannelTranslation);
     m_sink.Write("old");
     CMemoryPane other;
@@ -144,6 +144,13 @@ TEST_F(OutputSinkTest, AttachEmptiesTheBufferAndMakesTheChannelCurrent) {
     m_sink.Write("new");
     EXPECT_EQ(other.GetText(), "new");
     EXPECT_EQ(m_panes[kChannelTranslation].GetText(), "old");
+    // The replaced pane going away leaves the newer one attached; its own going detaches it.
+    m_sink.Detach(&m_panes[kChannelTranslation]);
+    m_sink.Write(" more");
+    EXPECT_EQ(other.GetText(), "new more");
+    m_sink.Detach(&other);
+    m_sink.Write(" lost");
+    EXPECT_EQ(other.GetText(), "new more");
 }
 
 TEST_F(OutputSinkTest, WritesFromTwoThreadsAreNotTorn) {
