@@ -130,7 +130,7 @@ TEST_F(ScannerTest, ScansEveryKindOfToken) {
           {kTokIdentifier, "b"},
           {kTokEnd, ""}}},
         {"_x1", {{kTokIdentifier, "_x1"}, {kTokEnd, ""}}},
-        {R"("a\qb")", {{50, R"(a\b)"}, {kTokEnd, ""}}},
+        {R"("a\qb")", {{kTokString, R"(a\b)"}, {kTokEnd, ""}}},
         {R"("")", {{kTokString, ""}, {kTokEnd, ""}}},
         {R"("\"\\\b\n\r\t\v")", {{kTokString, "\"\\\b\n\r\t\v"}, {kTokEnd, ""}}},
         {"$ x", {{kTokIdentifier, "x"}, {kTokEnd, ""}}},
