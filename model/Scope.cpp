@@ -3,7 +3,6 @@
 #include "values/Reclaim.h"
 
 #include <algorithm>
-#include <iterator>
 
 void CValueFrames::emplace_back() {
     m_tops.push_back({m_nUsed, CCallRegion::CurrentDepth()});
@@ -49,28 +48,11 @@ CNode* CBlockNode::FindNamed(const std::string& name) {
     return owner ? owner->FindNamed(name) : nullptr;
 }
 
-int CBlockNode::SlotOf(const std::string& name) const {
-    // A table that grew after it was indexed is counted along again.
-    if (!m_slotIndex.empty() && m_slotIndex.size() == m_pValueNames->size()) {
-        auto found = m_slotIndex.find(name);
-        return found != m_slotIndex.end() ? found->second : -1;
-    }
-    auto it = m_pValueNames->find(name);
-    if (it == m_pValueNames->end())
-        return -1;
-    return static_cast<int>(std::distance(m_pValueNames->begin(), it));
-}
-
-void CBlockNode::IndexNames() {
-    // Counting along a few names is as quick as hashing one.
-    constexpr std::size_t kSmallTable = 16;
-    m_slotIndex.clear();
-    if (m_pValueNames->size() <= kSmallTable)
-        return;
-    m_slotIndex.reserve(m_pValueNames->size());
-    int index = 0;
-    for (const auto& entry : *m_pValueNames)
-        m_slotIndex.emplace(entry.first, index++);
+int CBlockNode::SlotOf(std::string_view name) const {
+    // The walk first: it sorts a table still being built, which moves its names.
+    const auto first = m_pValueNames->begin();
+    const auto it = m_pValueNames->find(name);
+    return it != m_pValueNames->end() ? static_cast<int>(it - first) : -1;
 }
 
 bool CBlockNode::LookupValue(CRunFrames& frames, const std::string& name, CValue** out) {
@@ -101,7 +83,6 @@ void CBlockNode::PrepareBody(const char* resultName) {
     if (prepared)
         return;
     prepared = true;
-    IndexNames();
     CTermNode::Prepare();
     for (const auto& entry : named)
         entry.second->Prepare();
@@ -162,7 +143,6 @@ void CModuleNode::Prepare() {
     if (prepared)
         return;
     prepared = true;
-    IndexNames();
     NumberScope(this);
     for (const auto& entry : named) {
         if (entry.second != nullptr)

@@ -1,18 +1,18 @@
 #pragma once
 // The scope nodes: block, function and module, with their name tables and value frames.
-// Tables are ordered maps in unsigned byte order (std::string compares bytes as unsigned
-// char); that order is visible to users: named expressions run in it, the IDE lists it.
+// Tables are walked in unsigned byte order (model/NameTable.h); that order is visible to
+// users: named expressions run in it, the IDE lists it.
 
+#include "model/NameTable.h"
 #include "model/Node.h"
 
 #include <cstddef>
 #include <deque>
 #include <map>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 
-using NameTable = std::map<std::string, CNode*>;
+using NameTable = CNameTable<CNode*>;
 
 class CBlockNode;
 class CModuleNode;
@@ -101,7 +101,7 @@ public:
     // The names whose values the frames of this scope keep: the named table (the module:
     // its constants). The slot of a name, or -1.
     const NameTable& ValueNames() const { return *m_pValueNames; }
-    int SlotOf(const std::string& name) const;
+    int SlotOf(std::string_view name) const;
     // The slot of the result ("return" of a function, "break" of a block), or -1.
     int ResultSlot(const char* resultName) const {
         return prepared ? m_nResultSlot : SlotOf(resultName);
@@ -112,16 +112,11 @@ public:
 
 protected:
     void PrepareBody(const char* resultName);
-    // Indexes a large table's names, so that SlotOf need not count its way along the
-    // table to a name (Prepare).
-    void IndexNames();
-
     const NameTable* m_pValueNames = &named;
 
 private:
     int m_nResultSlot = -1;
     std::vector<CNode*> m_namedNodes;
-    std::unordered_map<std::string_view, int> m_slotIndex; // keys are the table's own strings
 };
 
 class CFunctionNode : public CBlockNode {

@@ -22,7 +22,7 @@ protected:
         return result.module;
     }
 
-    static std::vector<std::string> Keys(const std::map<std::string, CNode*>& table) {
+    static std::vector<std::string> Keys(const NameTable& table) {
         std::vector<std::string> keys;
         for (const auto& entry : table)
             keys.push_back(entry.first);

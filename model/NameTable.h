@@ -1,0 +1,146 @@
+#pragma once
+// The name table of a scope: names to nodes, read like an ordered map. Its order is
+// unsigned byte order and visible to users (named expressions run in it, the IDE lists it),
+// but it is only needed once a table is complete, while a translation looks names up in
+// tables of tens of thousands as it adds them. So the entries are kept in one array in the
+// order they came, found through a hash index, and sorted once, at the first walk over the
+// table (begin()); Prepare walks every table, so a prepared tree's tables are sorted and
+// never change again.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+template <class T> class CNameTable {
+public:
+    using value_type = std::pair<std::string, T>;
+    using iterator = value_type*;
+    using const_iterator = const value_type*;
+
+    // A walk sorts the table first: positions found before it may have moved. Sorting
+    // happens in place, so end() stays where it was.
+    iterator begin() {
+        Sort();
+        return m_entries.data();
+    }
+    const_iterator begin() const {
+        Sort();
+        return m_entries.data();
+    }
+    iterator end() { return m_entries.data() + m_entries.size(); }
+    const_iterator end() const { return m_entries.data() + m_entries.size(); }
+    std::size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+
+    iterator find(std::string_view name) {
+        const std::size_t at = Position(name);
+        return at != kNone ? m_entries.data() + at : end();
+    }
+    const_iterator find(std::string_view name) const {
+        const std::size_t at = Position(name);
+        return at != kNone ? m_entries.data() + at : end();
+    }
+    std::size_t count(std::string_view name) const { return Position(name) != kNone ? 1 : 0; }
+    T& at(std::string_view name) { return const_cast<T&>(std::as_const(*this).at(name)); }
+    const T& at(std::string_view name) const {
+        const std::size_t found = Position(name);
+        if (found == kNone)
+            throw std::out_of_range("name table: no such name");
+        return m_entries[found].second;
+    }
+    // Adds name unless it is there already, like std::map::emplace.
+    std::pair<iterator, bool> emplace(std::string_view name, T value) {
+        if (const std::size_t found = Position(name); found != kNone)
+            return {m_entries.data() + found, false};
+        return {Append(name, std::move(value)), true};
+    }
+    T& operator[](std::string_view name) {
+        if (const std::size_t found = Position(name); found != kNone)
+            return m_entries[found].second;
+        return Append(name, T{})->second;
+    }
+    void clear() {
+        m_entries.clear();
+        m_index.clear();
+        m_bSorted = true;
+    }
+
+private:
+    static constexpr std::size_t kNone = ~std::size_t(0);
+    // Comparing a few names is as quick as hashing one.
+    static constexpr std::size_t kSmallTable = 8;
+
+    static std::size_t Hash(std::string_view name) { return std::hash<std::string_view>{}(name); }
+
+    std::size_t Position(std::string_view name) const {
+        if (m_index.empty()) {
+            for (std::size_t i = 0; i < m_entries.size(); ++i) {
+                if (m_entries[i].first == name)
+                    return i;
+            }
+            return kNone;
+        }
+        const std::size_t mask = m_index.size() - 1;
+        for (std::size_t slot = Hash(name) & mask;; slot = (slot + 1) & mask) {
+            const std::uint32_t held = m_index[slot];
+            if (held == 0)
+                return kNone;
+            if (m_entries[held - 1].first == name)
+                return held - 1;
+        }
+    }
+
+    iterator Append(std::string_view name, T value) {
+        if (m_bSorted && !m_entries.empty() && std::string_view(m_entries.back().first) >= name)
+            m_bSorted = false;
+        m_entries.emplace_back(std::string(name), std::move(value));
+        if (m_entries.size() > kSmallTable) {
+            if (2 * m_entries.size() > m_index.size())
+                Reindex();
+            else
+                IndexEntry(m_entries.size() - 1);
+        }
+        return &m_entries.back();
+    }
+
+    void IndexEntry(std::size_t at) const {
+        const std::size_t mask = m_index.size() - 1;
+        std::size_t slot = Hash(m_entries[at].first) & mask;
+        while (m_index[slot] != 0)
+            slot = (slot + 1) & mask;
+        m_index[slot] = static_cast<std::uint32_t>(at + 1);
+    }
+
+    void Reindex() const {
+        if (m_entries.size() <= kSmallTable) {
+            m_index.clear();
+            return;
+        }
+        std::size_t capacity = 16;
+        while (capacity < 4 * m_entries.size())
+            capacity *= 2;
+        m_index.assign(capacity, 0);
+        for (std::size_t i = 0; i < m_entries.size(); ++i)
+            IndexEntry(i);
+    }
+
+    // Only an incomplete table is ever sorted (while it is built, on one thread).
+    void Sort() const {
+        if (m_bSorted)
+            return;
+        std::sort(m_entries.begin(), m_entries.end(),
+                  [](const value_type& a, const value_type& b) { return a.first < b.first; });
+        m_bSorted = true;
+        Reindex();
+    }
+
+    mutable std::vector<value_type> m_entries;
+    mutable std::vector<std::uint32_t> m_index; // entry + 1 by hash, 0 free; empty if small
+    mutable bool m_bSorted = true;
+};
