@@ -13,6 +13,7 @@ A program states its own expectations in line comments:
     // expect: TEXT                one expected line of standard output (in order)
     // stderr: TEXT                one expected line of standard error (checked when given)
     // exit: N                     the expected exit code (default 0)
+    // env: NAME=VALUE             an environment variable for the case's runs
 
 Each `run`/`trace`/`eval`/`translate` starts a new case; its `expect` lines follow it. An
 expected line keeps its blanks after the one that follows the colon, trailing ones too
@@ -86,6 +87,9 @@ def parse_cases(path):
                 cases[-1]["stderr"] = (cases[-1]["stderr"] or []) + [value]
             elif key == "exit" and cases:
                 cases[-1]["exit"] = int(value)
+            elif key == "env" and cases:
+                name, _, setting = value.strip().partition("=")
+                cases[-1].setdefault("env", {})[name] = setting
     return cases
 
 
@@ -126,7 +130,8 @@ def twin_commands(twin, path, cases):
             continue
         seen.add(case["args"])
         function, _, argument = case["args"].partition(" ")
-        commands.append([twin, path, function] + ([argument.strip()] if argument.strip() else []))
+        commands.append(([twin, path, function] + ([argument.strip()] if argument.strip() else []),
+                         case.get("env", {})))
     return commands
 
 
@@ -149,7 +154,9 @@ def main():
                 program.write(program_bytes(case["program"]))
 
     def execute(case, jobs=None):
-        environment = dict(os.environ, TIRVANE_SPLIT_EVERY_LIST="1") if jobs else None
+        environment = dict(os.environ, **case.get("env", {}))
+        if jobs:
+            environment["TIRVANE_SPLIT_EVERY_LIST"] = "1"
         return subprocess.run(command_for(runner, path, case, jobs), capture_output=True,
                               timeout=120, env=environment)
 
@@ -158,8 +165,10 @@ def main():
                   for jobs in JOBS]
 
     # The cases are independent runs: they go side by side, and are judged in file order.
-    def execute_twin(command):
-        return subprocess.run(command, capture_output=True, timeout=120)
+    def execute_twin(twin_case):
+        command, env = twin_case
+        return subprocess.run(command, capture_output=True, timeout=120,
+                              env=dict(os.environ, **env))
 
     twins = twin_commands(twin, path, cases) if twin else []
     with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 1) as pool:
@@ -178,7 +187,7 @@ def main():
             print("  got exit", done.returncode, "and:",
                   *done.stdout.decode("utf-8", errors="replace").splitlines(), sep="\n    ")
     twin_failed = 0
-    for command, done in zip(twins, twin_results):
+    for (command, _), done in zip(twins, twin_results):
         if done.returncode != 0:
             twin_failed += 1
             print("FAIL:", " ".join(command))
