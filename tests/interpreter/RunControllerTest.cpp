@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -323,54 +324,26 @@ TEST_F(RunControllerTest, OneSessionInTheApplicationAndClosingEndsIt) {
     EXPECT_EQ(CRunController::LiveWorkers(), 0);
 }
 
+// Each row: the document translated, running, debugging; any document running, debugging;
+// then the commands offered: translate, run, abort run, debug, abort debug.
 TEST(RunControllerStatesTest, FollowTheDocumentAndTheApplicationWideSession) {
-    struct Case {
-        const char* name;
-        bool translated, running, debugging, anyRunning, anyDebugging;
-        CommandStates expected; // translate, run, abortRun, debug, abortDebug
+    // clang-format off
+    const std::pair<const char*, std::array<bool, 10>> cases[] = {
+        {"edited",                    {0, 0, 0, 0, 0, /**/ 1, 0, 0, 0, 0}},
+        {"translated",                {1, 0, 0, 0, 0, /**/ 0, 1, 0, 1, 0}},
+        {"running",                   {1, 1, 0, 1, 0, /**/ 0, 0, 1, 0, 0}},
+        {"debugging",                 {1, 0, 1, 0, 1, /**/ 0, 0, 0, 1, 1}},
+        {"edited while running",      {0, 1, 0, 1, 0, /**/ 0, 0, 1, 0, 0}},
+        {"another document runs",     {1, 0, 0, 1, 0, /**/ 0, 0, 0, 0, 0}},
+        {"another document debugs",   {1, 0, 0, 0, 1, /**/ 0, 0, 0, 0, 0}},
+        {"edited while another runs", {0, 0, 0, 1, 0, /**/ 1, 0, 0, 0, 0}},
     };
-    const Case cases[] = {
-        {"edited", false, false, false, false, false, {true, false, false, false, false}},
-        {"translated", true, false, false, false, false, {false, true, false, true, false}},
-        {"running", true, true, false, true, false, {false, false, true, false, false}},
-        {"debugging", true, false, true, false, true, {false, false, false, true, true}},
-        {"edited while running",
-         false,
-         true,
-         false,
-         true,
-         false,
-         {false, false, true, false, false}},
-        {"another document runs",
-         true,
-         false,
-         false,
-         true,
-         false,
-         {false, false, false, false, false}},
-        {"another document debugs",
-         true,
-         false,
-         false,
-         false,
-         true,
-         {false, false, false, false, false}},
-        {"edited while another runs",
-         false,
-         false,
-         false,
-         true,
-         false,
-         {true, false, false, false, false}},
-    };
-    for (const Case& c : cases) {
-        const CommandStates s = CRunController::StatesFor(c.translated, c.running, c.debugging,
-                                                          c.anyRunning, c.anyDebugging);
-        EXPECT_EQ(s.translate, c.expected.translate) << c.name;
-        EXPECT_EQ(s.run, c.expected.run) << c.name;
-        EXPECT_EQ(s.abortRun, c.expected.abortRun) << c.name;
-        EXPECT_EQ(s.debug, c.expected.debug) << c.name;
-        EXPECT_EQ(s.abortDebug, c.expected.abortDebug) << c.name;
+    // clang-format on
+    for (const auto& [name, row] : cases) {
+        const CommandStates s = CRunController::StatesFor(row[0], row[1], row[2], row[3], row[4]);
+        EXPECT_EQ((std::array<bool, 5>{s.translate, s.run, s.abortRun, s.debug, s.abortDebug}),
+                  (std::array<bool, 5>{row[5], row[6], row[7], row[8], row[9]}))
+            << name;
     }
 }
 

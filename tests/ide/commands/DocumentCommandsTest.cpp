@@ -106,8 +106,11 @@ TEST_F(DocumentCommandsTest, TranslateSavesTheEditedTextFirst) {
               Cp(u8"/* тождество */\r\nfuncdef x { x >> return } >> same"));
 }
 
-TEST_F(DocumentCommandsTest, CancelledSaveAsOfAnUntitledDocumentLeavesEverythingAsItWas) {
-    frame->NewDocument();
+// Translate of an untitled document asks for a name first: cancelled, it leaves everything
+// as it was; given, it saves there and translates.
+TEST_F(DocumentCommandsTest, UntitledDocumentIsSavedUnderTheChosenNameAndTranslated) {
+    CTirvaneIDEDoc* doc = frame->NewDocument();
+    TypeText(doc->View(), QStringLiteral("funcdef x { x >> return } >> id"));
     g_OutputSink.Select(kChannelTranslation);
     g_OutputSink.Write("earlier report");
     saveAsAnswer.clear();
@@ -115,11 +118,6 @@ TEST_F(DocumentCommandsTest, CancelledSaveAsOfAnUntitledDocumentLeavesEverything
     EXPECT_EQ(saveAsAsked, 1);
     EXPECT_EQ(PaneText(kChannelTranslation), QStringLiteral("earlier report"));
     EXPECT_TRUE(FunctionListItems().isEmpty());
-}
-
-TEST_F(DocumentCommandsTest, UntitledDocumentIsSavedUnderTheChosenNameAndTranslated) {
-    CTirvaneIDEDoc* doc = frame->NewDocument();
-    TypeText(doc->View(), QStringLiteral("funcdef x { x >> return } >> id"));
     saveAsAnswer = dir.filePath(QStringLiteral("new.tvn"));
     ASSERT_TRUE(Press(ID_TRANSLATE));
     EXPECT_EQ(doc->PathName(), saveAsAnswer);
@@ -160,68 +158,21 @@ TEST_F(DocumentCommandsTest, FunctionListRemembersTheSelectionOfEachDocument) {
     EXPECT_TRUE(FunctionListItems().isEmpty());
 }
 
-// A box before the worker starts, and a result that "out" writes with, never into the
-// argument the user typed; the controller's tests and the golden runs have the other ends.
-TEST_F(DocumentCommandsTest, RunShowsTheResultOrTheRightMessageBox) {
-    struct Case {
-        const char* name;
-        QString function; // empty: nothing selected
-        QString argument;
-        QString result;
-        std::vector<StopBox> boxes;
-    };
-    const Case cases[] = {
-        {"nothing selected",
-         "",
-         "5",
-         "",
-         {{"Неправильное имя запускаемой функции!", "Неизвестно имя запускаемой функции."}}},
-        {"out", "inc", "5", "6\n6\n", {}},
-    };
+// "out" writes the result's pane, never the argument the user typed, and the result is
+// shown; the boxes of refused commands are the controller's (RunControllerTest).
+TEST_F(DocumentCommandsTest, RunShowsTheResultAndLeavesTheArgument) {
     TranslateGood();
-    for (const Case& c : cases) {
-        boxes.clear();
-        if (c.function.isEmpty())
-            frame->FunctionList()->setCurrentIndex(-1);
-        else
-            SelectFunction(c.function);
-        TypeArgument(c.argument);
-        ASSERT_TRUE(Press(ID_RUN)) << c.name;
-        ASSERT_TRUE(WaitForRunEnd()) << c.name;
-        EXPECT_EQ(PaneText(kChannelResult), c.result) << c.name;
-        EXPECT_EQ(PaneText(kChannelArgument), c.argument) << c.name;
-        EXPECT_EQ(boxes, c.boxes) << c.name;
-        if (!c.result.isEmpty()) {
-            EXPECT_EQ(frame->OutputBar()->ShownChannel(), kChannelResult) << c.name;
-        }
-        EXPECT_FALSE(g_bRunning) << c.name;
-        EXPECT_TRUE(IsEnabled(ID_RUN)) << c.name;
-        EXPECT_FALSE(IsEnabled(ID_ABORT_RUN)) << c.name;
-    }
-}
-
-// The Run command shows what the runner prints: an error that a forced delayed term put
-// into a list reaches the result, as tests/golden/cases/forced-errors.tvn checks through the
-// runner for more such lists.
-TEST_F(DocumentCommandsTest, AnErrorFromAForcedTermReachesTheResult) {
-    const struct {
-        QString body;
-        QString result;
-    } cases[] = {
-        {QStringLiteral("[{(1, 0) : /} : ()] : | else 5"), QStringLiteral("5\n")},
-    };
-    int n = 0;
-    for (const auto& c : cases) {
-        OpenProgram(QStringLiteral("forced%1.tvn").arg(++n),
-                    QStringLiteral("funcdef { %1 >> return } >> main").arg(c.body));
-        ASSERT_TRUE(Press(ID_TRANSLATE)) << c.body.toStdString();
-        SelectFunction(QStringLiteral("main"));
-        TypeArgument(QString());
-        ASSERT_TRUE(Press(ID_RUN)) << c.body.toStdString();
-        ASSERT_TRUE(WaitForRunEnd()) << c.body.toStdString();
-        EXPECT_EQ(PaneText(kChannelResult), c.result) << c.body.toStdString();
-        EXPECT_TRUE(boxes.empty()) << c.body.toStdString();
-    }
+    SelectFunction(QStringLiteral("inc"));
+    TypeArgument(QStringLiteral("5"));
+    ASSERT_TRUE(Press(ID_RUN));
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("6\n6\n"));
+    EXPECT_EQ(PaneText(kChannelArgument), QStringLiteral("5"));
+    EXPECT_EQ(frame->OutputBar()->ShownChannel(), kChannelResult);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(g_bRunning);
+    EXPECT_TRUE(IsEnabled(ID_RUN));
+    EXPECT_FALSE(IsEnabled(ID_ABORT_RUN));
 }
 
 } // namespace
