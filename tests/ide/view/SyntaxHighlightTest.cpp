@@ -140,54 +140,43 @@ TEST_F(SyntaxHighlightTest, EditsRecolourTheFollowingLinesOfABlockComment) {
     EXPECT_EQ(KindAt(3, 2), SyntaxKind::Sign);
 }
 
+// Each row: the line, whether a block comment is open before and after it, its spans.
 TEST(SyntaxScannerTest, SpansFollowTheTranslatorsTokens) {
     struct Case {
         const char* line;
-        LineState before;
+        bool commentBefore, commentAfter;
         std::vector<SyntaxSpan> spans;
-        LineState after;
     };
     using K = SyntaxKind;
+    // clang-format off
     const Case cases[] = {
-        {"a-1", LineState::Code, {{1, 2, K::Number}}, LineState::Code},
-        {"x - 1", LineState::Code, {{2, 1, K::Sign}, {4, 1, K::Number}}, LineState::Code},
-        {"-.5", LineState::Code, {{0, 3, K::Number}}, LineState::Code},
-        {"=< => != ?",
-         LineState::Code,
-         {{0, 2, K::Sign}, {3, 2, K::Sign}, {6, 2, K::Sign}, {9, 1, K::Sign}},
-         LineState::Code},
-        {"f<<", LineState::Code, {{0, 1, K::NamedName}, {1, 2, K::NamingArrow}}, LineState::Code},
-        {">> 5", LineState::Code, {{0, 2, K::NamingArrow}, {3, 1, K::Number}}, LineState::Code},
-        {"(){}", LineState::Code, {{0, 2, K::Sign}, {2, 2, K::Sign}}, LineState::Code},
-        {"( )", LineState::Code, {{0, 1, K::Bracket}, {2, 1, K::Bracket}}, LineState::Code},
-        {"\"a\\\"b\" c", LineState::Code, {{0, 6, K::String}}, LineState::Code},
-        {"\"open", LineState::Code, {{0, 5, K::String}}, LineState::Code},
-        {"/**/ 1", LineState::Code, {{0, 4, K::Comment}, {5, 1, K::Number}}, LineState::Code},
-        {"/*/ 1", LineState::Code, {{0, 5, K::Comment}}, LineState::BlockComment},
-        {"x */ y", LineState::BlockComment, {{0, 4, K::Comment}}, LineState::Code},
-        {"true false nil",
-         LineState::Code,
-         {{0, 4, K::Keyword}, {5, 5, K::Keyword}, {11, 3, K::Keyword}},
-         LineState::Code},
-        {"'a' 1.5e+3 -2 [] <= .. ^",
-         LineState::Code,
-         {{0, 3, K::Character},
-          {4, 6, K::Number},
-          {11, 2, K::Number},
-          {14, 2, K::Sign},
-          {17, 2, K::Sign},
-          {20, 2, K::Sign},
-          {23, 1, K::Sign}},
-         LineState::Code},
-        {"\xd0\xb8\xd0\xbc\xd1\x8f >>x",
-         LineState::Code,
-         {{4, 2, K::NamingArrow}, {6, 1, K::NamedName}},
-         LineState::Code},
+        {"a-1", 0, 0, {{1, 2, K::Number}}},
+        {"x - 1", 0, 0, {{2, 1, K::Sign}, {4, 1, K::Number}}},
+        {"-.5", 0, 0, {{0, 3, K::Number}}},
+        {"=< => != ?", 0, 0, {{0, 2, K::Sign}, {3, 2, K::Sign}, {6, 2, K::Sign}, {9, 1, K::Sign}}},
+        {"f<<", 0, 0, {{0, 1, K::NamedName}, {1, 2, K::NamingArrow}}},
+        {">> 5", 0, 0, {{0, 2, K::NamingArrow}, {3, 1, K::Number}}},
+        {"(){}", 0, 0, {{0, 2, K::Sign}, {2, 2, K::Sign}}},
+        {"( )", 0, 0, {{0, 1, K::Bracket}, {2, 1, K::Bracket}}},
+        {"\"a\\\"b\" c", 0, 0, {{0, 6, K::String}}},
+        {"\"open", 0, 0, {{0, 5, K::String}}},
+        {"/**/ 1", 0, 0, {{0, 4, K::Comment}, {5, 1, K::Number}}},
+        {"/*/ 1", 0, 1, {{0, 5, K::Comment}}},
+        {"x */ y", 1, 0, {{0, 4, K::Comment}}},
+        {"true false nil", 0, 0, {{0, 4, K::Keyword}, {5, 5, K::Keyword}, {11, 3, K::Keyword}}},
+        {"'a' 1.5e+3 -2", 0, 0, {{0, 3, K::Character}, {4, 6, K::Number}, {11, 2, K::Number}}},
+        {"[] <= .. ^", 0, 0, {{0, 2, K::Sign}, {3, 2, K::Sign}, {6, 2, K::Sign}, {9, 1, K::Sign}}},
+        {"\xd0\xb8\xd0\xbc\xd1\x8f >>x", 0, 0, {{4, 2, K::NamingArrow}, {6, 1, K::NamedName}}},
+    };
+    // clang-format on
+    const auto state = [](bool comment) {
+        return comment ? LineState::BlockComment : LineState::Code;
     };
     for (const Case& c : cases) {
         std::vector<SyntaxSpan> spans;
         const QString line = QString::fromUtf8(c.line);
-        EXPECT_EQ(ScanSyntaxLine(line, c.before, &spans), c.after) << c.line;
+        EXPECT_EQ(ScanSyntaxLine(line, state(c.commentBefore), &spans), state(c.commentAfter))
+            << c.line;
         EXPECT_EQ(spans.size(), c.spans.size()) << c.line;
         for (std::size_t i = 0; i < std::min(spans.size(), c.spans.size()); ++i) {
             EXPECT_EQ(spans[i].start, c.spans[i].start) << c.line << " span " << i;
