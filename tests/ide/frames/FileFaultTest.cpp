@@ -4,6 +4,7 @@
 // A failed save is reported and leaves the old file as it was; nothing is lost on open.
 
 #include "IdeTestSupport.h"
+#include "UiTestSupport.h"
 
 #include "ide/ChildFrame.h"
 #include "ide/Commands.h"
@@ -104,19 +105,17 @@ protected:
         EXPECT_TRUE(doc->IsModified());
         return doc;
     }
-
-    bool SaveBoxShown() const {
-        return boxes.size() == 1 &&
-               boxes[0].text.startsWith(QStringLiteral("Не удалось сохранить"));
-    }
 };
 
-// A folder that cannot be written or a full disk: the save is reported, the old file stays
-// as it was, and with the fault gone the same document saves.
+// A folder that cannot be written, or a full disk under Save or Translate: the save is
+// reported, the old file stays as it was (Translate reports nothing on it and offers no
+// Run), and with the fault gone the same document saves.
 TEST_F(FileFaultTest, AFailedSaveReportsAndKeepsTheOldFile) {
     const QString folder = dir.filePath(QStringLiteral("locked"));
     ASSERT_EQ(::mkdir(QFile::encodeName(folder).constData(), 0755), 0);
-    for (const bool readOnly : {true, false}) {
+    for (int round = 0; round < 3; ++round) {
+        const bool readOnly = round == 0;
+        const int command = round == 2 ? ID_TRANSLATE : ID_FILE_SAVE;
         SCOPED_TRACE(readOnly ? "read-only folder" : "full disk");
         const QString path = folder + QStringLiteral("/program.tvn");
         CTirvaneIDEDoc* doc = OpenAndEdit(path);
@@ -124,46 +123,27 @@ TEST_F(FileFaultTest, AFailedSaveReportsAndKeepsTheOldFile) {
         if (readOnly) {
             ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
             CWithoutOverride asAUser;
-            EXPECT_TRUE(Press(ID_FILE_SAVE));
+            EXPECT_TRUE(Press(command));
         } else {
             CFullDisk full(64);
-            EXPECT_TRUE(Press(ID_FILE_SAVE));
+            EXPECT_TRUE(Press(command));
         }
         ::chmod(QFile::encodeName(folder).constData(), 0755);
-        EXPECT_TRUE(SaveBoxShown()) << ::testing::PrintToString(boxes);
+        EXPECT_TRUE(boxes.size() == 1 &&
+                    boxes[0].text.startsWith(QStringLiteral("Не удалось сохранить")))
+            << ::testing::PrintToString(boxes);
         EXPECT_EQ(ReadBytes(path), QByteArray(kOldText));
         EXPECT_TRUE(doc->IsModified());
+        EXPECT_TRUE(PaneText(kChannelTranslation).isEmpty());
+        EXPECT_FALSE(IsEnabled(ID_RUN));
         boxes.clear();
-        EXPECT_TRUE(Press(ID_FILE_SAVE));
+        EXPECT_TRUE(Press(command));
         EXPECT_TRUE(boxes.empty());
         EXPECT_TRUE(ReadBytes(path).startsWith(QByteArray(kOldText) + "// xxx"));
+        EXPECT_EQ(IsEnabled(ID_RUN), command == ID_TRANSLATE);
         frame->ActiveChild()->close();
         QCoreApplication::processEvents();
     }
-}
-
-TEST_F(FileFaultTest, TranslateAfterAFailedSaveTranslatesNothing) {
-    const QString path = dir.filePath(QStringLiteral("program.tvn"));
-    CTirvaneIDEDoc* doc = OpenAndEdit(path);
-    ASSERT_NE(doc, nullptr);
-    {
-        CFullDisk full(64);
-        EXPECT_TRUE(Press(ID_TRANSLATE));
-    }
-    // The old file on disk is not what the editor shows: no report on it, nothing to run.
-    EXPECT_TRUE(SaveBoxShown()) << ::testing::PrintToString(boxes);
-    EXPECT_TRUE(PaneText(kChannelTranslation).isEmpty())
-        << PaneText(kChannelTranslation).toStdString();
-    EXPECT_TRUE(FunctionListItems().isEmpty());
-    EXPECT_FALSE(IsEnabled(ID_RUN));
-    EXPECT_TRUE(doc->IsModified());
-
-    boxes.clear();
-    EXPECT_TRUE(Press(ID_TRANSLATE));
-    EXPECT_TRUE(boxes.empty()) << ::testing::PrintToString(boxes);
-    EXPECT_TRUE(
-        PaneText(kChannelTranslation).contains(QStringLiteral("Синтаксических ощибок не найдено")));
-    EXPECT_TRUE(IsEnabled(ID_RUN));
 }
 
 TEST_F(FileFaultTest, AFileDeletedBetweenEditAndTranslateIsWrittenAgainAndTranslated) {
@@ -221,18 +201,6 @@ TEST_F(FileFaultTest, FilesOfAnyBytesAndLineEndsSaveBackByteForByte) {
     EXPECT_TRUE(boxes.empty()) << ::testing::PrintToString(boxes);
 }
 
-constexpr int kLineEnd = -1;
-
-// Puts the caret on the line (from 1), `column` characters in or at its end.
-void Caret(QPlainTextEdit* view, int line, int column = 0) {
-    QTextCursor cursor(view->document()->findBlockByNumber(line - 1));
-    if (column == kLineEnd)
-        cursor.movePosition(QTextCursor::EndOfBlock);
-    else
-        cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column);
-    view->setTextCursor(cursor);
-}
-
 // The bytes with their line ends spelt out, for a readable failure.
 std::string Visible(const QByteArray& bytes) {
     return QByteArray(bytes).replace('\r', "\\r").replace('\n', "\\n\n").toStdString();
@@ -254,31 +222,31 @@ TEST_F(FileFaultTest, EditedFilesKeepTheEndsOfTheirLinesAndAddedLinesEndLikeTheF
     } cases[] = {
         {"a line edited in place keeps its end", kMixed,
          [](QPlainTextEdit* v) {
-             Caret(v, 2, kLineEnd);
+             PlaceCaret(v, 2, -1);
              TypeText(v, QStringLiteral("2"));
          },
          "one\r\ntwo2\nthree\rfour\r\nfive\n"},
         {"an added line ends like the first line", kMixed,
          [](QPlainTextEdit* v) {
-             Caret(v, 3, kLineEnd);
+             PlaceCaret(v, 3, -1);
              Key(v, Qt::Key_Return);
              TypeText(v, QStringLiteral("new"));
          },
          "one\r\ntwo\nthree\rnew\r\nfour\r\nfive\n"},
         {"a removed line takes only its own end", kMixed,
          [](QPlainTextEdit* v) {
-             Caret(v, 2);
+             PlaceCaret(v, 2);
              Key(v, Qt::Key_Down, Qt::ShiftModifier);
              Key(v, Qt::Key_Delete);
          },
          "one\r\nthree\rfour\r\nfive\n"},
         {"edits undone give the file as read", kMixed,
          [](QPlainTextEdit* v) {
-             Caret(v, 2);
+             PlaceCaret(v, 2);
              Key(v, Qt::Key_Down, Qt::ShiftModifier);
              Key(v, Qt::Key_Down, Qt::ShiftModifier);
              Key(v, Qt::Key_Delete);
-             Caret(v, 1, 2);
+             PlaceCaret(v, 1, 2);
              Key(v, Qt::Key_Return);
              Key(v, Qt::Key_Z, Qt::ControlModifier);
              Key(v, Qt::Key_Z, Qt::ControlModifier);
@@ -286,21 +254,21 @@ TEST_F(FileFaultTest, EditedFilesKeepTheEndsOfTheirLinesAndAddedLinesEndLikeTheF
          kMixed},
         {"a new line in a lone CR file ends in CR", "one\rtwo\r",
          [](QPlainTextEdit* v) {
-             Caret(v, 1, kLineEnd);
+             PlaceCaret(v, 1, -1);
              Key(v, Qt::Key_Return);
              TypeText(v, QStringLiteral("new"));
          },
          "one\rnew\rtwo\r"},
         {"a line added after a last line without end", "one\r\ntwo\nthree",
          [](QPlainTextEdit* v) {
-             Caret(v, 3, kLineEnd);
+             PlaceCaret(v, 3, -1);
              Key(v, Qt::Key_Return);
              TypeText(v, QStringLiteral("four"));
          },
          "one\r\ntwo\nthree\r\nfour"},
         {"a line separator pasted into a line ends like the first line", "one\ntwo\r\n",
          [](QPlainTextEdit* v) {
-             Caret(v, 1, kLineEnd);
+             PlaceCaret(v, 1, -1);
              v->insertPlainText(QStringLiteral("x") + QChar::LineSeparator + QStringLiteral("y"));
          },
          "onex\ny\ntwo\r\n"},
