@@ -15,6 +15,7 @@
 #include "values/Value.h"
 
 #include <cstdio>
+#include <typeinfo>
 
 namespace {
 
@@ -79,7 +80,7 @@ bool EvalBody(CBlockNode& scope, const char* resultName, CValue* input, CValue**
 CModuleNode* ModuleOf(CNode* node) {
     while (node->owner)
         node = node->owner;
-    return dynamic_cast<CModuleNode*>(node);
+    return node->AsModule();
 }
 
 // The definition that contains node: the node on its owner chain that the module owns.
@@ -179,8 +180,9 @@ void CExpressionNode::Prepare() {
 }
 
 CExpressionNode::Shape CExpressionNode::Classify() const {
-    auto* pair = dynamic_cast<CListNode*>(terms[0]);
-    auto* sign = dynamic_cast<CSignAtom*>(terms[1]);
+    auto* pair = terms[0]->IsList() ? static_cast<CListNode*>(terms[0]) : nullptr;
+    auto* sign =
+        typeid(*terms[1]) == typeid(CSignAtom) ? static_cast<CSignAtom*>(terms[1]) : nullptr;
     if (pair == nullptr || pair->kind != kKindDataList || pair->elements.size() != 2 ||
         sign == nullptr)
         return Shape::General;

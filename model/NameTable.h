@@ -99,6 +99,8 @@ private:
     iterator Append(std::string_view name, T value) {
         if (m_bSorted && !m_entries.empty() && std::string_view(m_entries.back().first) >= name)
             m_bSorted = false;
+        if (m_entries.capacity() == 0)
+            m_entries.reserve(4); // a block's few names in one allocation
         m_entries.emplace_back(std::string(name), std::move(value));
         if (m_entries.size() > kSmallTable) {
             if (2 * m_entries.size() > m_index.size())

@@ -33,6 +33,14 @@ bool CNode::IsFunction() const {
     return false;
 }
 
+CBlockNode* CNode::AsBlock() {
+    return nullptr;
+}
+
+CModuleNode* CNode::AsModule() {
+    return nullptr;
+}
+
 CExpressionNode::CExpressionNode(CNode* owner) : CNode(owner, "expression") {
 }
 

@@ -7,6 +7,7 @@
 // a run changes (the values of named expressions) lives in its CRunContext. A node that
 // was never prepared is still evaluated correctly, finding out what it needs each time.
 
+#include "model/NodeList.h"
 #include "values/NodeBase.h"
 
 #include <cstdint>
@@ -14,6 +15,8 @@
 #include <vector>
 
 class CValue;
+class CBlockNode;
+class CModuleNode;
 class CInterpreter;
 class CRunContext;
 
@@ -35,6 +38,10 @@ public:
     virtual void Prepare();
     virtual bool IsList() const;
     virtual bool IsFunction() const;
+    // This node as a scope (block, function or module) or as the module, or null: cheaper
+    // than a dynamic_cast where the translation asks for every name.
+    virtual CBlockNode* AsBlock();
+    virtual CModuleNode* AsModule();
 
     CNode* owner; // the enclosing scope (block, function or module), or null
     // For a node whose every evaluation yields an equal value (an atom, a keyword, a name
@@ -59,7 +66,7 @@ public:
     // For a prefixed term ("f ^ x"): it goes just before the last term.
     void InsertBeforeLast(CNode* term);
 
-    std::vector<CNode*> terms;
+    CNodeList terms;
     int line = 0; // source line where the expression starts (for the debugger's marker)
 
 private:

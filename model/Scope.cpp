@@ -95,7 +95,7 @@ void CBlockNode::PrepareBody(const char* resultName) {
     CNode* top = this;
     while (top->owner != nullptr)
         top = top->owner;
-    if (auto* module = dynamic_cast<CModuleNode*>(top))
+    if (CModuleNode* module = top->AsModule())
         module->NumberScope(this);
 }
 

@@ -87,13 +87,14 @@ public:
     CNode* FindNamed(const std::string& name) override;
     bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
     void Prepare() override;
+    CBlockNode* AsBlock() override { return this; }
     // A value already computed under name in the running evaluation of this scope or of an
     // enclosing one.
     virtual bool LookupValue(CRunFrames& frames, const std::string& name, CValue** out);
     // Stores value in the frame of the scope that defines name.
     virtual void StoreValue(CRunFrames& frames, const std::string& name, CValue* value);
 
-    std::vector<CNode*> unnamed;
+    CNodeList unnamed;
     NameTable named;
     // The scope's number among the scopes of its module (CRunFrames), or -1.
     int frameIndex = -1;
@@ -143,6 +144,7 @@ public:
     // Prepares every definition of the module and numbers its scopes: called once the
     // program is translated, before any run.
     void Prepare() override;
+    CModuleNode* AsModule() override { return this; }
     bool LookupValue(CRunFrames& frames, const std::string& name, CValue** out) override;
     void StoreValue(CRunFrames& frames, const std::string& name, CValue* value) override;
     virtual void AddOverload(std::pair<std::string, CNode*> entry, float index);

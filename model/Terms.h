@@ -114,7 +114,7 @@ public:
     bool IsList() const override;
     void Prepare() override;
 
-    std::vector<CNode*> elements;
+    CNodeList elements;
     std::int32_t kind; // kKindDataList, kKindParList or kKindDelayList
 
 private:

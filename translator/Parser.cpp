@@ -27,7 +27,7 @@ CModuleNode* ModuleOf(CNode* scope) {
     CNode* node = scope;
     while (node != nullptr && node->owner != nullptr)
         node = node->owner;
-    return dynamic_cast<CModuleNode*>(node);
+    return node != nullptr ? node->AsModule() : nullptr;
 }
 
 // The parameter name of the top-level definition that contains scope, if scope is inside one.
@@ -37,14 +37,16 @@ bool IsArgumentName(const std::string& name, CNode* scope, CModuleNode* module) 
     CNode* top = scope;
     while (top->owner != module)
         top = top->owner;
-    auto* function = dynamic_cast<CFunctionNode*>(top);
-    return function != nullptr && !function->argName.empty() && function->argName == name;
+    if (!top->IsFunction())
+        return false;
+    const std::string& argName = static_cast<CFunctionNode*>(top)->argName;
+    return !argName.empty() && argName == name;
 }
 
 // A name defined in scope or an enclosing block or function, not looking into the module.
 bool FindLocal(const std::string& name, CNode* scope, CModuleNode* module, CNode** out) {
     for (CNode* node = scope; node != nullptr && node != module; node = node->owner) {
-        auto* block = dynamic_cast<CBlockNode*>(node);
+        CBlockNode* block = node->AsBlock();
         if (block == nullptr)
             continue;
         auto it = block->named.find(name);
@@ -462,7 +464,7 @@ void CParser::CheckDuplicate(const std::string& name, CModuleNode* module, bool 
 // ---- Statements and expressions ----
 
 void CParser::CheckLocal(CNode* scope, const std::string& name) {
-    auto* block = dynamic_cast<CBlockNode*>(scope);
+    CBlockNode* block = scope->AsBlock();
     if (block != nullptr && block->named.count(name) != 0)
         Fail(kErrNameDeclared, name);
 }

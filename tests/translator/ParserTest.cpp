@@ -204,8 +204,7 @@ TEST_F(ParserTest, StringBecomesDataListOfItsCharacters) {
 TEST_F(ParserTest, ElseSetsTheAlternativeOfTheTermBeforeIt) {
     CModuleNode* module = Accept("funcdef x { x : int else 0 : float ^ 1 else 2 } >> f");
     ASSERT_NE(module, nullptr);
-    const std::vector<CNode*>& terms =
-        As<CExpressionNode>(Function(module, "f")->unnamed.at(0))->terms;
+    const CNodeList& terms = As<CExpressionNode>(Function(module, "f")->unnamed.at(0))->terms;
     ASSERT_EQ(terms.size(), 4u); // x, int, 1, float
     EXPECT_EQ(As<CTermNode>(terms[0])->alternative, nullptr);
     EXPECT_EQ(Describe(As<CTermNode>(terms[1])->alternative), "int 0");
