@@ -27,9 +27,13 @@ namespace {
 #ifdef TIRVANE_SANITIZED
 constexpr std::size_t kReserve = std::size_t(8) << 20; // instrumented frames are larger
 #ifdef TIRVANE_THREAD_SANITIZER
-// ThreadSanitizer aborts when it records a call stack of more than 65,536 frames (at every
-// allocation), so recursion stops well short of that.
-constexpr std::size_t kUsableDepth = std::size_t(8) << 20;
+// ThreadSanitizer keeps a shadow of each thread's call stack, 65,536 entries, one per
+// instrumented frame, and does not check its end: a deeper stack writes past it, into
+// whatever memory lies there (a crash now and then, or worse). The guard counts bytes, not
+// frames, and no frame is smaller than 16 bytes (its return address, aligned), so a usable
+// depth of 768 KiB keeps any recursion below 49,152 frames, leaving room for the frames
+// above the run and those between the last check and the error.
+constexpr std::size_t kUsableDepth = std::size_t(768) << 10;
 #else
 // AddressSanitizer cleans up after a throw only within 64 MiB of the stack's top; deeper
 // stacks give false reports, so the sanitized build recurses less deeply.

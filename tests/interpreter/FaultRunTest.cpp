@@ -122,8 +122,6 @@ protected:
 // The stack guard of a run: on a smaller worker stack than the real one it ends the run
 // before the bound on nested calls does (the real stack's case is in limits.tvn).
 TEST_F(FaultRunTest, RunawayRecursionEndsWithTheStackError) {
-    // ThreadSanitizer's frames outgrow the guard's margin now and then: the crash is open.
-    SKIP_UNDER_THREAD_SANITIZER();
     const Ran ran = Run("runaway", "1", 64 * kMiB);
     ASSERT_TRUE(ran.prepared);
     EXPECT_EQ(ran.outcome, CRunSession::Outcome::Failed);
