@@ -181,8 +181,9 @@ void CExpressionNode::Prepare() {
 
 CExpressionNode::Shape CExpressionNode::Classify() const {
     auto* pair = terms[0]->IsList() ? static_cast<CListNode*>(terms[0]) : nullptr;
-    auto* sign =
-        typeid(*terms[1]) == typeid(CSignAtom) ? static_cast<CSignAtom*>(terms[1]) : nullptr;
+    // Taken apart first: clang warns of a call inside typeid's operand.
+    CNode* second = terms[1];
+    auto* sign = typeid(*second) == typeid(CSignAtom) ? static_cast<CSignAtom*>(second) : nullptr;
     if (pair == nullptr || pair->kind != kKindDataList || pair->elements.size() != 2 ||
         sign == nullptr)
         return Shape::General;
