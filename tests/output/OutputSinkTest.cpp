@@ -28,7 +28,7 @@ protected:
 TEST_F(OutputSinkTest, WritesEachKindOfValueInItsTextForm) {
     m_sink.Write(-7).Write('x').Write('\0').Write(std::string("a b"));
     m_sink.Write(static_cast<const char*>(nullptr));
-    const std::string shown("-7x\0a b", 6);
+    const std::string shown("-7x\0a b", 7);
     EXPECT_EQ(m_panes[kChannelResult].GetText(), shown);
     EXPECT_EQ(m_sink.Buffer(kChannelResult), shown);
 }
