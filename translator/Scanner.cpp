@@ -2,6 +2,7 @@
 
 #include "output/OutputSink.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -83,6 +84,20 @@ private:
 };
 
 const CKeywordTable g_keywordTable;
+
+// The bytes that begin no token: ScanToken would take each alone as a token of nothing (a
+// blank, a control byte, a byte above 127, or one of a few signs the language does not
+// use). NextToken passes over them without a call each.
+constexpr std::array<bool, 256> MakeSkippable() {
+    std::array<bool, 256> skip{};
+    for (int c = 0; c < 256; ++c) {
+        const unsigned char cls = scanner_detail::kCharClasses[static_cast<unsigned>(c)];
+        skip[c] = cls == kClassControl || c == ' ' || c == '$' || c == '&' || c == '@' ||
+                  c == '\\' || c == '`' || c == '~' || c == 127;
+    }
+    return skip;
+}
+constexpr std::array<bool, 256> kSkippable = MakeSkippable();
 
 // A token's text is copied up to its end, not the whole record.
 void CopyToken(Token& to, const Token& from) {
@@ -422,6 +437,8 @@ bool CScanner::ScanString(Token& tok) {
 
 void CScanner::NextToken(Token& tok) {
     for (;;) {
+        while (current >= 0 && kSkippable[static_cast<unsigned>(current)])
+            ReadNext();
         if (!ScanToken(tok)) {
             if (g_pfnNoteWriter != nullptr)
                 g_pfnNoteWriter("Scaner error: line " + std::to_string(line) + ", row " +
@@ -442,27 +459,21 @@ void CScanner::GetToken(Token& tok) {
         CopyToken(tok, pushed);
         --pushedCount;
     }
+    // The token after is read straight into the push-back: it is copied only when taken.
     if (tok.code == kTokIdentifier) {
-        CopyToken(saved, tok);
-        NextToken(tok);
-        if (tok.code == kTokLeftArrow) {
-            CopyToken(tok, saved);
+        NextToken(pushed);
+        if (pushed.code == kTokLeftArrow)
             tok.code = kTokLeftNaming;
-            return;
-        }
-        CopyToken(pushed, tok);
-        ++pushedCount;
-        CopyToken(tok, saved);
+        else
+            ++pushedCount;
     } else if (tok.code == kTokRightArrow) {
-        CopyToken(saved, tok);
-        NextToken(tok);
-        if (tok.code == kTokIdentifier) {
+        NextToken(pushed);
+        if (pushed.code == kTokIdentifier) {
+            CopyToken(tok, pushed);
             tok.code = kTokRightNaming;
-            return;
+        } else {
+            ++pushedCount;
         }
-        CopyToken(pushed, tok);
-        ++pushedCount;
-        CopyToken(tok, saved);
     }
 }
 

@@ -122,7 +122,6 @@ private:
     static int SingleSignCode(int c);
 
 protected:
-    Token saved{};
     Token pushed{};
     int charClass = kClassOther;
     int current = kNothingRead;
