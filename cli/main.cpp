@@ -2,6 +2,7 @@
 // one Add...Command call; see Commands.h for how a command reports its exit code.
 
 #include "cli/Commands.h"
+#include "output/OutputSink.h"
 #include "translator/Scanner.h"
 
 #include <CLI/CLI.hpp>
@@ -101,6 +102,8 @@ int Parse(CLI::App& app, int argc, char** argv) {
 int main(int argc, char** argv) {
     // The scanner's notes on malformed tokens go to the terminal with the report.
     SetScannerNotes(WriteScannerNoteToStdout);
+    // So do a run's notes: an unknown name, the line end of a traced "out".
+    SetRunNotes(WriteRunNoteToStdout);
     CLI::App app;
     Describe(app);
     AddTranslateCommand(app);

@@ -28,6 +28,7 @@ namespace fuzz {
 
 void PrepareProcess() {
     SetScannerNotes(WriteScannerNoteToStdout);
+    SetRunNotes(WriteRunNoteToStdout);
     if (std::getenv("TIRVANE_FUZZ_VERBOSE") == nullptr && std::freopen("/dev/null", "w", stdout))
         std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
     setenv("TIRVANE_MEMORY_LIMIT_MB", kMemoryLimitMb, 1);

@@ -5,10 +5,10 @@
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunContext.h"
 #include "model/Terms.h"
+#include "output/OutputCapture.h"
 #include "output/OutputSink.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 using namespace builtin;
@@ -150,9 +150,8 @@ bool CInterpreter::Membership(CValue* arg, CValue** out, CRunContext& run) {
 }
 
 // The text goes to the sink's current channel. Outside a trace the pane ends it with a line
-// break; inside one the line end goes to standard output, so that the trace keeps its
-// lines. Flushed, so that the line end keeps its place among the other writes to the
-// terminal.
+// break; inside one the line end goes to the run's notes (standard output in the runner),
+// so that the trace keeps its lines.
 bool CInterpreter::Output(CValue* arg, CValue** out, CRunContext& run) {
     *out = CopyValue(arg);
     arg->PrintTo(run.output);
@@ -162,7 +161,6 @@ bool CInterpreter::Output(CValue* arg, CValue** out, CRunContext& run) {
         run.output.Write(g_szNewLine);
         return true;
     }
-    std::fputs("\n", stdout);
-    std::fflush(stdout);
+    WriteConsoleNote("\n");
     return true;
 }

@@ -8,13 +8,13 @@
 #include "model/Scope.h"
 #include "model/Terms.h"
 #include "output/Encoding.h"
+#include "output/OutputCapture.h"
 #include "output/OutputSink.h"
 #include "values/Exeption.h"
 #include "values/NestingGuard.h"
 #include "values/Reclaim.h"
 #include "values/Value.h"
 
-#include <cstdio>
 #include <typeinfo>
 
 namespace {
@@ -339,9 +339,8 @@ bool CIdentifierNode::EvalValue(const Resolution& found, CValue* input, CValue**
 }
 
 bool CIdentifierNode::NotFound(const Resolution& found) const {
-    std::printf("Error in function \"%s\":\nIdentifier \"%s\" NOT found !!!\n",
-                found.topLevel->name.c_str(), text.c_str());
-    std::fflush(stdout);
+    WriteConsoleNote("Error in function \"" + found.topLevel->name + "\":\nIdentifier \"" + text +
+                     "\" NOT found !!!\n");
     return false;
 }
 

@@ -3,7 +3,6 @@
 #include "output/OutputSink.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 thread_local COutputCapture* t_pCapture = nullptr;
@@ -73,8 +72,7 @@ void WriteConsoleNote(const std::string& text) {
         t_pCapture->AppendNote(text);
         return;
     }
-    std::fputs(text.c_str(), stdout);
-    std::fflush(stdout);
+    WriteRunNote(text);
 }
 
 namespace {

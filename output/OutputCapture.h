@@ -2,7 +2,7 @@
 // What one piece of a parallel evaluation writes, kept aside and played back later in the
 // pieces' order, so that the text reads as if the pieces had run one after another. While
 // a capture is current on a thread (CCaptureScope), the sink's writes from that thread
-// land in it, and so do the core's notes on standard output (WriteConsoleNote) and the
+// land in it, and so do the core's notes beside the sink (WriteConsoleNote) and the
 // marks of other listeners (for "out": the values it printed).
 
 #include "output/OutputSink.h"
@@ -20,7 +20,7 @@ public:
     void AppendMark(const void* mark);
     bool Empty() const { return m_entries.empty(); }
 
-    // Writes the texts to sink, the notes to standard output and hands each mark to
+    // Writes the texts to sink, the notes to the run notes' writer and hands each mark to
     // onMark, in the order they came.
     void Replay(COutputSink& sink, const std::function<void(const void*)>& onMark) const;
 
@@ -57,7 +57,8 @@ private:
     COutputCapture* m_pPrevious;
 };
 
-// A note the core prints on standard output itself (flushed at once), or captures.
+// A note of the core's beside the sink (an unknown name, the line end of a traced "out"):
+// captured while a capture is current, else handed to the run notes' writer (SetRunNotes).
 void WriteConsoleNote(const std::string& text);
 
 // A sink that writes into the capture current on the calling thread (none: nowhere): the

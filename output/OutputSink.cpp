@@ -7,6 +7,24 @@ COutputSink* g_pOutput = &g_OutputSink;
 const char g_szNewLine[] = "\r\n";
 
 namespace {
+RunNoteWriter g_pfnRunNoteWriter = nullptr;
+} // namespace
+
+void SetRunNotes(RunNoteWriter writer) {
+    g_pfnRunNoteWriter = writer;
+}
+
+void WriteRunNote(std::string_view text) {
+    if (g_pfnRunNoteWriter != nullptr)
+        g_pfnRunNoteWriter(text);
+}
+
+void WriteRunNoteToStdout(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+namespace {
 
 bool IsChannel(int channel) {
     return channel >= 0 && channel < kChannelCount;

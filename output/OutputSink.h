@@ -104,5 +104,17 @@ extern COutputPanelSink g_OutputSink;
 extern COutputSink* g_pOutput;
 extern const char g_szNewLine[]; // "\r\n"
 
+// Where the texts a run writes beside its sink go: the note on a name with neither a value
+// nor a definition, and the line end after a traced "out". The program that runs the core
+// chooses before any run (the runner and the IDE: standard output, where the runner shows
+// them among the panes' text); unset, they are dropped. The core never writes to standard
+// output itself.
+using RunNoteWriter = void (*)(std::string_view text);
+void SetRunNotes(RunNoteWriter writer);
+void WriteRunNote(std::string_view text);
+// Writes the note on standard output and flushes it, so that it keeps its place among the
+// terminal's other writes.
+void WriteRunNoteToStdout(std::string_view text);
+
 // "%e" with a three-digit exponent: 1.500000e+000.
 std::string FormatReal(float x);
