@@ -104,7 +104,19 @@ QPlainTextEdit* CMainFrame::EditTarget() const {
     return ActiveView();
 }
 
+// An output view has the focus: only its selection can be copied.
+COutputView* CMainFrame::FocusedOutputView() const {
+    auto* focused = qobject_cast<COutputView*>(QApplication::focusWidget());
+    return focused != nullptr && focused->window() == this ? focused : nullptr;
+}
+
 void CMainFrame::UpdateEditCommands() {
+    if (const COutputView* view = FocusedOutputView()) {
+        for (const int id : {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_PASTE})
+            Action(id)->setEnabled(false);
+        Action(ID_EDIT_COPY)->setEnabled(!view->SelectedText().isEmpty());
+        return;
+    }
     const QPlainTextEdit* target = EditTarget();
     const bool editable = target != nullptr && !target->isReadOnly();
     const bool selected = target != nullptr && target->textCursor().hasSelection();
@@ -125,7 +137,9 @@ void CMainFrame::OnEditCut() {
 }
 
 void CMainFrame::OnEditCopy() {
-    if (QPlainTextEdit* target = EditTarget())
+    if (const COutputView* view = FocusedOutputView())
+        view->Copy();
+    else if (QPlainTextEdit* target = EditTarget())
         target->copy();
 }
 
@@ -235,7 +249,7 @@ void CMainFrame::MovePaneFocus(int step) {
     if (view == nullptr)
         return;
     const std::array<QWidget*, 2> panes = {view,
-                                           m_pOutputBar->PaneEdit(m_pOutputBar->ShownChannel())};
+                                           m_pOutputBar->PaneWidget(m_pOutputBar->ShownChannel())};
     const int count = static_cast<int>(panes.size());
     int current = 0;
     for (int i = 0; i < count; ++i) {

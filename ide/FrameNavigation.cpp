@@ -44,8 +44,8 @@ void CMainFrame::ShowErrorLine(CTirvaneIDEDoc* doc, int line) {
 // The report belongs to the document last translated, while it is open; its error line
 // leads there.
 bool CMainFrame::OnReportDoubleClick(QMouseEvent* event) {
-    QPlainTextEdit* report = m_pOutputBar->PaneEdit(kChannelTranslation);
-    const QString text = report->cursorForPosition(event->position().toPoint()).block().text();
+    const COutputView* report = m_pOutputBar->PaneView(kChannelTranslation);
+    const QString text = report->Line(report->LineAt(event->position().toPoint())).toString();
     const int line = ReportedErrorLine(text);
     CTirvaneIDEDoc* doc = m_pReportDoc != nullptr ? m_pReportDoc.data() : ActiveDocument();
     if (line <= 0 || doc == nullptr)

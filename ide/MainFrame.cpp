@@ -92,7 +92,7 @@ bool CMainFrame::Create() {
     ShowShortcutsInToolTips();
     RestoreLayout();
     // A double click on an error line of the translation report goes to that line.
-    m_pOutputBar->PaneEdit(kChannelTranslation)->viewport()->installEventFilter(this);
+    m_pOutputBar->PaneView(kChannelTranslation)->viewport()->installEventFilter(this);
     m_recentFiles.Load();
     UpdateRecentFileMenu();
     ShowMenusFor(false);

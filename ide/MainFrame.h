@@ -22,6 +22,7 @@
 
 class CChildFrame;
 class COutputBar;
+class COutputView;
 class CRunClock;
 class CSplitBar;
 class CTirvaneIDEDoc;
@@ -178,6 +179,7 @@ private:
     QPrinter* Printer();
     // The editor that edit commands act on: the focused pane or view, else the active view.
     QPlainTextEdit* EditTarget() const;
+    COutputView* FocusedOutputView() const;
 
     CSplitBar* m_pSplitBar = nullptr;
     COutputBar* m_pOutputBar = nullptr;

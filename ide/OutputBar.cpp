@@ -45,16 +45,21 @@ void COutputBar::CreateTabs() {
 
 void COutputBar::CreatePanes() {
     for (int channel = 0; channel < kChannelCount; ++channel) {
-        auto* edit = new CPaneEdit(this);
-        edit->setObjectName(QStringLiteral("OutputPane%1").arg(channel));
-        edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        // Only the argument is typed by hand; undo history of program output would just
-        // hold a second copy of it.
-        edit->setUndoRedoEnabled(channel == kChannelArgument);
-        edit->setVisible(channel == kChannelTranslation);
-        m_panes[static_cast<std::size_t>(channel)] = new COutputPane(edit);
+        QAbstractScrollArea* widget = nullptr;
+        if (channel == kChannelArgument) {
+            auto* edit = new CPaneEdit(this);
+            edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+            m_panes[static_cast<std::size_t>(channel)] = new COutputPane(edit);
+            widget = edit;
+        } else {
+            auto* view = new COutputView(this);
+            m_panes[static_cast<std::size_t>(channel)] = new COutputPane(view);
+            widget = view;
+        }
+        widget->setObjectName(QStringLiteral("OutputPane%1").arg(channel));
+        widget->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        widget->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        widget->setVisible(channel == kChannelTranslation);
     }
 }
 
@@ -63,7 +68,7 @@ void COutputBar::ApplyPaneFont() {
     m_font.setPixelSize(16);
     m_font.setStyleHint(QFont::TypeWriter);
     for (COutputPane* pane : m_panes)
-        pane->Edit()->setFont(m_font);
+        pane->Widget()->setFont(m_font);
 }
 
 // In channel order, so the last attached channel (3) is current afterwards.
@@ -72,13 +77,9 @@ void COutputBar::AttachPanes() {
         g_OutputSink.Attach(Pane(channel), channel);
 }
 
-QPlainTextEdit* COutputBar::PaneEdit(int channel) const {
-    return Pane(channel)->Edit();
-}
-
 void COutputBar::ShowOnly(int channel) {
     for (int i = 0; i < kChannelCount; ++i)
-        PaneEdit(i)->setVisible(i == channel);
+        PaneWidget(i)->setVisible(i == channel);
 }
 
 void COutputBar::ShowChannel(int channel) {
@@ -96,7 +97,7 @@ int COutputBar::ShownChannel() const {
 void COutputBar::OnTabChanged(int index) {
     ShowOnly(index);
     if (index == kChannelArgument)
-        PaneEdit(index)->setFocus(Qt::TabFocusReason);
+        PaneWidget(index)->setFocus(Qt::TabFocusReason);
 }
 
 void COutputBar::resizeEvent(QResizeEvent* event) {
@@ -113,7 +114,7 @@ void COutputBar::resizeEvent(QResizeEvent* event) {
     const int width = std::max(0, size.width() - 2 * kMargin);
     const int height = std::max(0, size.height() - paneTop - kMargin);
     for (COutputPane* pane : m_panes)
-        pane->Edit()->setGeometry(kMargin, paneTop, width, height);
+        pane->Widget()->setGeometry(kMargin, paneTop, width, height);
 }
 
 void COutputBar::paintEvent(QPaintEvent*) {

@@ -1,6 +1,7 @@
 #pragma once
-// The output panel: a tab bar over four edit panes, one per channel of the output sink.
-// Its panes become the sink's panes when the panel is built.
+// The output panel: a tab bar over four panes, one per channel of the output sink: an edit
+// for the argument the user types, read-only views for the program's output. Its panes
+// become the sink's panes when the panel is built.
 
 #include "ide/OutputPane.h"
 
@@ -24,7 +25,10 @@ public:
     int ShownChannel() const;
 
     QTabBar* Tabs() const { return m_pTabs; }
-    QPlainTextEdit* PaneEdit(int channel) const;
+    QWidget* PaneWidget(int channel) const { return Pane(channel)->Widget(); }
+    QPlainTextEdit* ArgumentEdit() const { return Pane(kChannelArgument)->Edit(); }
+    // nullptr for the argument's pane.
+    COutputView* PaneView(int channel) const { return Pane(channel)->View(); }
     COutputPane* Pane(int channel) const { return m_panes[static_cast<std::size_t>(channel)]; }
 
 protected:

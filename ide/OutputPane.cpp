@@ -133,7 +133,18 @@ COutputPane::COutputPane(QPlainTextEdit* edit) : QObject(edit), m_pEdit(edit) {
     connect(&m_showTimer, &QTimer::timeout, this, &COutputPane::Drain);
 }
 
+COutputPane::COutputPane(COutputView* view) : QObject(view), m_pView(view) {
+    m_showTimer.setSingleShot(true);
+    connect(&m_showTimer, &QTimer::timeout, this, &COutputPane::Drain);
+}
+
 COutputPane::~COutputPane() = default;
+
+QWidget* COutputPane::Widget() const {
+    if (m_pView != nullptr)
+        return m_pView;
+    return m_pEdit;
+}
 
 bool COutputPane::OnGuiThread() const {
     return QThread::currentThread() == thread();
@@ -273,20 +284,25 @@ void COutputPane::ShowSlice() {
     QElapsedTimer clock;
     clock.start();
     if (m_nBacklogPos < m_strBacklog.size()) {
-        QTextCursor edit(m_pEdit->document());
+        QTextCursor edit;
+        if (m_pEdit != nullptr) {
+            edit = QTextCursor(m_pEdit->document());
+            edit.beginEditBlock();
+        }
         m_bApplying = true;
-        edit.beginEditBlock();
         while (m_nBacklogPos < m_strBacklog.size() && !clock.hasExpired(kSliceMs)) {
             const std::size_t size = std::min(kChunkBytes, m_strBacklog.size() - m_nBacklogPos);
             Show(std::string_view(m_strBacklog).substr(m_nBacklogPos, size));
             m_nBacklogPos += size;
         }
-        edit.endEditBlock();
+        if (m_pEdit != nullptr)
+            edit.endEditBlock();
         m_bApplying = false;
         m_lastShown.start();
     }
     if (m_bScroll) {
-        QScrollBar* bar = m_pEdit->verticalScrollBar();
+        QScrollBar* bar =
+            m_pView != nullptr ? m_pView->verticalScrollBar() : m_pEdit->verticalScrollBar();
         bar->setValue(bar->maximum());
     }
     std::unique_lock lock(m_mutex);
@@ -309,6 +325,11 @@ void COutputPane::ShowAll() {
 }
 
 void COutputPane::ClearWidget() {
+    m_bPendingCR = false;
+    if (m_pView != nullptr) {
+        m_pView->Clear();
+        return;
+    }
     m_bApplying = true;
     m_pEdit->setPlainText(QString());
     m_bApplying = false;
@@ -319,6 +340,10 @@ void COutputPane::ClearWidget() {
 void COutputPane::Show(std::string_view bytes) {
     if (bytes.empty())
         return;
+    if (m_pView != nullptr) {
+        m_pView->AppendCp1251(NormaliseLineBreaks(bytes, m_bPendingCR));
+        return;
+    }
     QTextBlock last = m_pEdit->document()->lastBlock();
     auto lineLength = static_cast<std::size_t>(std::max(0, last.length() - 1));
     std::string text = NormaliseLineBreaks(bytes, m_bPendingCR);

@@ -1,21 +1,24 @@
 #pragma once
-// A pane of the output sink over a QPlainTextEdit. The sink calls it from the GUI thread
-// and from a run's worker. Changes are queued to the GUI thread in the order they were made,
-// so a worker never waits for the window. A mirror of the text answers GetText and
-// GetLineCount on any thread.
+// A pane of the output sink. The sink calls it from the GUI thread and from a run's worker.
+// Changes are queued to the GUI thread in the order they were made, so a worker never waits
+// for the window. A mirror of the text answers GetText and GetLineCount on any thread.
 //
-// The window must stay responsive however much text arrives and however long its lines:
+// The program's output goes to a read-only COutputView, which appends in time of the new
+// text and lays out only the lines in view. The argument is typed by the user and goes to a
+// QPlainTextEdit; there the window must stay responsive however long the lines pasted or
+// written into it:
 // - Qt lays a block of text out as a whole, and a line of millions of characters froze the
 //   window for seconds and then drew its glyphs over each other. The widget therefore shows
 //   a line longer than kShownLineLength as several; each continuation block is marked, and
 //   the text read back from the widget joins them again.
+// For both:
 // - Queued text reaches the widget in slices of a few milliseconds. Between two slices the
 //   event loop handles input, timers and the end of a run, so a stop request is acted on
 //   at once, not after everything written so far has been shown.
-// - A worker's text is gathered for a short interval before it is shown: every change of
-//   the document lays out the pane's last lines, and a change per write cost far more
-//   than the text.
+// - A worker's text is gathered for a short interval before it is shown, so that a flood
+//   of small writes reaches the widget as a few large pieces.
 
+#include "ide/OutputView.h"
 #include "output/OutputSink.h"
 
 #include <QElapsedTimer>
@@ -45,9 +48,10 @@ class COutputPane : public QObject, public IOutputPane {
     Q_OBJECT
 public:
     // The longest line the widget shows as one line.
-    static constexpr int kShownLineLength = 1000;
+    static constexpr int kShownLineLength = COutputView::kLineLimit;
 
     explicit COutputPane(QPlainTextEdit* edit);
+    explicit COutputPane(COutputView* view);
     ~COutputPane() override;
 
     void SetText(const std::string& text) override;
@@ -58,7 +62,10 @@ public:
     void ScrollDown(int lines) override;
     void AppendText(const std::string& text) override;
 
+    // The pane's widget; Edit() for a pane the user types into, View() for the others.
+    QWidget* Widget() const;
     QPlainTextEdit* Edit() const { return m_pEdit; }
+    COutputView* View() const { return m_pView; }
     // GUI thread: starts showing a worker's text without waiting for the interval (its run
     // has ended).
     void ShowQueued();
@@ -85,7 +92,8 @@ private:
     void SyncMirrorWithWidget() const;
     bool OnGuiThread() const;
 
-    QPlainTextEdit* m_pEdit;
+    QPlainTextEdit* m_pEdit = nullptr;
+    COutputView* m_pView = nullptr;
 
     mutable std::mutex m_mutex;
     mutable std::string m_strMirror;

@@ -144,11 +144,10 @@ public:
         loop.exec();
         timed.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         timed.processorSeconds = ProcessorSeconds() - processor;
-        QTextDocument* result = Pane(kChannelResult)->document();
-        timed.result = result->toPlainText().trimmed();
-        timed.traceLines = Pane(kChannelDebug)->blockCount() - 1;
-        for (QTextBlock block = result->begin(); block.isValid(); block = block.next())
-            timed.longestShownLine = std::max(timed.longestShownLine, block.length() - 1);
+        const COutputView* result = View(kChannelResult);
+        timed.result = result->Text().trimmed();
+        timed.traceLines = View(kChannelDebug)->LineCount() - 1;
+        timed.longestShownLine = static_cast<int>(result->LongestLine());
         return timed;
     }
 
@@ -215,7 +214,7 @@ public:
 private:
     void Prepare(const QString& function, const QString& argument) {
         m_frame->FunctionList()->setCurrentIndex(m_frame->FunctionList()->findText(function));
-        Pane(kChannelArgument)->setPlainText(argument);
+        m_frame->OutputBar()->ArgumentEdit()->setPlainText(argument);
         QCoreApplication::processEvents();
         m_bCounted = false;
     }
@@ -233,8 +232,8 @@ private:
             m_bCounted = true;
         }
         for (int channel = 0; channel < kChannelCount; ++channel) {
-            const QTextDocument* shown = Pane(channel)->document();
-            if (shown->characterCount() - shown->blockCount() < m_written[channel])
+            const COutputView* shown = View(channel);
+            if (shown != nullptr && shown->Characters() < m_written[channel])
                 return false;
         }
         return true;
@@ -249,7 +248,7 @@ private:
         return true;
     }
 
-    QPlainTextEdit* Pane(int channel) const { return m_frame->OutputBar()->PaneEdit(channel); }
+    COutputView* View(int channel) const { return m_frame->OutputBar()->PaneView(channel); }
 
     Options m_options;
     QTemporaryDir m_dir;

@@ -115,20 +115,28 @@ bool FrameTest::Press(int commandId) {
     return true;
 }
 
-QPlainTextEdit* FrameTest::Pane(int channel) const {
-    return frame->OutputBar()->PaneEdit(channel);
+QAbstractScrollArea* FrameTest::Pane(int channel) const {
+    return qobject_cast<QAbstractScrollArea*>(frame->OutputBar()->PaneWidget(channel));
+}
+
+QPlainTextEdit* FrameTest::ArgumentPane() const {
+    return frame->OutputBar()->ArgumentEdit();
+}
+
+COutputView* FrameTest::View(int channel) const {
+    return frame->OutputBar()->PaneView(channel);
 }
 
 // Panes show queued text from the event loop, so the widget is read once it has caught up.
 QString FrameTest::PaneText(int channel) {
     QCoreApplication::processEvents();
     (void)QTest::qWaitFor([&] { return frame->OutputBar()->Pane(channel)->Shown(); }, 1000);
-    return Pane(channel)->toPlainText();
+    return channel == kChannelArgument ? ArgumentPane()->toPlainText() : View(channel)->Text();
 }
 
 void FrameTest::TypeArgument(const QString& text) {
-    Pane(kChannelArgument)->clear();
-    TypeText(Pane(kChannelArgument), text);
+    ArgumentPane()->clear();
+    TypeText(ArgumentPane(), text);
 }
 
 QStringList FrameTest::FunctionListItems() const {

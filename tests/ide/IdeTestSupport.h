@@ -16,6 +16,8 @@
 #include <vector>
 
 class CTirvaneIDEDoc;
+class COutputView;
+class QAbstractScrollArea;
 class QPlainTextEdit;
 
 namespace idetest {
@@ -48,7 +50,9 @@ protected:
     bool IsEnabled(int commandId) const;
 
     QString PaneText(int channel);
-    QPlainTextEdit* Pane(int channel) const;
+    QAbstractScrollArea* Pane(int channel) const;
+    QPlainTextEdit* ArgumentPane() const;
+    COutputView* View(int channel) const;
     void TypeArgument(const QString& text);
     QStringList FunctionListItems() const;
     int FunctionListSelection() const;

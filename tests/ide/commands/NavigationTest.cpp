@@ -48,10 +48,9 @@ protected:
 
     // Double-clicks the 1-based line of the "Трансляция" pane.
     void DoubleClickReportLine(int line) {
-        QPlainTextEdit* pane = Pane(kChannelTranslation);
-        QTextCursor cursor(pane->document()->findBlockByNumber(line - 1));
+        COutputView* pane = View(kChannelTranslation);
         QTest::mouseDClick(pane->viewport(), Qt::LeftButton, {},
-                           pane->cursorRect(cursor).center() + QPoint(4, 0));
+                           pane->LineRect(line - 1).center() + QPoint(4, 0));
     }
 };
 

@@ -283,7 +283,7 @@ TEST_F(MainFrameTest, NextPaneMovesBetweenTheEditorAndTheOutputPanel) {
     CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("panes.tvn"), kProgram);
     frame->activateWindow();
     doc->View()->setFocus();
-    QPlainTextEdit* pane = frame->OutputBar()->PaneEdit(frame->OutputBar()->ShownChannel());
+    QWidget* pane = frame->OutputBar()->PaneWidget(frame->OutputBar()->ShownChannel());
     frame->Action(ID_NEXT_PANE)->trigger();
     EXPECT_TRUE(pane->hasFocus());
     frame->Action(ID_NEXT_PANE)->trigger();

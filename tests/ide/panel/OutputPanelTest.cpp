@@ -32,8 +32,8 @@ using OutputPanelTest = FrameTest;
 
 // The text a pane shows, breaks left out, is the text written to its channel without its
 // line ends: nothing lost, nothing doubled, whatever the pane cut for display.
-void ExpectShowsAllWritten(QPlainTextEdit* pane, int channel) {
-    QString shown = pane->toPlainText();
+void ExpectShowsAllWritten(const QString& text, int channel) {
+    QString shown = text;
     shown.remove(u'\n');
     std::string written = g_OutputSink.Buffer(channel);
     std::erase_if(written, [](char c) { return c == '\r' || c == '\n'; });
@@ -104,7 +104,7 @@ TEST_F(OutputPanelTest, WritesShowInThePaneAsTheSinkBuffersThem) {
 }
 
 TEST_F(OutputPanelTest, ReadReturnsTheTypedArgumentExactly) {
-    QPlainTextEdit* pane = Pane(kChannelArgument);
+    QPlainTextEdit* pane = ArgumentPane();
     TypeText(pane, QStringLiteral("(1,"));
     QTest::keyClick(pane, Qt::Key_Return);
     TypeText(pane, QStringLiteral(" 'я')"));
@@ -150,10 +150,10 @@ TEST_F(OutputPanelTest, ManyWritesFromAWorkerArriveInOrderAndFast) {
     ASSERT_TRUE(WaitFor([&] { return frame->OutputBar()->Pane(kChannelResult)->Shown(); }));
     EXPECT_LT(timer.elapsed(), 20000);
     EXPECT_EQ(linesSeenByWorker, kLines + 1);
-    QPlainTextEdit* pane = Pane(kChannelResult);
-    ASSERT_EQ(pane->blockCount(), kLines + 1);
+    const COutputView* pane = View(kChannelResult);
+    ASSERT_EQ(pane->LineCount(), kLines + 1);
     for (int line : {0, 1, 4999, 77777, kLines - 1})
-        EXPECT_EQ(pane->document()->findBlockByNumber(line).text(), QString::number(line));
+        EXPECT_EQ(pane->Line(line), QString::number(line));
 }
 
 TEST_F(OutputPanelTest, ClearAfterQueuedWritesLeavesThePaneEmpty) {
@@ -166,9 +166,9 @@ TEST_F(OutputPanelTest, ClearAfterQueuedWritesLeavesThePaneEmpty) {
     EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("after"));
 }
 
-// However long a line, the pane shows it as lines of a bounded length, cut after a comma
-// where one is near; the text read back is the text written or pasted, also once the user
-// has typed into the pane, and after the paste is undone and redone.
+// However long a line, a pane shows it as lines of a bounded length, cut after a comma
+// where one is near; the argument's text read back is the text written or pasted, also
+// once the user has typed into the pane, and after the paste is undone and redone.
 TEST_F(OutputPanelTest, LongLinesAreShownCutAndReadBackWhole) {
     constexpr int kLimit = COutputPane::kShownLineLength;
     const std::string digits(3 * kLimit + 17, '7');
@@ -191,33 +191,49 @@ TEST_F(OutputPanelTest, LongLinesAreShownCutAndReadBackWhole) {
         {"a list", list, 7, 0},
         {"a pasted list", list, 0, 0, true},
     };
-    QPlainTextEdit* pane = Pane(kChannelArgument);
-    COutputPane* output = frame->OutputBar()->Pane(kChannelArgument);
+    QPlainTextEdit* pane = ArgumentPane();
+    // The lines a pane shows: the argument's edit and an output channel's view.
+    const auto shownLines = [&](int channel) {
+        QStringList lines;
+        if (channel == kChannelArgument) {
+            for (QTextBlock block = pane->document()->begin(); block.isValid();
+                 block = block.next())
+                lines << block.text();
+        } else {
+            for (int line = 0; line < View(channel)->LineCount(); ++line)
+                lines << View(channel)->Line(line).toString();
+        }
+        return lines;
+    };
     for (const Case& c : cases) {
-        g_OutputSink.Clear(kChannelArgument);
-        g_OutputSink.Select(kChannelArgument);
-        if (c.pasted) {
-            QApplication::clipboard()->setText(FromCp1251(c.text));
-            pane->paste();
-        }
-        for (std::size_t at = 0; !c.pasted && at < c.text.size(); at += c.piece) {
-            g_OutputSink.Write(c.text.substr(at, c.piece));
-            QCoreApplication::processEvents();
-        }
-        ASSERT_TRUE(WaitFor([&] { return output->Shown(); })) << c.name;
-        if (c.shownLines > 0) {
-            EXPECT_EQ(pane->blockCount(), c.shownLines) << c.name;
-        }
-        for (QTextBlock block = pane->document()->begin(); block.isValid(); block = block.next()) {
-            EXPECT_LE(block.length() - 1, kLimit) << c.name;
-            if (c.text == list && block.next().isValid()) {
-                EXPECT_TRUE(block.text().endsWith(u','))
-                    << c.name << ": " << block.text().right(9).toStdString();
+        for (const int channel : {kChannelResult, kChannelArgument}) {
+            g_OutputSink.Clear(channel);
+            g_OutputSink.Select(channel);
+            if (c.pasted && channel == kChannelArgument) {
+                QApplication::clipboard()->setText(FromCp1251(c.text));
+                pane->paste();
             }
+            for (std::size_t at = 0; !c.pasted && at < c.text.size(); at += c.piece) {
+                g_OutputSink.Write(c.text.substr(at, c.piece));
+                QCoreApplication::processEvents();
+            }
+            const QString shown = PaneText(channel);
+            const QStringList lines = shownLines(channel);
+            if (c.shownLines > 0) {
+                EXPECT_EQ(lines.size(), c.shownLines) << c.name;
+            }
+            for (qsizetype line = 0; line < lines.size(); ++line) {
+                EXPECT_LE(lines[line].size(), kLimit) << c.name;
+                if (c.text == list && line + 1 < lines.size()) {
+                    EXPECT_TRUE(lines[line].endsWith(u','))
+                        << c.name << ": " << lines[line].right(9).toStdString();
+                }
+            }
+            if (!c.pasted)
+                ExpectShowsAllWritten(shown, channel);
         }
         std::string read;
         EXPECT_EQ(g_OutputSink.Read(read), c.text) << c.name;
-        ExpectShowsAllWritten(pane, kChannelArgument);
 
         pane->moveCursor(QTextCursor::End);
         TypeText(pane, QStringLiteral("!"));
@@ -231,6 +247,44 @@ TEST_F(OutputPanelTest, LongLinesAreShownCutAndReadBackWhole) {
             EXPECT_EQ(g_OutputSink.Read(read), c.text + "!") << c.name;
         }
     }
+}
+
+// What is selected in an output pane in it, by keys or by dragging across a line
+// cut for display, copies as the text written, its cut left out.
+TEST_F(OutputPanelTest, OutputSelectionCopiesTheWrittenText) {
+    const std::string longLine(COutputPane::kShownLineLength + 20, 'z');
+    g_OutputSink.Clear(kChannelResult);
+    g_OutputSink.Select(kChannelResult);
+    g_OutputSink.Write(Cp(u8"один")).Write(g_szNewLine).Write(longLine).Write(g_szNewLine);
+    frame->OutputBar()->ShowChannel(kChannelResult);
+    COutputView* view = View(kChannelResult);
+    ASSERT_EQ(PaneText(kChannelResult), QStringLiteral("один\n") + FromCp1251(longLine) + u'\n');
+    ASSERT_EQ(view->LineCount(), 4);
+
+    frame->activateWindow();
+    view->setFocus();
+    frame->UpdateCommands();
+    EXPECT_FALSE(IsEnabled(ID_EDIT_COPY));
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    frame->UpdateCommands();
+    EXPECT_TRUE(IsEnabled(ID_EDIT_COPY));
+    EXPECT_FALSE(IsEnabled(ID_EDIT_PASTE));
+    frame->Action(ID_EDIT_COPY)->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), view->Text());
+    // From after the first letter of the first line to after the first of the long line's
+    // continuation.
+    const QFontMetrics metrics(view->font());
+    const QPoint from =
+        view->LineRect(0).topLeft() + QPoint(metrics.horizontalAdvance(u'о') + 1, 2);
+    const QPoint to = view->LineRect(2).topLeft() + QPoint(metrics.horizontalAdvance(u'z') - 1, 2);
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, from);
+    QMouseEvent drag(QEvent::MouseMove, to, view->viewport()->mapToGlobal(to), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &drag);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, to);
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              QStringLiteral("дин\n") + QString(COutputPane::kShownLineLength + 1, u'z'));
 }
 
 // A run that floods the panel through "out" stops as soon as it is asked to: the window
@@ -268,7 +322,7 @@ TEST_F(OutputPanelTest, StopDuringAFloodOfOutEndsTheRunPromptly) {
 
     for (int channel = 0; channel < kChannelCount; ++channel) {
         ASSERT_TRUE(WaitFor([&] { return frame->OutputBar()->Pane(channel)->Shown(); }, 120000));
-        ExpectShowsAllWritten(Pane(channel), channel);
+        ExpectShowsAllWritten(PaneText(channel), channel);
     }
 }
 
