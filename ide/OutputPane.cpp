@@ -14,6 +14,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -24,6 +25,8 @@ constexpr int kContinuation = 1;
 // at a time before it looks at the clock again.
 constexpr qint64 kSliceMs = 12;
 constexpr std::size_t kChunkBytes = 32 * 1024;
+// The most memory a shown backlog lends to the queue.
+constexpr std::size_t kSpareBytes = 1024 * 1024;
 // A worker's text is shown at most this often: each showing lays out the pane's last
 // lines again, and many small ones cost more than the text itself.
 constexpr int kShowIntervalMs = 20;
@@ -151,9 +154,10 @@ bool COutputPane::OnGuiThread() const {
 }
 
 void COutputPane::SetText(const std::string& text) {
-    std::unique_lock lock(m_mutex);
+    const std::lock_guard mirror(m_mirrorMutex);
     m_strMirror = text;
     m_nLines = CountLineBreaks(text) + 1;
+    std::unique_lock lock(m_mutex);
     m_pending = Pending{true, false, text};
     m_bUserEdited = false;
     if (!OnGuiThread()) {
@@ -166,10 +170,17 @@ void COutputPane::SetText(const std::string& text) {
     ShowSlice();
 }
 
+// The GUI thread takes the queue's lock only. A worker writing a value at a time takes that
+// lock again right after it let it go, before the GUI thread waiting for it has woken:
+// without a turn of its own, the GUI thread waited a tenth of a second or more while a long
+// result was printed, and longer while the worker grew the mirror under the same lock.
 void COutputPane::AppendText(const std::string& text) {
-    std::unique_lock lock(m_mutex);
+    const std::lock_guard mirror(m_mirrorMutex);
     m_strMirror += text;
     m_nLines += CountLineBreaks(text);
+    while (m_bGuiWaiting.load(std::memory_order_relaxed))
+        std::this_thread::yield();
+    std::unique_lock lock(m_mutex);
     m_pending.text += text;
     QueueFlush(lock);
 }
@@ -183,7 +194,7 @@ void COutputPane::ScrollDown(int lines) {
 }
 
 int COutputPane::GetLineCount() const {
-    std::lock_guard lock(m_mutex);
+    const std::lock_guard lock(m_mirrorMutex);
     return m_nLines;
 }
 
@@ -195,13 +206,20 @@ std::string COutputPane::GetText() const {
         if (m_bUserEdited)
             SyncMirrorWithWidget();
     }
-    std::lock_guard lock(m_mutex);
+    const std::lock_guard lock(m_mirrorMutex);
     return m_strMirror;
 }
 
+std::unique_lock<std::mutex> COutputPane::LockFromGui() const {
+    m_bGuiWaiting.store(true, std::memory_order_relaxed);
+    std::unique_lock lock(m_mutex);
+    m_bGuiWaiting.store(false, std::memory_order_relaxed);
+    return lock;
+}
+
 bool COutputPane::Shown() const {
-    std::lock_guard lock(m_mutex);
-    return !m_bFlushQueued && m_nBacklogPos == m_strBacklog.size();
+    const std::unique_lock lock = LockFromGui();
+    return !m_bFlushQueued && m_backlog.empty();
 }
 
 // The widget's lines, with the cuts of long lines joined again.
@@ -213,7 +231,7 @@ void COutputPane::SyncMirrorWithWidget() const {
         raw += block.text();
     }
     std::string text = WidgetTextToCore(raw);
-    std::lock_guard lock(m_mutex);
+    const std::lock_guard lock(m_mirrorMutex);
     m_nLines = CountLineBreaks(text) + 1;
     m_strMirror = std::move(text);
     m_bUserEdited = false;
@@ -256,45 +274,59 @@ void COutputPane::Drain() {
 
 // Moves the queued changes behind the text still to be shown (GUI thread).
 void COutputPane::TakePending() {
+    // A piece shown to its end lends its memory to the queue, so that the worker appends to
+    // pages already there instead of faulting fresh ones in under the lock.
+    std::string spare = std::move(m_strSpare);
+    m_strSpare = {};
     Pending pending;
     {
-        std::lock_guard lock(m_mutex);
+        const std::unique_lock lock = LockFromGui();
         pending = std::move(m_pending);
         m_pending = {};
+        m_pending.text.swap(spare);
         m_bFlushQueued = false;
     }
     m_bScroll = m_bScroll || pending.scroll;
     if (pending.replace) {
         ClearWidget();
-        m_strBacklog = std::move(pending.text);
+        m_backlog.clear();
         m_nBacklogPos = 0;
-        return;
     }
-    if (m_nBacklogPos == m_strBacklog.size()) {
-        m_strBacklog = std::move(pending.text);
-        m_nBacklogPos = 0;
-    } else {
-        m_strBacklog += pending.text;
-    }
+    // Kept as a piece of its own: joining it to the backlog copied megabytes at a time.
+    if (!pending.text.empty())
+        m_backlog.push_back(std::move(pending.text));
 }
 
-// Shows queued text for a slice of time, and asks for another slice when some is left. The
-// slice is one edit of the document, so that the widget lays out and repaints once for it.
+// Shows up to most bytes of the backlog's first piece.
+void COutputPane::ShowPiece(std::size_t most) {
+    std::string& piece = m_backlog.front();
+    const std::size_t size = std::min(most, piece.size() - m_nBacklogPos);
+    Show(std::string_view(piece).substr(m_nBacklogPos, size));
+    m_nBacklogPos += size;
+    if (m_nBacklogPos < piece.size())
+        return;
+    if (piece.capacity() <= kSpareBytes) {
+        piece.clear();
+        m_strSpare = std::move(piece);
+    }
+    m_backlog.pop_front();
+    m_nBacklogPos = 0;
+}
+
+// Shows queued text for a slice of time, and asks for another slice when some is left. For
+// an edit the slice is one edit of the document, so that it lays out and repaints once.
 void COutputPane::ShowSlice() {
     QElapsedTimer clock;
     clock.start();
-    if (m_nBacklogPos < m_strBacklog.size()) {
+    if (!m_backlog.empty()) {
         QTextCursor edit;
         if (m_pEdit != nullptr) {
             edit = QTextCursor(m_pEdit->document());
             edit.beginEditBlock();
         }
         m_bApplying = true;
-        while (m_nBacklogPos < m_strBacklog.size() && !clock.hasExpired(kSliceMs)) {
-            const std::size_t size = std::min(kChunkBytes, m_strBacklog.size() - m_nBacklogPos);
-            Show(std::string_view(m_strBacklog).substr(m_nBacklogPos, size));
-            m_nBacklogPos += size;
-        }
+        while (!m_backlog.empty() && !clock.hasExpired(kSliceMs))
+            ShowPiece(kChunkBytes);
         if (m_pEdit != nullptr)
             edit.endEditBlock();
         m_bApplying = false;
@@ -305,23 +337,20 @@ void COutputPane::ShowSlice() {
             m_pView != nullptr ? m_pView->verticalScrollBar() : m_pEdit->verticalScrollBar();
         bar->setValue(bar->maximum());
     }
-    std::unique_lock lock(m_mutex);
-    if (m_nBacklogPos < m_strBacklog.size()) {
+    std::unique_lock lock = LockFromGui();
+    if (!m_backlog.empty()) {
         QueueFlush(lock);
         return;
     }
-    m_strBacklog.clear();
-    m_nBacklogPos = 0;
     m_bScroll = false;
 }
 
 void COutputPane::ShowAll() {
     TakePending();
     m_bApplying = true;
-    Show(std::string_view(m_strBacklog).substr(m_nBacklogPos));
+    while (!m_backlog.empty())
+        ShowPiece(std::string::npos);
     m_bApplying = false;
-    m_strBacklog.clear();
-    m_nBacklogPos = 0;
 }
 
 void COutputPane::ClearWidget() {

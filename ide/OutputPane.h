@@ -28,6 +28,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -84,6 +85,7 @@ private:
     void Drain();
     void TakePending();
     void ShowSlice();
+    void ShowPiece(std::size_t most);
     void ShowAll();
     void Show(std::string_view bytes);
     bool TakeBackTail(const QTextBlock& last, std::string& text, std::size_t& lineLength);
@@ -95,18 +97,28 @@ private:
     QPlainTextEdit* m_pEdit = nullptr;
     COutputView* m_pView = nullptr;
 
-    mutable std::mutex m_mutex;
+    std::unique_lock<std::mutex> LockFromGui() const;
+
+    // The mirror, under its own lock, so that the GUI thread taking the queue never waits
+    // while a worker grows the mirror.
+    mutable std::mutex m_mirrorMutex;
     mutable std::string m_strMirror;
     mutable int m_nLines = 1;
+    // The queue. The GUI thread waits for it; a worker writing in a tight loop lets it go
+    // first.
+    mutable std::mutex m_mutex;
+    mutable std::atomic<bool> m_bGuiWaiting{false};
     Pending m_pending;
     bool m_bFlushQueued = false;
     // GUI thread only: when queued text was last shown, and the wait for the next showing.
     QElapsedTimer m_lastShown;
     QTimer m_showTimer;
 
-    // GUI thread only: text taken from the queue and not yet shown, from m_nBacklogPos on.
-    std::string m_strBacklog;
+    // GUI thread only: text taken from the queue and not yet shown, in the pieces it was
+    // taken in, the first from m_nBacklogPos on; and a shown piece's memory for the queue.
+    std::deque<std::string> m_backlog;
     std::size_t m_nBacklogPos = 0;
+    std::string m_strSpare;
     bool m_bScroll = false;
     bool m_bPendingCR = false;
     bool m_bApplying = false;
