@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -76,7 +75,13 @@ private:
     // Comparing a few names is as quick as hashing one.
     static constexpr std::size_t kSmallTable = 8;
 
-    static std::size_t Hash(std::string_view name) { return std::hash<std::string_view>{}(name); }
+    // FNV-1a: names are short, and a library hash costs a call per name.
+    static std::size_t Hash(std::string_view name) {
+        std::uint64_t hash = 14695981039346656037ull;
+        for (const char c : name)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        return static_cast<std::size_t>(hash ^ (hash >> 32));
+    }
 
     std::size_t Position(std::string_view name) const {
         if (m_index.empty()) {

@@ -1,8 +1,5 @@
 #include "model/Node.h"
 
-CNode::CNode(CNode* owner, std::string name) : CNodeBase(std::move(name)), owner(owner) {
-}
-
 CNode::~CNode() = default;
 
 void CNode::Add(CNode*) {
@@ -46,9 +43,6 @@ CExpressionNode::CExpressionNode(CNode* owner) : CNode(owner, "expression") {
 
 void CExpressionNode::InsertBeforeLast(CNode* term) {
     terms.insert(terms.empty() ? terms.end() : terms.end() - 1, term);
-}
-
-CTermNode::CTermNode(CNode* owner, std::string name) : CNode(owner, std::move(name)) {
 }
 
 void CTermNode::Prepare() {

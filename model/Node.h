@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CValue;
@@ -22,7 +23,9 @@ class CRunContext;
 
 class CNode : public CNodeBase {
 public:
-    explicit CNode(CNode* owner = nullptr, std::string name = {});
+    // Inline, so that a node's class word is copied with its length known.
+    explicit CNode(CNode* owner = nullptr, std::string_view name = {})
+        : CNodeBase(name), owner(owner) {}
 
     virtual ~CNode();
     virtual void Add(CNode* child);
@@ -81,7 +84,7 @@ private:
 
 class CTermNode : public CNode {
 public:
-    explicit CTermNode(CNode* owner = nullptr, std::string name = {});
+    explicit CTermNode(CNode* owner = nullptr, std::string_view name = {}) : CNode(owner, name) {}
     void Prepare() override;
     CNode* alternative = nullptr; // the term after "else"
 };

@@ -52,8 +52,8 @@ bool CCharAtom::Eval(CValue*, CValue** out, CRunContext&, CInterpreter*) {
     return true;
 }
 
-CIdentifierNode::CIdentifierNode(CNode* owner, std::string text)
-    : CTermNode(owner, "id"), text(std::move(text)) {
+CIdentifierNode::CIdentifierNode(CNode* owner, std::string_view text)
+    : CTermNode(owner, "id"), text(text) {
 }
 
 CListNode::CListNode(std::int32_t kind) : CTermNode(nullptr, "list"), kind(kind) {

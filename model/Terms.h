@@ -72,7 +72,7 @@ private:
 // computed value lives (a slot of the frames of the defining scope).
 class CIdentifierNode : public CTermNode {
 public:
-    CIdentifierNode(CNode* owner, std::string text);
+    CIdentifierNode(CNode* owner, std::string_view text);
     bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
     void Prepare() override;
     std::string text;

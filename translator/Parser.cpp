@@ -18,6 +18,15 @@ namespace {
 
 // Decimal text to a 32-bit integer; values beyond the range wrap instead of being undefined.
 std::int32_t ParseInt(const char* text) {
+    // Up to nine digits cannot overflow: the common case is read here.
+    const bool negative = text[0] == '-';
+    const char* digit = negative ? text + 1 : text;
+    std::uint32_t magnitude = 0;
+    std::size_t count = 0;
+    for (; count < 9 && digit[count] >= '0' && digit[count] <= '9'; ++count)
+        magnitude = magnitude * 10 + static_cast<std::uint32_t>(digit[count] - '0');
+    if (count > 0 && digit[count] == '\0')
+        return static_cast<std::int32_t>(negative ? 0u - magnitude : magnitude);
     const long long value = std::strtoll(text, nullptr, 10);
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
@@ -129,8 +138,8 @@ void* CNodeStore::Allocate(std::size_t bytes, std::size_t alignment) {
     constexpr std::size_t kSmallBlock = std::size_t(64) << 10;
     constexpr std::size_t kSmallBlocks = 8;
     constexpr std::size_t kHugeBlock = std::size_t(2) << 20;
-    std::size_t skip = reinterpret_cast<std::uintptr_t>(m_pNext) % alignment;
-    skip = skip != 0 ? alignment - skip : 0;
+    // Alignments are powers of two.
+    std::size_t skip = (alignment - reinterpret_cast<std::uintptr_t>(m_pNext)) & (alignment - 1);
     if (m_pNext == nullptr || skip + bytes > m_nLeft) {
         const bool huge = m_blocks.size() >= kSmallBlocks && bytes + alignment <= kHugeBlock;
         const std::size_t size = huge ? kHugeBlock : std::max(kSmallBlock, bytes + alignment);
@@ -143,8 +152,7 @@ void* CNodeStore::Allocate(std::size_t bytes, std::size_t alignment) {
         m_blocks.back().reset(static_cast<std::byte*>(block));
         m_pNext = m_blocks.back().get();
         m_nLeft = size;
-        skip = reinterpret_cast<std::uintptr_t>(m_pNext) % alignment;
-        skip = skip != 0 ? alignment - skip : 0;
+        skip = (alignment - reinterpret_cast<std::uintptr_t>(m_pNext)) & (alignment - 1);
     }
     void* memory = m_pNext + skip;
     m_pNext += skip + bytes;
@@ -480,8 +488,9 @@ void CParser::DefineRightNames(CNode* scope, CNode* node, bool rename) {
 }
 
 // statement -> leftnamedstatement {rightnaming} | expression {rightnaming}
+// The stack is checked in Expression and Application: every nesting of the grammar passes
+// through one of them.
 bool CParser::Statement(CNode* scope, CNode* owner) {
-    CheckStack();
     CNode* expression = nullptr;
     if (LeftNamedStatement(scope, owner, &expression)) {
         DefineRightNames(scope, expression, true);
@@ -561,7 +570,6 @@ bool CParser::Application(CNode* scope, CExpressionNode** expr, CNode** last) {
 
 // term -> atom | list | block | name
 bool CParser::Term(CNode* scope, CNode** out) {
-    CheckStack();
     if (Atom(scope, out) || List(scope, out) || Block(scope, out))
         return true;
     if (token.code != kTokIdentifier)
@@ -755,7 +763,6 @@ bool CParser::ConstApplication(CModuleNode* module, CExpressionNode** expr, CNod
 
 // constterm -> constatom | constlist | name (not checked: constants may refer to anything)
 bool CParser::ConstTerm(CModuleNode* module, CNode** out) {
-    CheckStack();
     if (ConstAtom(module, out) || ConstList(module, out))
         return true;
     if (token.code != kTokIdentifier)

@@ -4,11 +4,11 @@
 // model's nodes derive from it; everything else about them lies in the layers above.
 
 #include <string>
-#include <utility>
+#include <string_view>
 
 class CNodeBase {
 public:
-    explicit CNodeBase(std::string name = {}) : name(std::move(name)) {}
+    explicit CNodeBase(std::string_view name = {}) : name(name) {}
     CNodeBase(const CNodeBase&) = delete;
     CNodeBase& operator=(const CNodeBase&) = delete;
     virtual ~CNodeBase() = default;
