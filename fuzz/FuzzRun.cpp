@@ -1,8 +1,9 @@
 // Fuzz target: arbitrary programs translated and run. The input is the program text; after
 // its first NUL byte come one byte that chooses the function list's entry (0 evaluates
 // the argument only) and the argument text. Without a NUL the first function runs with
-// no argument. Runs are bounded in applications and memory. Each program runs twice,
-// without the trace and with it, and the two runs must show the same.
+// no argument. Runs are bounded in applications and memory. Each program runs three times,
+// without the trace and with it on one thread, and with its parallel lists split over
+// several threads; all three must show the same.
 
 #include "FuzzSupport.h"
 

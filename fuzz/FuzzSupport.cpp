@@ -9,6 +9,7 @@
 #include "translator/Parser.h"
 #include "translator/TranslationReport.h"
 #include "values/StackGuard.h"
+#include "values/TaskPool.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -119,12 +120,27 @@ std::string EntryName(const CModuleNode& module, std::size_t* index) {
 
 void RunTracedAndUntraced(CModuleNode* module, const std::string& argument, std::size_t index) {
     const std::string function = EntryName(*module, &index);
-    const std::string differences = twin::RunTwice(module, function, static_cast<int>(index),
-                                                   argument, {kApplicationBudget, kWorkerStack});
-    if (!differences.empty()) {
-        std::fprintf(stderr, "the trace changes the run:\n%s", differences.c_str());
-        std::abort();
-    }
+    const twin::CRunLimits limits{kApplicationBudget, kWorkerStack};
+    auto runOnce = [&](bool trace, int jobs) {
+        SetParallelJobs(jobs);
+        SetSplitEveryList(jobs > 1);
+        twin::CRunRecord run =
+            twin::RunOnce(module, function, static_cast<int>(index), argument, trace, limits);
+        SetParallelJobs(1);
+        SetSplitEveryList(false);
+        return run;
+    };
+    const twin::CRunRecord untraced = runOnce(false, 1);
+    const auto check = [&](const char* what, const twin::CRunRecord& other) {
+        const std::string differences = twin::Differences(untraced, other);
+        if (!differences.empty()) {
+            std::fprintf(stderr, "%s:\n%s", what, differences.c_str());
+            std::abort();
+        }
+    };
+    check("the trace changes the run", runOnce(true, 1));
+    check("parallel lists on several threads change the run (\"with the trace\": split)",
+          runOnce(false, kParallelJobs));
 }
 
 void RunBounded(CModuleNode* module, const std::string& argument, std::size_t index) {

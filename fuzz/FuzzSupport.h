@@ -70,8 +70,10 @@ std::vector<std::string> FunctionNames(const CModuleNode& module);
 // a large stack. Both parts are bounded by the application budget.
 void RunBounded(CModuleNode* module, const std::string& argument, std::size_t index);
 
-// RunBounded twice, without the trace and with it; aborts (a finding) when the result,
-// the "out" texts or the way the run ends differ.
+// RunBounded three times: with one thread for parallel lists, untraced and traced, and
+// untraced with every parallel list split over kParallelJobs threads; aborts (a finding)
+// when the result, the "out" texts or the way the run ends differ from the first run's.
+constexpr int kParallelJobs = 4;
 void RunTracedAndUntraced(CModuleNode* module, const std::string& argument, std::size_t index);
 
 } // namespace fuzz

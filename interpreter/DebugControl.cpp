@@ -5,6 +5,7 @@
 #include "interpreter/DebugControl.h"
 
 #include "values/Exeption.h"
+#include "values/TaskPool.h"
 
 #include <algorithm>
 #include <chrono>
@@ -35,7 +36,13 @@ CRunControl::CRunControl() : m_bAutoRelease(s_bAutoReleaseDefault.load()) {
     s_controls.push_back(this);
 }
 
+// Not listed: stopping the owner stops the share.
+CRunControl::CRunControl(CRunControl* owner) : m_pOwner(owner), m_bSlowCheck(true) {
+}
+
 CRunControl::~CRunControl() {
+    if (m_pOwner != nullptr)
+        return;
     std::lock_guard<std::mutex> lock(s_controlsMutex);
     s_controls.erase(std::find(s_controls.begin(), s_controls.end(), this));
 }
@@ -56,7 +63,18 @@ void CRunControl::ReleaseStep() {
 
 void CRunControl::SetApplicationBudget(long long applications) {
     m_bBudgeted = applications >= 0;
+    m_bSlowCheck = m_bBudgeted || m_pOwner != nullptr;
     m_nBudget = applications;
+}
+
+void CRunControl::SlowCheck() {
+    if (m_bStop)
+        Stopped();
+    CRunControl& run = m_pOwner != nullptr ? *m_pOwner : *this;
+    if (m_pOwner != nullptr && (m_pOwner->m_bStop || PieceCancelled()))
+        Stopped();
+    if (run.m_bBudgeted && run.m_nBudget.fetch_sub(1, std::memory_order_relaxed) <= 0)
+        Stopped();
 }
 
 void CRunControl::Stopped() {

@@ -30,6 +30,10 @@ public:
 class CRunControl {
 public:
     CRunControl();
+    // The control of one thread's share of a parallel list of owner's run: it stops when
+    // owner stops, spends owner's budget, and also ends an item that comes after one that
+    // failed (PieceCancelled). It never pauses: shares of lists run untraced only.
+    explicit CRunControl(CRunControl* owner);
     ~CRunControl();
     CRunControl(const CRunControl&) = delete;
     CRunControl& operator=(const CRunControl&) = delete;
@@ -49,20 +53,24 @@ public:
 
     // Run side. Throw CExeption code 19 when a stop is requested.
     void CheckStop() {
-        if (m_bStop || (m_bBudgeted && m_nBudget-- <= 0))
-            Stopped();
+        if (m_bStop.load(std::memory_order_relaxed) || m_bSlowCheck)
+            SlowCheck();
     }
     // Marks the step as waiting and blocks until the shell releases it.
     void WaitForStep();
 
 private:
     [[noreturn]] void Stopped();
+    // The checks of a budget or of a share of a parallel list.
+    void SlowCheck();
 
     std::atomic<bool> m_bStop{false};
     std::atomic<bool> m_bWaiting{false};
     std::atomic<bool> m_bAutoRelease{false};
-    bool m_bBudgeted = false; // run side only
-    long long m_nBudget = 0;
+    CRunControl* m_pOwner = nullptr;
+    bool m_bSlowCheck = false; // budgeted, or a share's control; set before the run
+    bool m_bBudgeted = false;
+    std::atomic<long long> m_nBudget{0}; // spent by every thread of the run
     std::mutex m_mutex;
     std::condition_variable m_wake;
 };

@@ -4,6 +4,7 @@
 #include "interpreter/DebugControl.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/NumberPair.h"
+#include "interpreter/ParallelEval.h"
 #include "interpreter/RunContext.h"
 #include "model/Scope.h"
 #include "model/Terms.h"
@@ -13,8 +14,10 @@
 #include "values/Exeption.h"
 #include "values/NestingGuard.h"
 #include "values/Reclaim.h"
+#include "values/TaskPool.h"
 #include "values/Value.h"
 
+#include <algorithm>
 #include <typeinfo>
 
 namespace {
@@ -323,9 +326,15 @@ bool CIdentifierNode::EvalValue(const Resolution& found, CValue* input, CValue**
     CheckNesting();
     CValueFrames* frames = found.scope != nullptr ? &run.frames.Of(*found.scope) : nullptr;
     if (frames != nullptr) {
-        if (CValue** slot = frames->TopSlot(found.slot); slot != nullptr && *slot != nullptr) {
-            *out = *slot;
-            return true;
+        if (CValue** slot = frames->TopSlot(found.slot); slot != nullptr) {
+            if (*slot != nullptr) {
+                *out = *slot;
+                return true;
+            }
+            // A share of a parallel list would keep the value in the frame of the thread
+            // that started the list, for the elements after it: that is done in order.
+            if (!frames->OwnsTop())
+                throw CInOrderOnly();
         }
     }
     if (found.definition != nullptr && found.definition->Eval(input, out, run, interp)) {
@@ -370,6 +379,60 @@ bool CBlockNode::Eval(CValue* input, CValue** out, CRunContext& run, CInterprete
         throw CExeption(function, Cp(u8"Отсутсвует break выражение\nв одном из блоков функции "),
                         kErrNone);
     return ok;
+}
+
+// The elements of a parallel list may be evaluated on several threads (ParallelEval.h); a
+// failing element ends the list either way, and no element after it counts.
+bool CListNode::Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) {
+    const auto count = static_cast<std::int32_t>(elements.size());
+    if (kind == kKindDelayList) {
+        // A delay list's elements wait unevaluated; a single one is a lone delayed term,
+        // the same each time (kept by Prepare).
+        if (KeepsDelayedTerm()) {
+            *out = constant != nullptr ? constant : new CRefValue(kKindDelayed, elements[0]);
+            return true;
+        }
+        auto* list = new CListValue(kKindDelayList, count);
+        for (std::int32_t i = 0; i < count; ++i)
+            list->elements[i] = new CRefValue(kKindDelayed, elements[i]);
+        *out = list;
+        return true;
+    }
+    CheckNesting();
+    auto* list = new CListValue(kind, count);
+    for (std::int32_t i = 0; i < count; ++i)
+        list->elements[i] = nullptr;
+    *out = list;
+    CElementSurvey survey;
+    auto evalElement = [&](std::int32_t i, CRunContext& context) {
+        CNode* element = elements[i]->sameAs != nullptr ? elements[i]->sameAs : elements[i];
+        if (element->constant != nullptr) {
+            list->elements[i] = element->constant;
+            return true;
+        }
+        return element->Eval(input, &list->elements[i], context, interp);
+    };
+    CListSplit split(run, kind == kKindParList ? count : 0, true);
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (split.Now(i)) {
+            std::int32_t failed = count;
+            const std::int32_t next = split.Run(i, list->elements, evalElement, &failed);
+            if (failed < count) {
+                // As if the elements after the failing one had never been evaluated.
+                std::fill(list->elements + failed + 1, list->elements + count, nullptr);
+                return false;
+            }
+            for (; i < next; ++i)
+                survey.Note(list->elements[i]);
+            if (i == count)
+                break;
+        }
+        if (!evalElement(i, run))
+            return false;
+        survey.Note(list->elements[i]);
+    }
+    *out = Normalize(list, survey);
+    return true;
 }
 
 bool CModuleNode::Run(std::string name, CValue* input, CValue** out, CRunContext& run,

@@ -4,6 +4,7 @@
 
 #include "interpreter/Interpreter.h"
 
+#include "interpreter/ParallelEval.h"
 #include "interpreter/RunContext.h"
 #include "model/Terms.h"
 #include "values/Arena.h"
@@ -167,7 +168,26 @@ bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValu
     CElementSurvey survey;
     // What the applications leave behind besides their results is given back as it grows.
     CSpreadRegion region(list->elements);
+    CListSplit split(run, list->count, false);
     for (std::int32_t i = 0; i < list->count; ++i) {
+        if (split.Now(i)) {
+            std::int32_t failed = list->count;
+            const std::int32_t next = split.Run(
+                i, list->elements,
+                [&](std::int32_t k, CRunContext& share) {
+                    CValue* arg = nullptr;
+                    CValue* func = nullptr;
+                    pairAt(k, &arg, &func);
+                    return Interpret(input, arg, func, &list->elements[k], share);
+                },
+                &failed);
+            ok = ok && failed >= next;
+            for (; i < next; ++i)
+                survey.Note(list->elements[i]);
+            region.Filled(i);
+            if (i == list->count)
+                break;
+        }
         CValue* arg = nullptr;
         CValue* func = nullptr;
         pairAt(i, &arg, &func);

@@ -4,11 +4,20 @@
 // and its output. A run reaches all of it through the context handed to every Eval, never
 // through the nodes or the process, so that any number of runs of one prepared module may
 // go on at once, each on its own thread.
+//
+// The elements of a parallel list may be evaluated on several threads (ParallelEval.h):
+// each thread then evaluates its share in a context of its own (Share), whose frames see
+// through to the run's, whose control answers to the run's, and whose output and "out"
+// values go into the capture of its piece, played back in the elements' order.
 
 #include "interpreter/DebugControl.h"
 #include "model/Scope.h"
+#include "output/OutputCapture.h"
 #include "output/OutputSink.h"
 #include "values/Arena.h"
+
+#include <memory>
+#include <vector>
 
 class CRunContext {
 public:
@@ -28,4 +37,14 @@ public:
     IRunListener* listener = nullptr; // told of steps and "out", on the run's thread
     CArena& arena;                    // where the run's values live (current on its thread)
     COutputSink& output;              // where the trace and "out" write
+
+    // The context of the thread in slot `slot` of this run's parallel lists: made on the
+    // run's thread before the list is handed out, kept for the run's later lists.
+    CRunContext& Share(int slot);
+
+private:
+    explicit CRunContext(CRunContext& outer);
+
+    CCaptureSink m_capture; // a share's output
+    std::vector<std::unique_ptr<CRunContext>> m_shares;
 };

@@ -22,12 +22,28 @@ CRunFrames::CRunFrames(CModuleNode* module) {
         m_frames.emplace_back(scope, scope->ValueNames().size());
 }
 
+CRunFrames::CRunFrames(CRunFrames& outer) : m_pOuter(&outer) {
+    m_frames.reserve(outer.m_frames.size());
+    for (CValueFrames& frames : outer.m_frames)
+        m_frames.emplace_back(frames.Scope(), frames.Scope()->ValueNames().size(), &frames);
+}
+
+// A share of a parallel list finds the outer run's frames of the scope without making
+// them: the outer run's frames are not this thread's to change.
 CValueFrames& CRunFrames::Unnumbered(const CBlockNode& scope) {
-    for (CValueFrames& frames : m_unnumbered) {
-        if (frames.Scope() == &scope)
-            return frames;
-    }
-    return m_unnumbered.emplace_back(&scope, scope.ValueNames().size());
+    auto findIn = [&](std::deque<CValueFrames>& list) -> CValueFrames* {
+        for (CValueFrames& frames : list) {
+            if (frames.Scope() == &scope)
+                return &frames;
+        }
+        return nullptr;
+    };
+    CValueFrames* own = findIn(m_unnumbered);
+    if (own == nullptr)
+        own = &m_unnumbered.emplace_back(&scope, scope.ValueNames().size());
+    if (m_pOuter != nullptr && own->Outer() == nullptr)
+        own->SetOuter(findIn(m_pOuter->m_unnumbered));
+    return *own;
 }
 
 CBlockNode::CBlockNode(CNode* owner) : CTermNode(owner, "block") {

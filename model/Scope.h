@@ -24,7 +24,11 @@ class CModuleNode;
 // looked up at every use. The operations read like a vector of frames.
 class CValueFrames {
 public:
-    CValueFrames(const CBlockNode* scope, std::size_t width) : m_pScope(scope), m_nWidth(width) {}
+    // outer: the frames of the same scope in the run whose parallel list this thread
+    // evaluates a share of (CRunFrames below); their top frame is this one's while this
+    // has none of its own.
+    CValueFrames(const CBlockNode* scope, std::size_t width, CValueFrames* outer = nullptr)
+        : m_pScope(scope), m_nWidth(width), m_pOuter(outer) {}
 
     void emplace_back(); // pushes an empty frame
     void pop_back() {
@@ -37,11 +41,15 @@ public:
 
     // How many regions (calls and spreads, CRegion) were open when the top frame was pushed.
     int TopDepth() const { return m_tops.back().depth; }
+    // Whether the top frame is one of these frames' own, not the outer frames' top.
+    bool OwnsTop() const { return !m_tops.empty(); }
+    CValueFrames* Outer() const { return m_pOuter; }
+    void SetOuter(CValueFrames* outer) { m_pOuter = outer; }
     // The top frame's slot index, or null when there is no frame or no such slot. Good
     // until the next push on these frames.
     CValue** TopSlot(int index) {
         if (m_tops.empty())
-            return nullptr;
+            return m_pOuter != nullptr ? m_pOuter->TopSlot(index) : nullptr;
         const std::size_t at = m_tops.back().base + static_cast<std::size_t>(index);
         return index >= 0 && at < m_nUsed ? &m_slots[at] : nullptr;
     }
@@ -49,6 +57,7 @@ public:
 private:
     const CBlockNode* m_pScope;
     std::size_t m_nWidth;
+    CValueFrames* m_pOuter; // read only, while this thread evaluates its share
     // The slots of all frames, the top frame's last; only the first m_nUsed are in use.
     std::vector<CValue*> m_slots;
     std::size_t m_nUsed = 0;
@@ -67,6 +76,10 @@ public:
     // Prepares a module that was not prepared yet (a tree built by hand): call it before
     // any run of that module starts.
     explicit CRunFrames(CModuleNode* module = nullptr);
+    // The frames of one thread's share of a parallel list of outer's run: the frames in
+    // progress in outer are seen through (read only: outer waits meanwhile), and the
+    // frames this thread pushes are its own.
+    explicit CRunFrames(CRunFrames& outer);
     CRunFrames(const CRunFrames&) = delete;
     CRunFrames& operator=(const CRunFrames&) = delete;
 
@@ -77,6 +90,7 @@ private:
 
     std::vector<CValueFrames> m_frames; // by frameIndex
     std::deque<CValueFrames> m_unnumbered;
+    CRunFrames* m_pOuter = nullptr;
 };
 
 class CBlockNode : public CTermNode {

@@ -67,39 +67,6 @@ bool CListNode::IsList() const {
     return true;
 }
 
-bool CListNode::Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) {
-    const auto count = static_cast<std::int32_t>(elements.size());
-    if (kind == kKindDelayList) {
-        // A delay list's elements wait unevaluated; a single one is a lone delayed term,
-        // the same each time (kept by Prepare).
-        if (KeepsDelayedTerm()) {
-            *out = constant != nullptr ? constant : new CRefValue(kKindDelayed, elements[0]);
-            return true;
-        }
-        auto* list = new CListValue(kKindDelayList, count);
-        for (std::int32_t i = 0; i < count; ++i)
-            list->elements[i] = new CRefValue(kKindDelayed, elements[i]);
-        *out = list;
-        return true;
-    }
-    CheckNesting();
-    auto* list = new CListValue(kind, count);
-    for (std::int32_t i = 0; i < count; ++i)
-        list->elements[i] = nullptr;
-    *out = list;
-    CElementSurvey survey;
-    for (std::int32_t i = 0; i < count; ++i) {
-        CNode* element = elements[i]->sameAs != nullptr ? elements[i]->sameAs : elements[i];
-        if (element->constant != nullptr)
-            list->elements[i] = element->constant;
-        else if (!element->Eval(input, &list->elements[i], run, interp))
-            return false;
-        survey.Note(list->elements[i]);
-    }
-    *out = Normalize(list, survey);
-    return true;
-}
-
 // A list whose elements are all constant and that normalisation would not change is the
 // same each time: it is kept as constant.
 void CListNode::Prepare() {

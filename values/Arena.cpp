@@ -21,9 +21,9 @@ constexpr std::size_t kLargestCommit = std::size_t(64) << 20;
 // When the limit's address space cannot be had (a bounded address space), the arena
 // makes do with less, down to this; its limit shrinks with it.
 constexpr std::size_t kSmallestReservation = std::size_t(64) << 20;
-// The blocks a view leases from its parent: from 64 KiB, doubling up to 4 MiB.
+// The blocks a view leases from its parent: from 64 KiB, doubling up to 64 MiB.
 constexpr std::size_t kSmallestLease = std::size_t(64) << 10;
-constexpr std::size_t kLargestLease = std::size_t(4) << 20;
+constexpr std::size_t kLargestLease = std::size_t(64) << 20;
 
 std::size_t PageSize() {
     static const std::size_t size = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
@@ -91,10 +91,22 @@ void* CArena::AllocateSlow(std::size_t bytes) {
 
 // A view leases blocks that grow with its use, so that a thread making many values takes
 // the lock seldom and one making few wastes little of the parent (the rest of its last
-// block stays unused until a region around the list is reclaimed).
+// block stays unused until a region around the list is reclaimed). The blocks grow large
+// because a call's memory is given back only while it lies in one block: the calls of an
+// item that makes many megabytes would otherwise keep all of them. Near the limit a view
+// leases only what it needs, so that it runs out where the run itself would.
 void* CArena::AllocateLeased(std::size_t bytes) {
-    const std::size_t size = std::max(m_nNextLease, RoundUp(bytes, kAlignment));
-    std::byte* block = m_pParent->Lease(size);
+    const std::size_t needed = RoundUp(bytes, kAlignment);
+    std::size_t size = std::max(m_nNextLease, needed);
+    std::byte* block = nullptr;
+    try {
+        block = m_pParent->Lease(size);
+    } catch (const CMemoryLimitError&) {
+        if (size == needed)
+            throw;
+        size = needed;
+        block = m_pParent->Lease(size);
+    }
     m_nNextLease = std::min(m_nNextLease * 2, kLargestLease);
     m_pBase = m_pTop = block;
     m_pCommitted = m_pReservedEnd = block + size;

@@ -277,13 +277,15 @@ void CSpreadRegion::Collect(std::int32_t filled) {
     m_nCalls = t_nCallsEntered;
 }
 
-CCallDepthBase::CCallDepthBase(int depth)
-    : m_nPrevious(t_nDepth), m_pPreviousInnermost(t_pInnermost) {
+CCallDepthBase::CCallDepthBase(int depth, int calls)
+    : m_nPrevious(t_nDepth), m_nPreviousCalls(t_nCalls), m_pPreviousInnermost(t_pInnermost) {
     t_nDepth = depth;
+    t_nCalls = calls;
     t_pInnermost = nullptr;
 }
 
 CCallDepthBase::~CCallDepthBase() {
     t_nDepth = m_nPrevious;
+    t_nCalls = m_nPreviousCalls;
     t_pInnermost = m_pPreviousInnermost;
 }

@@ -111,12 +111,13 @@ private:
 // its calls belong to it alone.
 class CCallDepthBase {
 public:
-    explicit CCallDepthBase(int depth);
+    CCallDepthBase(int depth, int calls);
     ~CCallDepthBase();
     CCallDepthBase(const CCallDepthBase&) = delete;
     CCallDepthBase& operator=(const CCallDepthBase&) = delete;
 
 private:
     int m_nPrevious;
+    int m_nPreviousCalls;
     CRegion* m_pPreviousInnermost;
 };

@@ -17,6 +17,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -147,9 +148,13 @@ void NoteThreadsUsed(int threads) {
 
 } // namespace
 
+// Asked at every list that might be split: the system is asked once.
 int CoreCount() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores == 0 ? 1 : static_cast<int>(std::min<unsigned>(cores, kMostThreads));
+    static const int cores = [] {
+        const unsigned count = std::thread::hardware_concurrency();
+        return count == 0 ? 1 : static_cast<int>(std::min<unsigned>(count, kMostThreads));
+    }();
+    return cores;
 }
 
 void SetParallelJobs(int jobs) {
@@ -179,7 +184,7 @@ int ThreadsUsed() {
 
 std::int64_t RunInOrder(std::int64_t first, std::int64_t count, int threads,
                         const std::function<void(std::int64_t, int)>& item, COutputSink& sink,
-                        const std::function<void(const void*)>& onMark) {
+                        const std::function<void(const void*)>& onMark, CValue** results) {
     const std::int64_t items = count - first;
     if (items <= 0)
         return count;
@@ -195,10 +200,11 @@ std::int64_t RunInOrder(std::int64_t first, std::int64_t count, int threads,
     for (int t = 0; t < threads; ++t)
         views.push_back(std::make_unique<CArena>(parent));
     const int depth = CCallRegion::CurrentDepth();
+    const int calls = CCallRegion::CallDepth();
 
     const std::function<void(int)> work = [&](int slot) {
         CArenaScope arena(*views[static_cast<std::size_t>(slot)]);
-        CCallDepthBase calls(depth);
+        CCallDepthBase base(depth, calls);
         bool counted = false;
         for (std::int64_t piece; (piece = next.fetch_add(1)) < pieceCount;) {
             const std::int64_t end = begin(piece + 1);
@@ -211,6 +217,10 @@ std::int64_t RunInOrder(std::int64_t first, std::int64_t count, int threads,
             }
             CPiece& state = pieces[static_cast<std::size_t>(piece)];
             CCaptureScope capture(state.capture);
+            std::optional<CSpreadRegion> region;
+            if (results != nullptr)
+                region.emplace(results + i);
+            const std::int64_t start = i;
             for (; i < end && i <= firstFailed.load(std::memory_order_relaxed); ++i) {
                 task_detail::t_piece = {&firstFailed, i};
                 const COutputCapture::Mark mark = state.capture.Here();
@@ -226,6 +236,8 @@ std::int64_t RunInOrder(std::int64_t first, std::int64_t count, int threads,
                     LowerTo(firstFailed, i);
                     break;
                 }
+                if (region)
+                    region->Filled(static_cast<std::int32_t>(i - start + 1));
             }
             task_detail::t_piece = {};
         }

@@ -13,6 +13,7 @@
 #include <functional>
 
 class COutputSink;
+class CValue;
 
 // The threads a parallel evaluation may use, the calling thread included: 1 evaluates
 // everything in order on the calling thread; 0 means one per core (the default).
@@ -60,11 +61,14 @@ struct CInOrderOnly {};
 // Calls item(i, slot) for i in [first, count) on up to `threads` threads (the caller's
 // among them; slot numbers the thread from 0), pieces of consecutive items to each;
 // returns when all are done. Each thread allocates through a view of the caller's
-// current arena and writes into the capture of its piece (COutputCapture::Current());
+// current arena, goes on with the caller's depth of calls and regions, and writes into the
+// capture of its piece (COutputCapture::Current()); when results are given (the slots the
+// items fill, results[i] by item i), a piece gives back what its items left behind between
+// them, as a spread does (CSpreadRegion);
 // the captures are played back on the calling thread in item order, texts to sink and
 // marks to onMark. If items throw, the first one's exception is rethrown once every item
 // before it has finished and its text has been played back. Returns count, or the item
 // that threw CInOrderOnly (none of its text is played back).
 std::int64_t RunInOrder(std::int64_t first, std::int64_t count, int threads,
                         const std::function<void(std::int64_t, int)>& item, COutputSink& sink,
-                        const std::function<void(const void*)>& onMark);
+                        const std::function<void(const void*)>& onMark, CValue** results = nullptr);

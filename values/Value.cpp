@@ -23,7 +23,7 @@ bool CListValue::FindError() const {
     for (std::int32_t i = 0; i < count && !found; ++i)
         found = elements[i] != nullptr && ContainsErrorValue(elements[i]);
     if (count > 0)
-        HeaderOf(elements) = found ? kHasErrors : kNoErrors;
+        StoreHeader(elements, found ? kHasErrors : kNoErrors);
     return found;
 }
 

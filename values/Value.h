@@ -19,6 +19,7 @@
 #include "values/Arena.h"
 #include "values/Codes.h"
 
+#include <atomic>
 #include <cstdint>
 #include <type_traits>
 
@@ -117,7 +118,7 @@ public:
     bool HoldsError() const {
         if (count <= 0)
             return false;
-        const std::uintptr_t state = HeaderOf(elements);
+        const std::uintptr_t state = LoadHeader(elements);
         return state == kErrorsUnknown ? FindError() : state == kHasErrors;
     }
 
@@ -136,6 +137,14 @@ public:
     static std::uintptr_t& HeaderOf(CValue** elements) {
         return reinterpret_cast<std::uintptr_t*>(elements)[-1];
     }
+    // The answer of a list shared by the threads of a parallel list may be computed by
+    // several of them at once: they read and write the same word, atomically.
+    static std::uintptr_t LoadHeader(CValue** elements) {
+        return std::atomic_ref<std::uintptr_t>(HeaderOf(elements)).load(std::memory_order_relaxed);
+    }
+    static void StoreHeader(CValue** elements, std::uintptr_t state) {
+        std::atomic_ref<std::uintptr_t>(HeaderOf(elements)).store(state, std::memory_order_relaxed);
+    }
     // Records the answer for the elements' array: the maker of a list may know it. Every
     // element must be in place. Debug and sanitizer builds check the answer against the
     // elements' own answers, which were checked in turn when they were recorded, so each
@@ -146,7 +155,7 @@ public:
 #ifdef TIRVANE_CHECK_ERROR_CACHE
         CheckRecordedAnswer(holds);
 #endif
-        HeaderOf(elements) = holds ? kHasErrors : kNoErrors;
+        StoreHeader(elements, holds ? kHasErrors : kNoErrors);
     }
     static CValue** NewElementArray(std::int32_t count) {
         void* block =

@@ -13,6 +13,7 @@
 #include "translator/ParserSupport.h"
 #include "translator/Scanner.h"
 #include "values/StackGuard.h"
+#include "values/TaskPool.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +53,16 @@ constexpr const char* kProgram =
     "funcdef n { (1, n) : .. : out : out >> return } >> twice\n"
     "funcdef n { ((1, n) : .. : [] : down, \"done\") >> return } >> work\n"
     // "in" evaluates {n} with the delayed term itself as n: forcing it never ends.
-    "funcdef n { ({n}, {() : n}) : in >> r } >> selfish\n";
+    "funcdef n { ({n}, {() : n}) : in >> r } >> selfish\n"
+    // Parallel lists: item 3 fails, and so does item 5; items 1 and 2 print.
+    "funcdef x { x : out >> return } >> show\n"
+    "funcdef x { x >> y } >> bad3\n"
+    "funcdef x { x >> z } >> bad5\n"
+    "funcdef x { (show, show, bad3, show, bad5, show) : x >> f ; x : f >> return } >> pick\n"
+    "funcdef n { (1, n) : .. : [] : pick >> return } >> first\n"
+    "funcdef n { (1, n) : .. : [] : show >> return } >> shows\n"
+    "funcdef x { (1, 100000) : .. : [] : - : | >> return } >> spin\n"
+    "funcdef n { (1, n) : .. : [] : spin >> return } >> spinning\n";
 
 // Memory in use by the process's allocator: what 1,000 runs must not make grow.
 std::size_t AllocatedBytes() {
@@ -168,6 +178,33 @@ TEST_F(FaultRunTest, AnAbortEndsADelayedTermThatYieldsItself) {
     worker.Join();
     EXPECT_EQ(outcome, CRunSession::Outcome::Stopped);
     EXPECT_EQ(m_capture.Text(kChannelResult), "");
+}
+
+// Every list split over four threads: the run shows what it shows in order.
+TEST_F(FaultRunTest, ParallelListsEndAsTheyWouldInOrder) {
+    SetParallelJobs(4);
+    SetSplitEveryList(true);
+    const Ran shows = Run("shows", "6");
+    EXPECT_EQ(shows.result, "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n[1,2,3,4,5,6]\r\n");
+    const Ran first = Run("first", "6");
+    EXPECT_EQ(first.outcome, CRunSession::Outcome::Failed);
+    EXPECT_EQ(first.box.text, W("Отсутсвует return выражение в функции bad3"));
+    EXPECT_EQ(first.result, "1\r\n2\r\n");
+    // A stop ends the threads of a list that would take hours.
+    g_OutputSink.Attach(&m_argumentPane, kChannelArgument);
+    m_argumentPane.SetText("100000");
+    CRunSession session(m_module, "spinning", 1, false);
+    CMessageBox box;
+    ASSERT_TRUE(session.ReadArgument(&box));
+    CRunSession::Outcome outcome = CRunSession::Outcome::Printed;
+    CLargeStackThread worker;
+    ASSERT_TRUE(worker.Start([&] { outcome = session.Execute({}, &box); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    session.Control().RequestStop();
+    worker.Join();
+    EXPECT_EQ(outcome, CRunSession::Outcome::Stopped);
+    SetParallelJobs(0);
+    SetSplitEveryList(false);
 }
 
 TEST_F(FaultRunTest, AThousandRunsLeaveTheMemoryAsTenRunsLeftIt) {

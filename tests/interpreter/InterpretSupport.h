@@ -8,6 +8,7 @@
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunContext.h"
 #include "model/Node.h"
+#include "values/TaskPool.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,10 @@ struct Applied {
 
 class InterpretFixture : public ::testing::Test {
 protected:
+    // Scripted nodes record what they see in one list: its items stay on one thread.
+    void SetUp() override { SetParallelJobs(1); }
+    void TearDown() override { SetParallelJobs(0); }
+
     Applied Apply(CValue* arg, CValue* func) {
         CValue* out = nullptr;
         const bool ok = interp.Interpret(nullptr, arg, func, &out, run);

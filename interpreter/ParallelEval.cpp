@@ -1,0 +1,152 @@
+#include "interpreter/ParallelEval.h"
+
+#include "interpreter/RunContext.h"
+#include "values/TaskPool.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+// The least work worth handing out: waking the pool's threads, their views of the arena
+// and the captures of their pieces cost some tens of microseconds.
+constexpr std::int64_t kWorthSplittingNs = 200'000;
+// The cheapest item worth handing out: an item on the pool costs some tens of nanoseconds
+// more (its capture mark, its region, the checks of an earlier failure), which an
+// application of a built-in to two numbers would feel; a user function call would not.
+constexpr std::int64_t kCheapestItemNs = 1'000;
+// The first items of a list are slower than the rest (cold caches, fresh pages: a huge
+// page costs some hundred microseconds to clear), so the cost of an item is taken from
+// this many, unless the first ones took long enough for such noise not to matter.
+constexpr std::int32_t kFewestTimedItems = 8;
+constexpr std::int64_t kLongFirstItemsNs = 1'000'000;
+
+std::int64_t ThreadProcessorNs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+std::int64_t ClockNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// A share's "out" values are marks in its piece's capture, handed to the run's listener
+// when the piece is played back.
+class CCaptureListener : public IRunListener {
+public:
+    void ValuePrinted(const CValue* value) override {
+        if (COutputCapture* capture = COutputCapture::Current())
+            capture->AppendMark(value);
+    }
+};
+
+CCaptureListener g_captureListener;
+
+// An item that failed where a failure ends the list.
+struct CFailedItem {
+    std::int64_t item;
+};
+
+void LowerTo(std::atomic<std::int32_t>& value, std::int32_t item) {
+    std::int32_t seen = value.load();
+    while (item < seen && !value.compare_exchange_weak(seen, item)) {
+    }
+}
+
+} // namespace
+
+CRunContext::CRunContext(CRunContext& outer)
+    : frames(outer.frames), control(&outer.control),
+      listener(outer.listener != nullptr ? &g_captureListener : nullptr), arena(outer.arena),
+      output(m_capture) {
+}
+
+CRunContext& CRunContext::Share(int slot) {
+    while (static_cast<int>(m_shares.size()) <= slot)
+        m_shares.push_back(std::unique_ptr<CRunContext>(new CRunContext(*this)));
+    return *m_shares[static_cast<std::size_t>(slot)];
+}
+
+CListSplit::CListSplit(CRunContext& run, std::int32_t count, bool falseEnds)
+    : m_run(run), m_nCount(count), m_bFalseEnds(falseEnds) {
+    if (count < 1 || run.debug || InParallelPiece() || ParallelJobs() < 2)
+        return;
+    if (SplitEveryList()) {
+        m_nNextCheck = 0;
+    } else if (count > 2) {
+        m_nNextCheck = 1;
+        m_nStart = m_nLastCheckNs = ClockNs();
+    }
+}
+
+// The steady clock is cheap to read but counts the time other programs took the
+// processor; an item that seems costly by it is timed again by the thread's own processor
+// time over as many items again before the list is split.
+bool CListSplit::Decide(std::int32_t next) {
+    m_nNextCheck = -1;
+    if (next == 0)
+        return true; // every list is split
+    const std::int64_t left = m_nCount - next;
+    if (left < 2)
+        return false;
+    const std::int64_t now = ClockNs();
+    const std::int64_t spent = now - m_nStart;
+    // The items since the last check: the first ones are the slowest.
+    const std::int64_t each = (now - m_nLastCheckNs) / (next - m_nLastCheck);
+    if (m_nTimedFrom >= 0) {
+        const std::int64_t used = (ThreadProcessorNs() - m_nTimedNs) / (next - m_nTimedFrom);
+        if (used >= kCheapestItemNs && used * left >= kWorthSplittingNs)
+            return true;
+        m_nTimedFrom = -1;
+    } else if ((next >= kFewestTimedItems || spent >= kLongFirstItemsNs) &&
+               each >= kCheapestItemNs && each * left >= kWorthSplittingNs) {
+        m_nTimedFrom = next;
+        m_nTimedNs = ThreadProcessorNs();
+    }
+    m_nLastCheck = next;
+    m_nLastCheckNs = now;
+    m_nNextCheck = next * 2;
+    return false;
+}
+
+std::int32_t CListSplit::Run(std::int32_t first, CValue** results, const Item& item,
+                             std::int32_t* failed) {
+    m_nNextCheck = -1;
+    const int threads =
+        static_cast<int>(std::min<std::int64_t>(ParallelJobs(), std::int64_t(m_nCount) - first));
+    std::vector<CRunContext*> shares; // made here, on the run's thread
+    for (int slot = 0; slot < threads; ++slot)
+        shares.push_back(&m_run.Share(slot));
+    std::atomic<std::int32_t> firstFailed{m_nCount};
+    std::int64_t end = m_nCount;
+    try {
+        end = RunInOrder(
+            first, m_nCount, threads,
+            [&](std::int64_t i, int slot) {
+                const auto index = static_cast<std::int32_t>(i);
+                if (item(index, *shares[static_cast<std::size_t>(slot)]))
+                    return;
+                if (m_bFalseEnds)
+                    throw CFailedItem{i};
+                LowerTo(firstFailed, index);
+            },
+            m_run.output,
+            [&](const void* mark) {
+                if (m_run.listener != nullptr)
+                    m_run.listener->ValuePrinted(static_cast<const CValue*>(mark));
+            },
+            results);
+    } catch (const CFailedItem& failure) {
+        *failed = static_cast<std::int32_t>(failure.item);
+        return m_nCount;
+    }
+    const std::int32_t failure = firstFailed.load();
+    *failed = failure < end ? failure : m_nCount;
+    return static_cast<std::int32_t>(end);
+}
