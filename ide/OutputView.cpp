@@ -42,6 +42,13 @@ const std::array<char16_t, 256>& Cp1251Table() {
     return table;
 }
 
+// Asked of the glyphs: the font's own flag is false for some fonts of one width.
+bool IsFixedPitch(const QFontMetrics& metrics) {
+    const int digit = metrics.horizontalAdvance(u'0');
+    return std::all_of(std::begin(u"iW .,ж"), std::end(u"iW .,ж") - 1,
+                       [&](char16_t c) { return metrics.horizontalAdvance(QChar(c)) == digit; });
+}
+
 bool IsWordCharacter(QChar c) {
     return c.isLetterOrNumber() || c == u'_';
 }
@@ -54,6 +61,7 @@ COutputView::COutputView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
     verticalScrollBar()->setSingleStep(1);
+    m_bFixedPitch = IsFixedPitch(fontMetrics());
 }
 
 void COutputView::Clear() {
@@ -208,10 +216,25 @@ void COutputView::paintEvent(QPaintEvent*) {
     option.setWrapMode(QTextOption::NoWrap);
     const int first = verticalScrollBar()->value();
     const int last = std::min(LineCount(), first + viewport()->height() / LineHeight() + 2);
+    // In a font of one width, only the columns in view are laid out (twice as many, in case
+    // a letter comes from a narrower font), not the up to 1,000 of each line.
+    const int column = fontMetrics().horizontalAdvance(u'0');
+    const bool clip = m_bFixedPitch && column > 0;
+    const qsizetype firstColumn =
+        clip ? std::max(0, horizontalScrollBar()->value() / column - 1) : 0;
+    const qsizetype columns = clip ? 2 * (viewport()->width() / column + 2) : kLimit;
     int widest = m_widest;
     for (int line = first; line < last; ++line) {
-        const qsizetype start = m_starts[static_cast<std::size_t>(line)];
-        const qsizetype end = LineEnd(line);
+        qsizetype start = m_starts[static_cast<std::size_t>(line)];
+        qsizetype end = LineEnd(line);
+        QPointF origin = LineOrigin(line);
+        // A tab's width depends on where it stands: such a line is laid out whole.
+        if (clip && !QStringView(m_text).mid(start, end - start).contains(u'\t')) {
+            const qsizetype skipped = std::min(firstColumn, end - start);
+            start += skipped;
+            end = std::min(end, start + columns);
+            origin.rx() += double(skipped * column);
+        }
         QTextLayout layout(m_text.mid(start, end - start), font(), viewport());
         layout.setTextOption(option);
         layout.beginLayout();
@@ -222,8 +245,9 @@ void COutputView::paintEvent(QPaintEvent*) {
             const qsizetype from = std::max(selectFrom, start);
             selections.append({int(from - start), int(std::min(selectTo, end) - from), selected});
         }
-        layout.draw(&painter, LineOrigin(line), selections);
-        widest = std::max(widest, static_cast<int>(std::ceil(shown.naturalTextWidth())));
+        layout.draw(&painter, origin, selections);
+        widest = std::max(widest, static_cast<int>(std::ceil(origin.x() + shown.naturalTextWidth() -
+                                                             LineOrigin(line).x())));
     }
     if (widest > m_widest) {
         m_widest = widest;
@@ -239,6 +263,7 @@ void COutputView::resizeEvent(QResizeEvent* event) {
 void COutputView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        m_bFixedPitch = IsFixedPitch(fontMetrics());
         m_widest = 0;
         UpdateScrollBars();
         viewport()->update();

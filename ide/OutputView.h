@@ -77,5 +77,5 @@ private:
     int m_widest = 0;       // pixels of the widest line painted so far
     qsizetype m_anchor = 0;
     qsizetype m_caret = 0;
-    bool m_bFollowEnd = false;
+    bool m_bFixedPitch = false; // every character of the font is as wide as a digit
 };
