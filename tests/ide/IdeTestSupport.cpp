@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -99,6 +100,29 @@ QString FrameTest::WriteProgram(const QString& name, const QString& text) {
 
 CTirvaneIDEDoc* FrameTest::OpenProgram(const QString& name, const QString& text) {
     return frame->OpenDocument(WriteProgram(name, text));
+}
+
+QString FrameTest::WriteBytes(const QString& name, const QByteArray& bytes) {
+    const QString path = QDir::isAbsolutePath(name) ? name : dir.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
+
+QByteArray FrameTest::ReadBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void FrameTest::Restart(bool forgetLayout) {
+    frame->close();
+    if (forgetLayout)
+        QSettings().remove(QStringLiteral("Layout"));
+    frame = std::make_unique<CMainFrame>();
+    ASSERT_TRUE(frame->Create());
+    frame->ShowAsLastTime();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
 }
 
 bool FrameTest::IsEnabled(int commandId) const {

@@ -44,6 +44,12 @@ protected:
     // Writes a program file (UTF-8 source text, stored as Windows-1251 with "\r\n").
     QString WriteProgram(const QString& name, const QString& text);
     CTirvaneIDEDoc* OpenProgram(const QString& name, const QString& text);
+    // Writes bytes as they are to a file of the test's folder (or to a path), reads them back.
+    QString WriteBytes(const QString& name, const QByteArray& bytes);
+    static QByteArray ReadBytes(const QString& path);
+    // Closes the main window and starts a new one, as a restart of the program does;
+    // forgetLayout: as the very first start.
+    void Restart(bool forgetLayout = false);
 
     // Clicks the command's tool bar button; false if the button is disabled.
     bool Press(int commandId);

@@ -126,14 +126,6 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
     }
-
-    void MakeNewFrame() {
-        frame.reset();
-        frame = std::make_unique<CMainFrame>();
-        ASSERT_TRUE(frame->Create());
-        frame->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
-    }
 };
 
 // A close during a run, or right after its abort, is the controller's (RunControllerTest);
@@ -165,7 +157,7 @@ TEST_F(IdeFaultTest, QuittingDuringARunEndsItAndClosesEveryWindow) {
     EXPECT_TRUE(idle.isNull());
     EXPECT_TRUE(running.isNull());
     // The next start of the application runs as the first did.
-    MakeNewFrame();
+    Restart();
     OpenTranslated(QStringLiteral("again.tvn"));
     ExpectNextRunPrints42();
 }

@@ -21,27 +21,6 @@ namespace {
 
 class DocumentFilesTest : public FrameTest {
 protected:
-    QString WriteBytes(const QString& name, const QByteArray& bytes) {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
-    }
-
-    static QByteArray ReadBytes(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    // Restarts the main window as the program would be restarted.
-    void Restart() {
-        frame->close();
-        frame = std::make_unique<CMainFrame>();
-        ASSERT_TRUE(frame->Create());
-        frame->show();
-    }
-
     QStringList RecentMenuTexts() const {
         QStringList texts;
         for (QMenu* menu : frame->ShownMenus()) {

@@ -29,11 +29,6 @@
 namespace idetest {
 namespace {
 
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // While it lives, this thread lacks the capabilities that let root write where the
 // permissions forbid it, so that a read-only folder is read-only for the test too.
 class CWithoutOverride {
@@ -86,13 +81,6 @@ private:
 class FileFaultTest : public FrameTest {
 protected:
     static constexpr const char* kOldText = "funcdef x { x >> return } >> f\r\n";
-
-    QString WriteBytes(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
-    }
 
     // Opens the old program and types a long comment into it, so that it needs saving.
     CTirvaneIDEDoc* OpenAndEdit(const QString& path) {
@@ -189,7 +177,7 @@ TEST_F(FileFaultTest, FilesOfAnyBytesAndLineEndsSaveBackByteForByte) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString path = WriteBytes(dir.filePath(QStringLiteral("foreign.tvn")), c.bytes);
+        const QString path = WriteBytes(QStringLiteral("foreign.tvn"), c.bytes);
         CTirvaneIDEDoc* doc = frame->OpenDocument(path);
         ASSERT_NE(doc, nullptr);
         EXPECT_FALSE(doc->IsModified());
@@ -275,7 +263,7 @@ TEST_F(FileFaultTest, EditedFilesKeepTheEndsOfTheirLinesAndAddedLinesEndLikeTheF
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString path = WriteBytes(dir.filePath(QStringLiteral("edited.tvn")), c.bytes);
+        const QString path = WriteBytes(QStringLiteral("edited.tvn"), c.bytes);
         CTirvaneIDEDoc* doc = frame->OpenDocument(path);
         ASSERT_NE(doc, nullptr);
         c.edit(doc->View());
@@ -300,7 +288,7 @@ TEST_F(FileFaultTest, ARewrittenFileOfMixedEndsKeepsItsEndsLineByLine) {
         after += "new " + QByteArray::number(line) + end;
         typed += QStringLiteral("new %1\n").arg(line);
     }
-    const QString path = WriteBytes(dir.filePath(QStringLiteral("rewritten.tvn")), before);
+    const QString path = WriteBytes(QStringLiteral("rewritten.tvn"), before);
     CTirvaneIDEDoc* doc = frame->OpenDocument(path);
     ASSERT_NE(doc, nullptr);
     doc->View()->selectAll();

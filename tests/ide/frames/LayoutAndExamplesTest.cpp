@@ -32,18 +32,6 @@ namespace {
 
 class LayoutAndExamplesTest : public FrameTest {
 protected:
-    // Ends the program's window and starts a new one, as a restart does; forget: as the
-    // very first start.
-    void Restart(bool forget = false) {
-        frame->close();
-        if (forget)
-            QSettings().remove(QStringLiteral("Layout"));
-        frame = std::make_unique<CMainFrame>();
-        ASSERT_TRUE(frame->Create());
-        frame->ShowAsLastTime();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
-    }
-
     CTirvaneIDEView* View() const { return frame->ActiveView(); }
 };
 
