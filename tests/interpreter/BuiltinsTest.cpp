@@ -119,6 +119,7 @@ TEST_F(BuiltinsTest, TypedValueOfTheSameTypeNamePassesUnchecked) {
 // Outside a trace the pane ends the text with a line break; inside one the line end goes
 // to standard output, so that the trace line goes on.
 TEST_F(BuiltinsTest, OutEndsItsTextInThePaneOrInATraceOnStandardOutput) {
+    SetRunNotes(WriteRunNoteToStdout); // as the runner and the IDE choose
     for (bool debug : {false, true}) {
         SinkCapture capture(kChannelDebug);
         CValue* value = Data({Int(1), Char('x')});
@@ -132,6 +133,7 @@ TEST_F(BuiltinsTest, OutEndsItsTextInThePaneOrInATraceOnStandardOutput) {
         EXPECT_NE(out, value);
         EXPECT_EQ(Printed(out), "(1,'x')");
     }
+    SetRunNotes(nullptr);
 }
 
 } // namespace

@@ -23,7 +23,8 @@ namespace test {
 class CScriptedNode : public CNode {
 public:
     using Body = std::function<bool(CValue* input, CValue** out)>;
-    CScriptedNode(std::string name, Body body) : CNode(nullptr, std::move(name)), m_body(body) {}
+    CScriptedNode(std::string name, Body body)
+        : CNode(nullptr, std::move(name)), m_body(std::move(body)) {}
     bool Eval(CValue* input, CValue** out, CRunContext&, CInterpreter*) override {
         ++evaluations;
         return m_body(input, out);
