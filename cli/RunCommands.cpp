@@ -104,7 +104,20 @@ private:
         int interrupts = 0;
         for (;;) {
             int signal = 0;
-            if (sigwait(&m_signals, &signal) != 0 || signal == kWakeSignal)
+            if (interrupts == 0) {
+                if (sigwait(&m_signals, &signal) != 0)
+                    return;
+            } else {
+                // A stop reaches only the runs that exist: one pressed during translation or
+                // the argument would be lost, so it is asked for again until the run ends.
+                const timespec again{0, 50'000'000};
+                signal = sigtimedwait(&m_signals, nullptr, &again);
+                if (signal < 0) {
+                    RequestStop();
+                    continue;
+                }
+            }
+            if (signal == kWakeSignal)
                 return;
             if (++interrupts > 1)
                 std::_Exit(kExitStopped);
