@@ -13,7 +13,7 @@ namespace {
 
 constexpr std::size_t kMiB = std::size_t(1) << 20;
 
-// How deep a large stack takes a run: FaultRunTest (a program 100,000 calls deep).
+// How deep a large stack takes a run: tests/golden/cases/limits.tvn (100,000 calls deep).
 TEST(StackGuardTest, ExceptionsComeBackToTheCaller) {
     EXPECT_THROW(RunOnLargeStack([] { throw std::runtime_error("inside"); }), std::runtime_error);
     CLargeStackThread thread;
