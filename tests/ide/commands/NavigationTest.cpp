@@ -35,7 +35,11 @@ const QString kSteps = QStringLiteral("funcdef x {\n"
                                       "  (a, 2) : * >> b ;\n"
                                       "  (b, 3) : - >> return\n"
                                       "} >> calc;\n"
-                                      "loop << funcdef x { x : loop >> return }\n");
+                                      // Some hundred million steps, none of them deep.
+                                      "spin << funcdef n { ((1, 1000) : .. : [] : calc) : | "
+                                      ">> return }\n"
+                                      "funcdef x { ((1, 1000000) : .. : [] : spin) : | >> "
+                                      "return } >> loop\n");
 
 class NavigationTest : public FrameTest {
 protected:
@@ -178,7 +182,7 @@ TEST_F(NavigationTest, ToolBarButtonsNameTheirKeyInTheirTip) {
 }
 
 // F7, F5, F10 and Shift+F10 in the editor are a newcomer's first session
-// (FirstSessionTest); Shift+F5 ends a run that would go on for ever.
+// (FirstSessionTest); Shift+F5 ends a run that would go on for minutes.
 TEST_F(NavigationTest, ShiftF5InTheEditorAbortsTheRun) {
     CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("keys.tvn"), kSteps);
     ASSERT_TRUE(Press(ID_TRANSLATE));
