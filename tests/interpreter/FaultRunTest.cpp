@@ -104,9 +104,11 @@ protected:
     };
 
     // The Run command: the argument is read on this thread, evaluated and run on a worker
-    // with the given stack, as the run controller's worker does.
+    // with the given stack, as the run controller's worker does; with stopAfter, Abort is
+    // pressed that long after the start.
     Ran Run(const std::string& function, const std::string& argument,
-            std::size_t stack = kLargeStackSize) {
+            std::size_t stack = kLargeStackSize,
+            std::optional<std::chrono::milliseconds> stopAfter = std::nullopt) {
         g_OutputSink.Attach(&m_argumentPane, kChannelArgument);
         m_argumentPane.SetText(argument);
         CRunSession session(m_module, function, 1, false);
@@ -115,6 +117,10 @@ protected:
         if (ran.prepared) {
             CLargeStackThread worker;
             EXPECT_TRUE(worker.Start([&] { ran.outcome = session.Execute({}, &ran.box); }, stack));
+            if (stopAfter) {
+                std::this_thread::sleep_for(*stopAfter);
+                session.Control().RequestStop();
+            }
             worker.Join();
         }
         ran.result = m_capture.Text(kChannelResult);
@@ -165,25 +171,24 @@ TEST_F(FaultRunTest, AnAbortDuringALongBuiltinEndsTheRunAtTheNextApplication) {
 // Found by fuzzing: forcing a delayed term that yields itself applies nothing, so the stop
 // check of the applications never came and an abort could not end the run.
 TEST_F(FaultRunTest, AnAbortEndsADelayedTermThatYieldsItself) {
-    g_OutputSink.Attach(&m_argumentPane, kChannelArgument);
-    m_argumentPane.SetText("");
-    CRunSession session(m_module, "selfish", 1, false);
-    CMessageBox box;
-    ASSERT_TRUE(session.ReadArgument(&box));
-    CRunSession::Outcome outcome = CRunSession::Outcome::Printed;
-    CLargeStackThread worker;
-    ASSERT_TRUE(worker.Start([&] { outcome = session.Execute({}, &box); }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    session.Control().RequestStop();
-    worker.Join();
-    EXPECT_EQ(outcome, CRunSession::Outcome::Stopped);
-    EXPECT_EQ(m_capture.Text(kChannelResult), "");
+    const Ran ran = Run("selfish", "", kLargeStackSize, std::chrono::milliseconds(100));
+    ASSERT_TRUE(ran.prepared);
+    EXPECT_EQ(ran.outcome, CRunSession::Outcome::Stopped);
+    EXPECT_EQ(ran.result, "");
 }
 
 // Every list split over four threads: the run shows what it shows in order.
 TEST_F(FaultRunTest, ParallelListsEndAsTheyWouldInOrder) {
-    SetParallelJobs(4);
-    SetSplitEveryList(true);
+    struct CEveryListSplit { // undone even when a check below gives up
+        CEveryListSplit() {
+            SetParallelJobs(4);
+            SetSplitEveryList(true);
+        }
+        ~CEveryListSplit() {
+            SetParallelJobs(0);
+            SetSplitEveryList(false);
+        }
+    } split;
     const Ran shows = Run("shows", "6");
     EXPECT_EQ(shows.result, "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n[1,2,3,4,5,6]\r\n");
     const Ran first = Run("first", "6");
@@ -191,20 +196,9 @@ TEST_F(FaultRunTest, ParallelListsEndAsTheyWouldInOrder) {
     EXPECT_EQ(first.box.text, W("Отсутсвует return выражение в функции bad3"));
     EXPECT_EQ(first.result, "1\r\n2\r\n");
     // A stop ends the threads of a list that would take hours.
-    g_OutputSink.Attach(&m_argumentPane, kChannelArgument);
-    m_argumentPane.SetText("100000");
-    CRunSession session(m_module, "spinning", 1, false);
-    CMessageBox box;
-    ASSERT_TRUE(session.ReadArgument(&box));
-    CRunSession::Outcome outcome = CRunSession::Outcome::Printed;
-    CLargeStackThread worker;
-    ASSERT_TRUE(worker.Start([&] { outcome = session.Execute({}, &box); }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    session.Control().RequestStop();
-    worker.Join();
-    EXPECT_EQ(outcome, CRunSession::Outcome::Stopped);
-    SetParallelJobs(0);
-    SetSplitEveryList(false);
+    const Ran spinning = Run("spinning", "100000", kLargeStackSize, std::chrono::milliseconds(100));
+    ASSERT_TRUE(spinning.prepared);
+    EXPECT_EQ(spinning.outcome, CRunSession::Outcome::Stopped);
 }
 
 TEST_F(FaultRunTest, AThousandRunsLeaveTheMemoryAsTenRunsLeftIt) {
