@@ -75,35 +75,7 @@ void WriteConsoleNote(const std::string& text) {
     WriteRunNote(text);
 }
 
-namespace {
-void Capture(std::string_view text) {
+void CCaptureSink::WriteText(const std::string& text) {
     if (t_pCapture != nullptr)
         t_pCapture->AppendText(text);
-}
-} // namespace
-
-COutputSink& CCaptureSink::Write(std::string text) {
-    Capture(text);
-    return *this;
-}
-
-COutputSink& CCaptureSink::Write(char c) {
-    Capture(std::string_view(&c, 1));
-    return *this;
-}
-
-COutputSink& CCaptureSink::Write(float x) {
-    Capture(FormatReal(x));
-    return *this;
-}
-
-COutputSink& CCaptureSink::Write(int n) {
-    Capture(std::to_string(n));
-    return *this;
-}
-
-COutputSink& CCaptureSink::Write(const char* text) {
-    if (text != nullptr)
-        Capture(text);
-    return *this;
 }

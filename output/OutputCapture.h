@@ -67,9 +67,7 @@ class CCaptureSink : public COutputSink {
 public:
     void Clear(int) override {}
     void Select(int) override {}
-    COutputSink& Write(std::string text) override;
-    COutputSink& Write(char c) override;
-    COutputSink& Write(float x) override;
-    COutputSink& Write(int n) override;
-    COutputSink& Write(const char* text) override;
+
+private:
+    void WriteText(const std::string& text) override;
 };

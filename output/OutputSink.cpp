@@ -67,29 +67,29 @@ void COutputPanelSink::Select(int channel) {
         Current() = channel;
 }
 
-COutputSink& COutputPanelSink::Write(std::string text) {
-    Append(text);
+COutputSink& COutputSink::Write(const std::string& text) {
+    WriteText(text);
     return *this;
 }
 
-COutputSink& COutputPanelSink::Write(char c) {
-    Append(std::string(1, c));
+COutputSink& COutputSink::Write(char c) {
+    WriteText(std::string(1, c));
     return *this;
 }
 
-COutputSink& COutputPanelSink::Write(float x) {
-    Append(FormatReal(x));
+COutputSink& COutputSink::Write(float x) {
+    WriteText(FormatReal(x));
     return *this;
 }
 
-COutputSink& COutputPanelSink::Write(int n) {
-    Append(std::to_string(n));
+COutputSink& COutputSink::Write(int n) {
+    WriteText(std::to_string(n));
     return *this;
 }
 
-COutputSink& COutputPanelSink::Write(const char* text) {
+COutputSink& COutputSink::Write(const char* text) {
     if (text != nullptr)
-        Append(text);
+        WriteText(text);
     return *this;
 }
 
@@ -149,7 +149,7 @@ std::string COutputPanelSink::Buffer(int channel) const {
 }
 
 // Only the debug trace follows its end: the other channels are read from the top.
-void COutputPanelSink::Append(const std::string& text) {
+void COutputPanelSink::WriteText(const std::string& text) {
     std::lock_guard lock(m_mutex);
     const int current = Current();
     m_strBuffers[current] += text;

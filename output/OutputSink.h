@@ -41,13 +41,15 @@ class COutputSink {
 public:
     virtual void Clear(int channel) = 0;
     virtual void Select(int channel) = 0;
-    virtual COutputSink& Write(std::string text) = 0;
-    virtual COutputSink& Write(char c) = 0;
-    virtual COutputSink& Write(float x) = 0;
-    virtual COutputSink& Write(int n) = 0;
-    virtual COutputSink& Write(const char* text) = 0;
+    // Each kind of value in its text form, handed to WriteText (a null text writes nothing).
+    COutputSink& Write(const std::string& text);
+    COutputSink& Write(char c);
+    COutputSink& Write(float x);
+    COutputSink& Write(int n);
+    COutputSink& Write(const char* text);
 
 protected:
+    virtual void WriteText(const std::string& text) = 0;
     ~COutputSink() = default; // never deleted through this interface
 };
 
@@ -60,11 +62,6 @@ public:
 
     void Clear(int channel) override;
     void Select(int channel) override;
-    COutputSink& Write(std::string text) override;
-    COutputSink& Write(char c) override;
-    COutputSink& Write(float x) override;
-    COutputSink& Write(int n) override;
-    COutputSink& Write(const char* text) override;
 
     // Copies the current pane's text into the current buffer, then the buffer into out.
     virtual std::string& Read(std::string& out);
@@ -90,7 +87,7 @@ public:
     static void UseOwnChannel(int channel);
 
 private:
-    void Append(const std::string& text);
+    void WriteText(const std::string& text) override;
     int& Current();
     int Current() const;
 
