@@ -118,6 +118,9 @@ TEST_F(ParserTest, FunctionRecordsItsParameterAndLines) {
     EXPECT_EQ(f->firstLine, 2);
     EXPECT_EQ(f->lastLine, 5);
     EXPECT_EQ(f->owner, module);
+    // An expression records the line where it starts.
+    EXPECT_EQ(As<CExpressionNode>(f->named.at("r"))->line, 3);
+    EXPECT_EQ(As<CExpressionNode>(f->named.at("return"))->line, 4);
     EXPECT_EQ(Function(module, "g")->argName, "");
     EXPECT_EQ(Function(module, "g")->firstLine, 6);
 }
@@ -206,17 +209,6 @@ TEST_F(ParserTest, ElseSetsTheAlternativeOfTheTermBeforeIt) {
     EXPECT_EQ(Describe(As<CTermNode>(terms[1])->alternative), "int 0");
     EXPECT_EQ(Describe(As<CTermNode>(terms[2])->alternative), "int 2");
     EXPECT_EQ(As<CTermNode>(terms[3])->alternative, nullptr);
-}
-
-TEST_F(ParserTest, ExpressionRecordsTheLineWhereItStarts) {
-    CModuleNode* module = Accept("funcdef x {\n"
-                                 "  x : int >> a ;\n"
-                                 "  a >> return\n"
-                                 "} >> f");
-    ASSERT_NE(module, nullptr);
-    CFunctionNode* f = Function(module, "f");
-    EXPECT_EQ(As<CExpressionNode>(f->named.at("a"))->line, 2);
-    EXPECT_EQ(As<CExpressionNode>(f->named.at("return"))->line, 3);
 }
 
 TEST_F(ParserTest, ConstantListNamesBecomeConstants) {
