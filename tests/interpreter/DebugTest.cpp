@@ -180,16 +180,15 @@ TEST_F(DebugTest, AStopRequestEndsItsRunAtItsNextApplication) {
     EXPECT_NO_THROW(later.control.CheckStop()) << "a new run starts unstopped";
 }
 
-TEST_F(DebugTest, ABudgetOfNApplicationsAllowsExactlyN) {
+TEST_F(DebugTest, ABudgetOfNApplicationsAllowsExactlyNAndAutoReleaseStillHonoursAStop) {
     run.control.SetApplicationBudget(2);
     EXPECT_NO_THROW(run.control.CheckStop());
     EXPECT_NO_THROW(run.control.CheckStop());
     EXPECT_THROW(run.control.CheckStop(), CExeption);
     run.control.SetApplicationBudget(-1);
     EXPECT_NO_THROW(run.control.CheckStop());
-}
 
-TEST_F(DebugTest, AutoReleaseStillHonoursAStop) {
+    // Auto-release still honours a stop.
     CRunControl stopped, going;
     for (CRunControl* control : {&stopped, &going})
         control->SetAutoRelease(true);

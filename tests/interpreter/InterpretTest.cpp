@@ -14,15 +14,6 @@ namespace {
 
 class InterpretTest : public InterpretFixture {
 protected:
-    // A function that records its argument's text and wraps it as (tag, argument).
-    CValue* Recorder(const std::string& tag) {
-        CScriptedNode* node = Node(tag, [this, tag](CValue* input, CValue** out) {
-            calls.push_back(tag + Printed(input));
-            *out = Data({Char(tag[0]), input});
-            return true;
-        });
-        return FuncRef(node);
-    }
     // A delayed term that records its evaluation and yields value.
     CValue* DelayedYield(const std::string& tag, CValue* value) {
         CScriptedNode* node = Node(tag, [this, tag, value](CValue*, CValue** out) {
@@ -43,16 +34,6 @@ protected:
 
     std::vector<std::string> calls;
 };
-
-TEST_F(InterpretTest, ApplicationsRunArgumentByArgumentOrFunctionByFunction) {
-    CValue* f = Recorder("f");
-    CValue* g = Recorder("g");
-    Apply(Par({Int(1), Int(2)}), Data({f, g}));
-    EXPECT_EQ(calls, (std::vector<std::string>{"f1", "f2", "g1", "g2"}));
-    calls.clear();
-    Apply(Par({Int(1), Int(2)}), Par({f, g}));
-    EXPECT_EQ(calls, (std::vector<std::string>{"f1", "g1", "f2", "g2"}));
-}
 
 TEST_F(InterpretTest, ErrorsPassThroughAsACopyOfTheArgument) {
     struct Case {
@@ -98,14 +79,13 @@ TEST_F(InterpretTest, DelayListsBecomeParallelListsFirstToLast) {
     const Applied taken =
         Apply(List(kKindDelayList, {Int(3), DelayedYield("c", Int(4))}), Sign(kTokMinus));
     EXPECT_EQ(taken.text, "[-3,-4]") << "an element that is no delayed term is taken as it is";
-}
 
-TEST_F(InterpretTest, AFailingDelayListElementStopsTheRest) {
-    CValue* delays =
-        List(kKindDelayList, {FailingDelayed("first"), DelayedYield("second", Int(2))});
-    const Applied r = Apply(delays, Sign(kTokMinus));
-    EXPECT_EQ(r.text, "Interpretation error!");
-    EXPECT_FALSE(r.ok);
+    calls.clear(); // a failing element stops the rest
+    const Applied failed =
+        Apply(List(kKindDelayList, {FailingDelayed("first"), DelayedYield("second", Int(2))}),
+              Sign(kTokMinus));
+    EXPECT_EQ(failed.text, "Interpretation error!");
+    EXPECT_FALSE(failed.ok);
     EXPECT_EQ(calls, (std::vector<std::string>{"first"}));
 }
 

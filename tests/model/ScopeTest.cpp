@@ -11,33 +11,30 @@ using namespace test;
 
 namespace {
 
-TEST(ScopeTest, ModuleAddNamedReplacesButBlocksKeepTheFirstEntry) {
+// A module's name is replaced by its definition, a block's and a constant's first entry stays;
+// a name is looked up in the innermost scope first, then among the module's constants.
+TEST(ScopeTest, AddNamedAndFindNamed) {
     CModuleNode module;
     CFunctionNode first(&module), second(&module);
     module.AddNamed("f", nullptr); // declared only
     module.AddNamed("f", &first);
     EXPECT_EQ(module.named["f"], &first);
 
-    CBlockNode block(&module);
+    CBlockNode block(&first);
     block.AddNamed("x", &first);
     block.AddNamed("x", &second);
     EXPECT_EQ(block.named["x"], &first);
     module.AddConstant("c", &first);
     module.AddConstant("c", &second);
     EXPECT_EQ(module.constants["c"], &first);
-}
 
-TEST(ScopeTest, FindNamedAsksTheInnermostScopeFirstThenTheModulesConstants) {
-    CModuleNode module;
-    CFunctionNode function(&module);
-    CBlockNode block(&function);
-    CIntAtom inFunction(1), inBlock(2), constant(3);
-    function.AddNamed("x", &inFunction);
-    block.AddNamed("x", &inBlock);
-    module.AddConstant("k", &constant);
-    EXPECT_EQ(block.FindNamed("x"), &inBlock);
-    EXPECT_EQ(function.FindNamed("x"), &inFunction);
-    EXPECT_EQ(block.FindNamed("k"), &constant);
+    CIntAtom inFunction(1);
+    first.AddNamed("x", &inFunction);
+    first.AddNamed("y", &inFunction);
+    EXPECT_EQ(block.FindNamed("x"), &first);
+    EXPECT_EQ(block.FindNamed("y"), &inFunction);
+    EXPECT_EQ(first.FindNamed("x"), &inFunction);
+    EXPECT_EQ(block.FindNamed("c"), &first);
     EXPECT_EQ(block.FindNamed("missing"), nullptr);
 }
 
