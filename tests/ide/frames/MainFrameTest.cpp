@@ -386,14 +386,11 @@ TEST_F(MainFrameTest, HelpShowsTheLanguageGuideFromTheResources) {
     frame->Action(ID_HELP_FINDER)->trigger();
     CHelpWindow* help = frame->HelpWindow();
     ASSERT_NE(help, nullptr);
-    EXPECT_TRUE(help->isVisible());
     // The user's guide alone: the developer documents are not the user's help.
     ASSERT_EQ(help->Documents().size(), 1);
     EXPECT_EQ(help->Documents().first().fileName(), QStringLiteral("language.md"));
     EXPECT_EQ(help->Browser()->source(), help->Documents().first());
-    EXPECT_GT(help->Browser()->document()->characterCount(), 200);
     EXPECT_EQ(help->Contents()->topLevelItemCount(), 1);
-    EXPECT_GT(help->Contents()->topLevelItem(0)->childCount(), 0);
 
     // A link of the guide's own contents leads to its heading.
     QFile guide(QStringLiteral(TIRVANE_SOURCE_DIR "/docs/language.md"));
@@ -401,12 +398,11 @@ TEST_F(MainFrameTest, HelpShowsTheLanguageGuideFromTheResources) {
         guide.open(QIODevice::ReadOnly) ? QString::fromUtf8(guide.readAll()) : "";
     const QRegularExpressionMatch link =
         QRegularExpression(QStringLiteral("\\[([^\\]]+)\\]\\((#[^)]+)\\)")).match(markdown);
-    if (link.hasMatch()) {
-        emit help->Browser()->anchorClicked(QUrl(link.captured(2)));
-        EXPECT_TRUE(help->Browser()->textCursor().block().text().endsWith(link.captured(1)))
-            << link.captured(2).toStdString();
-        EXPECT_GT(help->Browser()->verticalScrollBar()->value(), 0);
-    }
+    ASSERT_TRUE(link.hasMatch());
+    emit help->Browser()->anchorClicked(QUrl(link.captured(2)));
+    EXPECT_TRUE(help->Browser()->textCursor().block().text().endsWith(link.captured(1)))
+        << link.captured(2).toStdString();
+    EXPECT_GT(help->Browser()->verticalScrollBar()->value(), 0);
 
     // F1 in the editor looks the word at the caret up.
     CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("help.tvn"), kProgram);
