@@ -1,5 +1,7 @@
 #include "IdeTestSupport.h"
 
+#include "ide/ChildFrame.h"
+#include "ide/Commands.h"
 #include "ide/OutputBar.h"
 #include "ide/OutputPane.h"
 #include "ide/TextCodec.h"
@@ -14,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QTest>
@@ -39,6 +42,11 @@ void TypeText(QWidget* widget, const QString& text) {
     }
 }
 
+void Keys(QWidget* widget, const std::vector<QKeyCombination>& keys) {
+    for (const QKeyCombination key : keys)
+        QTest::keyClick(widget, key.key(), key.keyboardModifiers());
+}
+
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
     QElapsedTimer timer;
     timer.start();
@@ -60,7 +68,10 @@ void FrameTest::SetUp() {
     hooks.stopBox = [this](const QString& caption, const QString& text) {
         boxes.push_back({caption, text});
     };
-    hooks.saveChanges = [](const QString&) { return SaveChoice::Discard; };
+    hooks.saveChanges = [this](const QString& title) {
+        savesAsked.push_back(title);
+        return saveChoice;
+    };
     hooks.saveFileName = [this](const QString&) {
         ++saveAsAsked;
         return saveAsAnswer;
@@ -100,6 +111,13 @@ QString FrameTest::WriteProgram(const QString& name, const QString& text) {
 
 CTirvaneIDEDoc* FrameTest::OpenProgram(const QString& name, const QString& text) {
     return frame->OpenDocument(WriteProgram(name, text));
+}
+
+CTirvaneIDEDoc* FrameTest::OpenTranslated(const QString& name, const QString& text) {
+    CTirvaneIDEDoc* doc = OpenProgram(name, text);
+    EXPECT_NE(doc, nullptr) << name.toStdString();
+    EXPECT_TRUE(Press(ID_TRANSLATE)) << name.toStdString();
+    return doc;
 }
 
 QString FrameTest::WriteBytes(const QString& name, const QByteArray& bytes) {
@@ -178,6 +196,25 @@ void FrameTest::SelectFunction(const QString& name) {
     const int index = frame->FunctionList()->findText(name);
     ASSERT_GE(index, 0) << name.toStdString();
     frame->FunctionList()->setCurrentIndex(index);
+}
+
+bool FrameTest::Start(int commandId, const QString& function, const QString& argument) {
+    SelectFunction(function);
+    TypeArgument(argument);
+    return Press(commandId);
+}
+
+void FrameTest::Activate(CTirvaneIDEDoc* doc) {
+    for (QMdiSubWindow* window : frame->MdiArea()->subWindowList()) {
+        if (static_cast<CChildFrame*>(window)->Document() == doc)
+            frame->MdiArea()->setActiveSubWindow(window);
+    }
+    ASSERT_EQ(frame->ActiveDocument(), doc);
+}
+
+void FrameTest::CloseActive() {
+    frame->ActiveChild()->close();
+    QCoreApplication::processEvents();
 }
 
 bool FrameTest::WaitForRunEnd(int timeoutMs) {

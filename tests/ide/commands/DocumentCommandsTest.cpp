@@ -3,20 +3,16 @@
 
 #include "IdeTestSupport.h"
 
-#include "ide/ChildFrame.h"
 #include "ide/Commands.h"
 #include "ide/OutputBar.h"
 #include "ide/TirvaneIDEDoc.h"
 #include "ide/TirvaneIDEView.h"
 #include "interpreter/DebugControl.h"
-#include "output/Encoding.h"
 #include "output/OutputSink.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QFile>
 #include <QMdiArea>
-#include <QTest>
 
 namespace idetest {
 namespace {
@@ -29,15 +25,7 @@ const QString kGoodProgram = QStringLiteral("answer << funcdef { 42 >> return };
 
 const QString kEvaluateArgument = QStringLiteral("Вычисление аргумента");
 
-class DocumentCommandsTest : public FrameTest {
-protected:
-    CTirvaneIDEDoc* TranslateGood() {
-        CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("good.tvn"), kGoodProgram);
-        EXPECT_NE(doc, nullptr);
-        EXPECT_TRUE(Press(ID_TRANSLATE));
-        return doc;
-    }
-};
+using DocumentCommandsTest = FrameTest;
 
 TEST_F(DocumentCommandsTest, TranslateReportsOnTheTranslationChannel) {
     struct Case {
@@ -74,38 +62,6 @@ TEST_F(DocumentCommandsTest, TranslateReportsOnTheTranslationChannel) {
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(DocumentCommandsTest, AnEditEnablesTranslateAgainAndDisablesRunAndDebug) {
-    CTirvaneIDEDoc* doc = TranslateGood();
-    EXPECT_FALSE(IsEnabled(ID_TRANSLATE));
-    EXPECT_TRUE(IsEnabled(ID_RUN));
-    EXPECT_TRUE(IsEnabled(ID_DEBUG));
-    EXPECT_FALSE(IsEnabled(ID_ABORT_RUN));
-    EXPECT_FALSE(IsEnabled(ID_ABORT_DEBUG));
-
-    TypeText(doc->View(), QStringLiteral(" "));
-    frame->UpdateCommands();
-    EXPECT_TRUE(doc->IsModified());
-    EXPECT_TRUE(IsEnabled(ID_TRANSLATE));
-    EXPECT_FALSE(IsEnabled(ID_RUN));
-    EXPECT_FALSE(IsEnabled(ID_DEBUG));
-}
-
-TEST_F(DocumentCommandsTest, TranslateSavesTheEditedTextFirst) {
-    CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("edit.tvn"), QStringLiteral("x"));
-    doc->View()->selectAll();
-    TypeText(doc->View(), QStringLiteral("/* тождество */"));
-    QTest::keyClick(doc->View(), Qt::Key_Return);
-    TypeText(doc->View(), QStringLiteral("funcdef x { x >> return } >> same"));
-    ASSERT_TRUE(Press(ID_TRANSLATE));
-    EXPECT_FALSE(doc->IsModified());
-    EXPECT_EQ(FunctionListItems(), QStringList({kEvaluateArgument, "same"}));
-    QFile file(doc->PathName());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray saved = file.readAll();
-    EXPECT_EQ(std::string(saved.constData(), static_cast<std::size_t>(saved.size())),
-              Cp(u8"/* тождество */\r\nfuncdef x { x >> return } >> same"));
-}
-
 // Translate of an untitled document asks for a name first: cancelled, it leaves everything
 // as it was; given, it saves there and translates.
 TEST_F(DocumentCommandsTest, UntitledDocumentIsSavedUnderTheChosenNameAndTranslated) {
@@ -121,16 +77,22 @@ TEST_F(DocumentCommandsTest, UntitledDocumentIsSavedUnderTheChosenNameAndTransla
     saveAsAnswer = dir.filePath(QStringLiteral("new.tvn"));
     ASSERT_TRUE(Press(ID_TRANSLATE));
     EXPECT_EQ(doc->PathName(), saveAsAnswer);
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_TRUE(ReadBytes(saveAsAnswer).startsWith("funcdef x"));
     EXPECT_EQ(FunctionListItems(), QStringList({kEvaluateArgument, "id"}));
 }
 
 TEST_F(DocumentCommandsTest, FunctionListRemembersTheSelectionOfEachDocument) {
-    CTirvaneIDEDoc* first = TranslateGood();
+    CTirvaneIDEDoc* first = OpenTranslated(QStringLiteral("good.tvn"), kGoodProgram);
     EXPECT_EQ(FunctionListSelection(), -1); // the list was empty when Translate began
     SelectFunction(QStringLiteral("inc"));
 
-    // A later Translate restores the index that was selected when it began.
+    // An edit offers Translate again, and no Run nor Debug of the old translation; a later
+    // Translate restores the index that was selected when it began.
     TypeText(first->View(), QStringLiteral(" "));
+    frame->UpdateCommands();
+    EXPECT_FALSE(IsEnabled(ID_RUN));
+    EXPECT_FALSE(IsEnabled(ID_DEBUG));
     ASSERT_TRUE(Press(ID_TRANSLATE));
     EXPECT_EQ(FunctionListSelection(), 3);
 
@@ -140,31 +102,21 @@ TEST_F(DocumentCommandsTest, FunctionListRemembersTheSelectionOfEachDocument) {
     EXPECT_EQ(FunctionListItems(), QStringList({kEvaluateArgument, "id"}));
     SelectFunction(kEvaluateArgument);
 
-    QMdiArea* mdi = frame->MdiArea();
-    for (QMdiSubWindow* window : mdi->subWindowList()) {
-        if (static_cast<CChildFrame*>(window)->Document() == first)
-            mdi->setActiveSubWindow(window);
-    }
+    Activate(first);
     EXPECT_EQ(FunctionListItems().size(), 5);
     EXPECT_EQ(frame->FunctionList()->currentText(), QStringLiteral("inc"));
-    for (QMdiSubWindow* window : mdi->subWindowList()) {
-        if (static_cast<CChildFrame*>(window)->Document() == second)
-            mdi->setActiveSubWindow(window);
-    }
+    Activate(second);
     EXPECT_EQ(frame->FunctionList()->currentText(), kEvaluateArgument);
 
-    for (QMdiSubWindow* window : mdi->subWindowList())
-        window->close();
+    frame->MdiArea()->closeAllSubWindows();
     EXPECT_TRUE(FunctionListItems().isEmpty());
 }
 
 // "out" writes the result's pane, never the argument the user typed, and the result is
 // shown; the boxes of refused commands are the controller's (RunControllerTest).
 TEST_F(DocumentCommandsTest, RunShowsTheResultAndLeavesTheArgument) {
-    TranslateGood();
-    SelectFunction(QStringLiteral("inc"));
-    TypeArgument(QStringLiteral("5"));
-    ASSERT_TRUE(Press(ID_RUN));
+    OpenTranslated(QStringLiteral("good.tvn"), kGoodProgram);
+    ASSERT_TRUE(Start(ID_RUN, QStringLiteral("inc"), QStringLiteral("5")));
     ASSERT_TRUE(WaitForRunEnd());
     EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("6\n6\n"));
     EXPECT_EQ(PaneText(kChannelArgument), QStringLiteral("5"));

@@ -13,7 +13,6 @@
 #include "interpreter/RunController.h"
 #include "output/OutputSink.h"
 
-#include <QElapsedTimer>
 #include <QMdiArea>
 #include <QPointer>
 #include <QTest>
@@ -70,37 +69,23 @@ QString BigProgram(QStringList* functionList) {
 
 class IdeFaultTest : public FrameTest {
 protected:
-    CTirvaneIDEDoc* OpenTranslated(const QString& name) {
-        CTirvaneIDEDoc* doc = OpenProgram(name, kProgram);
-        EXPECT_NE(doc, nullptr);
-        EXPECT_TRUE(Press(ID_TRANSLATE));
+    CTirvaneIDEDoc* OpenFib(const QString& name) {
+        CTirvaneIDEDoc* doc = OpenTranslated(name, kProgram);
         EXPECT_EQ(PaneText(kChannelTranslation), SuccessReport(6));
         return doc;
     }
 
-    // A run that will not end by itself.
-    void StartLongRun() {
-        SelectFunction(QStringLiteral("fib"));
-        TypeArgument(kLongArgument);
-        ASSERT_TRUE(Press(ID_RUN));
-        EXPECT_TRUE(g_bRunning);
-    }
-
-    void StartDebugPause(const QString& argument) {
-        SelectFunction(QStringLiteral("double"));
-        TypeArgument(argument);
-        ASSERT_TRUE(Press(ID_DEBUG));
+    // Debugs double 5 up to its first step.
+    void StartDebugPause() {
+        ASSERT_TRUE(Start(ID_DEBUG, QStringLiteral("double"), QStringLiteral("5")));
         ASSERT_TRUE(WaitFor([] { return AnyStepWaiting(); }));
-        ASSERT_TRUE(WaitFor([this, argument] {
-            return PaneText(kChannelDebug) == QStringLiteral("(%1,2):* ").arg(argument);
-        })) << PaneText(kChannelDebug).toStdString();
+        ASSERT_TRUE(WaitFor([this] { return PaneText(kChannelDebug) == "(5,2):* "; }))
+            << PaneText(kChannelDebug).toStdString();
     }
 
     // The next run in the active document prints exactly its result.
     void ExpectNextRunPrints42() {
-        SelectFunction(QStringLiteral("double"));
-        TypeArgument(QStringLiteral("21"));
-        ASSERT_TRUE(Press(ID_RUN));
+        ASSERT_TRUE(Start(ID_RUN, QStringLiteral("double"), QStringLiteral("21")));
         ASSERT_TRUE(WaitForRunEnd());
         EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("42\n"));
         ExpectNothingLeft();
@@ -113,14 +98,6 @@ protected:
         EXPECT_EQ(boxes, std::vector<StopBox>{});
     }
 
-    void Activate(CTirvaneIDEDoc* doc) {
-        for (QMdiSubWindow* window : frame->MdiArea()->subWindowList()) {
-            if (static_cast<CChildFrame*>(window)->Document() == doc)
-                frame->MdiArea()->setActiveSubWindow(window);
-        }
-        ASSERT_EQ(frame->ActiveDocument(), doc);
-    }
-
     // Closed windows and their documents are deleted later; this is later.
     static void DeleteClosedWindows() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -131,22 +108,24 @@ protected:
 // A close during a run, or right after its abort, is the controller's (RunControllerTest);
 // here a close during a debug pause, and a quit during a run with another document open.
 TEST_F(IdeFaultTest, ClosingADocumentDuringADebugPauseLeavesNoWorker) {
-    QPointer<CTirvaneIDEDoc> doc = OpenTranslated(QStringLiteral("close.tvn"));
-    StartDebugPause(QStringLiteral("5"));
+    QPointer<CTirvaneIDEDoc> doc = OpenFib(QStringLiteral("close.tvn"));
+    StartDebugPause();
     ASSERT_TRUE(frame->ActiveChild()->close());
     ExpectNothingLeft();
     DeleteClosedWindows();
     EXPECT_TRUE(frame->MdiArea()->subWindowList().isEmpty());
     EXPECT_TRUE(doc.isNull());
     EXPECT_TRUE(PaneText(kChannelResult).isEmpty());
-    OpenTranslated(QStringLiteral("next.tvn"));
+    OpenFib(QStringLiteral("next.tvn"));
     ExpectNextRunPrints42();
 }
 
 TEST_F(IdeFaultTest, QuittingDuringARunEndsItAndClosesEveryWindow) {
-    QPointer<CTirvaneIDEDoc> idle = OpenTranslated(QStringLiteral("idle.tvn"));
-    QPointer<CTirvaneIDEDoc> running = OpenTranslated(QStringLiteral("running.tvn"));
-    StartLongRun();
+    QPointer<CTirvaneIDEDoc> idle = OpenFib(QStringLiteral("idle.tvn"));
+    QPointer<CTirvaneIDEDoc> running = OpenFib(QStringLiteral("running.tvn"));
+    // fib 40, a run that will not end by itself.
+    ASSERT_TRUE(Start(ID_RUN, QStringLiteral("fib"), kLongArgument));
+    EXPECT_TRUE(g_bRunning);
     QTest::qWait(20);
     EXPECT_EQ(CRunController::LiveWorkers(), 1);
     ASSERT_TRUE(frame->close());
@@ -158,7 +137,7 @@ TEST_F(IdeFaultTest, QuittingDuringARunEndsItAndClosesEveryWindow) {
     EXPECT_TRUE(running.isNull());
     // The next start of the application runs as the first did.
     Restart();
-    OpenTranslated(QStringLiteral("again.tvn"));
+    OpenFib(QStringLiteral("again.tvn"));
     ExpectNextRunPrints42();
 }
 
@@ -177,24 +156,16 @@ TEST_F(IdeFaultTest, TranslatingOneDocumentWhileAnotherRunsKeepsBothOutputs) {
     QStringList bigFunctions;
     CTirvaneIDEDoc* big = OpenProgram(QStringLiteral("big.tvn"), BigProgram(&bigFunctions));
     ASSERT_NE(big, nullptr);
-    CTirvaneIDEDoc* running = OpenTranslated(QStringLiteral("running.tvn"));
-    int printedDuringTranslate = 0;
-    QElapsedTimer timer;
-    timer.start();
+    CTirvaneIDEDoc* running = OpenFib(QStringLiteral("running.tvn"));
     for (int n = kFirstRunLength; n <= kLastRunLength; n += 2) {
         SCOPED_TRACE(n);
         Activate(big);
         if (big->Flags().translated)
             TypeText(big->View(), QStringLiteral(" ")); // so that Translate is offered again
         Activate(running);
-        SelectFunction(QStringLiteral("fib"));
-        TypeArgument(QString::number(n));
-        ASSERT_TRUE(Press(ID_RUN));
+        ASSERT_TRUE(Start(ID_RUN, QStringLiteral("fib"), QString::number(n)));
         Activate(big);
-        const bool printedBefore = !g_OutputSink.Buffer(kChannelResult).empty();
         ASSERT_TRUE(Press(ID_TRANSLATE));
-        if (!printedBefore && !g_OutputSink.Buffer(kChannelResult).empty())
-            ++printedDuringTranslate;
         EXPECT_EQ(PaneText(kChannelTranslation), SuccessReport(kBigProgramFunctions));
         EXPECT_EQ(FunctionListItems(), bigFunctions);
         EXPECT_TRUE(big->Flags().translated);
@@ -202,15 +173,9 @@ TEST_F(IdeFaultTest, TranslatingOneDocumentWhileAnotherRunsKeepsBothOutputs) {
         EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("%1\n").arg(Fibonacci(n)));
         ExpectNothingLeft();
     }
-    std::printf("[          ] %d functions translated %d times in %lld ms, %d results printed "
-                "during the translation\n",
-                kBigProgramFunctions, (kLastRunLength - kFirstRunLength) / 2 + 1,
-                static_cast<long long>(timer.elapsed()), printedDuringTranslate);
 
     // The translated document runs its own functions.
-    SelectFunction(QStringLiteral("f41"));
-    TypeArgument(QStringLiteral("1"));
-    ASSERT_TRUE(Press(ID_RUN));
+    ASSERT_TRUE(Start(ID_RUN, QStringLiteral("f41"), QStringLiteral("1")));
     ASSERT_TRUE(WaitForRunEnd());
     EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("42\n"));
     Activate(running);
@@ -220,8 +185,8 @@ TEST_F(IdeFaultTest, TranslatingOneDocumentWhileAnotherRunsKeepsBothOutputs) {
 // A Translate of another document between two steps must not take the trace with it.
 TEST_F(IdeFaultTest, TranslatingAnotherDocumentDuringADebugPauseKeepsTheTraceInItsPane) {
     CTirvaneIDEDoc* other = OpenProgram(QStringLiteral("other.tvn"), kProgram);
-    CTirvaneIDEDoc* debugged = OpenTranslated(QStringLiteral("debugged.tvn"));
-    StartDebugPause(QStringLiteral("5"));
+    CTirvaneIDEDoc* debugged = OpenFib(QStringLiteral("debugged.tvn"));
+    StartDebugPause();
     Activate(other);
     ASSERT_TRUE(Press(ID_TRANSLATE));
     EXPECT_EQ(PaneText(kChannelTranslation), SuccessReport(6));

@@ -3,7 +3,6 @@
 // language commands, and how long a run took.
 
 #include "IdeTestSupport.h"
-#include "UiTestSupport.h"
 
 #include "ide/ChildFrame.h"
 #include "ide/Commands.h"
@@ -125,11 +124,8 @@ TEST_F(NavigationTest, DoubleClickOnAnErrorLineOfTheReportGoesToTheTranslatedDoc
 }
 
 TEST_F(NavigationTest, DebugMarkerMovesWithEachStepAndGoesWhenTheSessionEnds) {
-    CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("steps.tvn"), kSteps);
-    ASSERT_TRUE(Press(ID_TRANSLATE));
-    SelectFunction(QStringLiteral("calc"));
-    TypeArgument(QStringLiteral("5"));
-    ASSERT_TRUE(Press(ID_DEBUG));
+    CTirvaneIDEDoc* doc = OpenTranslated(QStringLiteral("steps.tvn"), kSteps);
+    ASSERT_TRUE(Start(ID_DEBUG, QStringLiteral("calc"), QStringLiteral("5")));
     std::vector<int> lines;
     for (int step = 0; step < 3; ++step) {
         ASSERT_TRUE(WaitFor([] { return AnyStepWaiting(); })) << step;
@@ -184,8 +180,7 @@ TEST_F(NavigationTest, ToolBarButtonsNameTheirKeyInTheirTip) {
 // F7, F5, F10 and Shift+F10 in the editor are a newcomer's first session
 // (FirstSessionTest); Shift+F5 ends a run that would go on for minutes.
 TEST_F(NavigationTest, ShiftF5InTheEditorAbortsTheRun) {
-    CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("keys.tvn"), kSteps);
-    ASSERT_TRUE(Press(ID_TRANSLATE));
+    CTirvaneIDEDoc* doc = OpenTranslated(QStringLiteral("keys.tvn"), kSteps);
     SelectFunction(QStringLiteral("loop"));
     TypeArgument(QStringLiteral("1"));
     frame->activateWindow();
@@ -201,14 +196,11 @@ TEST_F(NavigationTest, ShiftF5InTheEditorAbortsTheRun) {
 }
 
 TEST_F(NavigationTest, StatusBarCountsTheRunAndTheResultTabTellsHowLongItTook) {
-    OpenProgram(QStringLiteral("clock.tvn"), kSteps);
-    ASSERT_TRUE(Press(ID_TRANSLATE));
-    SelectFunction(QStringLiteral("calc"));
-    TypeArgument(QStringLiteral("2"));
+    OpenTranslated(QStringLiteral("clock.tvn"), kSteps);
     QLabel* clock = frame->RunClock()->Pane();
     EXPECT_FALSE(clock->isVisible());
 
-    ASSERT_TRUE(Press(ID_DEBUG));
+    ASSERT_TRUE(Start(ID_DEBUG, QStringLiteral("calc"), QStringLiteral("2")));
     ASSERT_TRUE(WaitFor([] { return AnyStepWaiting(); }));
     EXPECT_TRUE(clock->isVisible());
     QTest::qWait(250);
@@ -235,9 +227,8 @@ TEST_F(NavigationTest, StatusBarCountsTheRunAndTheResultTabTellsHowLongItTook) {
     const QString message = frame->statusBar()->currentMessage();
     EXPECT_TRUE(message.startsWith(QStringLiteral("Выполнение завершено за ")))
         << message.toStdString();
-    QTabBar* tabs = frame->OutputBar()->Tabs();
-    EXPECT_EQ(tabs->tabToolTip(kChannelResult), QStringLiteral("Последний запуск: ") + message);
-    EXPECT_EQ(tabs->tabText(kChannelResult), QStringLiteral("Результат"));
+    EXPECT_EQ(frame->OutputBar()->Tabs()->tabToolTip(kChannelResult),
+              QStringLiteral("Последний запуск: ") + message);
     EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("3\n"));
 }
 
@@ -256,11 +247,8 @@ TEST(RunClockTest, DurationsReadInSecondsAndMinutes) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(CRunClock::FormatDuration(c.ms, c.tenths), c.text) << c.ms;
+    // A run that printed and a debug session stopped: the status bar case above.
     using Outcome = CRunSession::Outcome;
-    EXPECT_EQ(CRunClock::EndText(false, 10, int(Outcome::Printed)),
-              QStringLiteral("Выполнение завершено за 0,010 с"));
-    EXPECT_EQ(CRunClock::EndText(true, 10, int(Outcome::Stopped)),
-              QStringLiteral("Отладка прервана через 0,010 с"));
     EXPECT_EQ(CRunClock::EndText(false, 10, int(Outcome::Failed)),
               QStringLiteral("Выполнение завершилось ошибкой через 0,010 с"));
     EXPECT_EQ(CRunClock::EndText(true, 10, int(Outcome::NoResult)),

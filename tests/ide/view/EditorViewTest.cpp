@@ -2,7 +2,6 @@
 // follow edits, Definition, Properties and the context menu, driven like a user would.
 
 #include "IdeTestSupport.h"
-#include "UiTestSupport.h"
 
 #include "ide/ChildFrame.h"
 #include "ide/Commands.h"
@@ -44,13 +43,10 @@ using Range = std::pair<int, int>;
 
 class EditorViewTest : public FrameTest {
 protected:
-    CTirvaneIDEView* OpenTranslated(const QString& text = kTwoFunctions) {
-        doc = OpenProgram(QStringLiteral("lines.tvn"), text);
-        EXPECT_NE(doc, nullptr);
-        EXPECT_TRUE(Press(ID_TRANSLATE));
+    void OpenTranslated(const QString& text = kTwoFunctions) {
+        doc = FrameTest::OpenTranslated(QStringLiteral("lines.tvn"), text);
         view = doc->View();
         view->setFocus();
-        return view;
     }
 
     Range RangeOf(const char* name) const {
@@ -108,10 +104,7 @@ TEST_F(EditorViewTest, StatusBarShowsTheCaretsLineAndColumnWhateverTheFont) {
     EXPECT_EQ(frame->LinePane()->text(), QStringLiteral("Cтр. 1"));
     EXPECT_EQ(frame->ColumnPane()->text(), QStringLiteral("Поз. 1"));
 
-    QTest::keyClick(view, Qt::Key_Down);
-    QTest::keyClick(view, Qt::Key_Down);
-    for (int i = 0; i < 3; ++i)
-        QTest::keyClick(view, Qt::Key_Right);
+    Keys(view, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right});
     EXPECT_EQ(frame->LinePane()->text(), QStringLiteral("Cтр. 3"));
     EXPECT_EQ(frame->ColumnPane()->text(), QStringLiteral("Поз. 4"));
 
@@ -133,71 +126,50 @@ TEST_F(EditorViewTest, StatusBarShowsTheCaretsLineAndColumnWhateverTheFont) {
     EXPECT_EQ(frame->ColumnPane()->text(), QStringLiteral("Поз. 8"));
 }
 
+// Each case puts the caret at a line and column (-1: the line's end) and clicks keys.
 TEST_F(EditorViewTest, FunctionLineRangesFollowEdits) {
-    struct Case {
+    constexpr QKeyCombination kSelectDown(Qt::ShiftModifier, Qt::Key_Down);
+    const struct {
         const char* name;
-        std::function<void(CTirvaneIDEView*)> edit;
+        int line, column;
+        std::vector<QKeyCombination> keys;
         Range first, second;
-    };
-    const Case cases[] = {
-        {"nothing changed", [](CTirvaneIDEView*) {}, {3, 8}, {10, 14}},
-        {"Enter at the start of line 10",
-         [](CTirvaneIDEView* v) {
-             PlaceCaret(v, 10);
-             QTest::keyClick(v, Qt::Key_Return);
-         },
-         {3, 8},
-         {11, 15}},
+    } cases[] = {
+        {"nothing changed", 1, 0, {}, {3, 8}, {10, 14}},
+        {"Enter at the start of line 10", 10, 0, {Qt::Key_Return}, {3, 8}, {11, 15}},
         // The header stays on line 10; its body moves down.
-        {"Enter at the end of line 10",
-         [](CTirvaneIDEView* v) {
-             PlaceCaret(v, 10, -1);
-             QTest::keyClick(v, Qt::Key_Return);
-         },
-         {3, 8},
-         {10, 15}},
+        {"Enter at the end of line 10", 10, -1, {Qt::Key_Return}, {3, 8}, {10, 15}},
         {"two whole lines deleted above both",
-         [](CTirvaneIDEView* v) {
-             SelectLines(v, 1, 2);
-             QTest::keyClick(v, Qt::Key_Delete);
-         },
+         1,
+         0,
+         {kSelectDown, kSelectDown, Qt::Key_Delete},
          {1, 6},
          {8, 12}},
         {"a line deleted inside the second",
-         [](CTirvaneIDEView* v) {
-             SelectLines(v, 12, 12);
-             QTest::keyClick(v, Qt::Key_Delete);
-         },
+         12,
+         0,
+         {kSelectDown, Qt::Key_Delete},
          {3, 8},
          {10, 13}},
-        {"Backspace joins line 11 to line 10",
-         [](CTirvaneIDEView* v) {
-             PlaceCaret(v, 11);
-             QTest::keyClick(v, Qt::Key_Backspace);
-         },
-         {3, 8},
-         {10, 13}},
-        // Pasted far from where the caret was last seen by a key or the mouse.
-        {"two lines pasted at the top from the Edit menu",
-         [](CTirvaneIDEView* v) {
-             QApplication::clipboard()->setText(QStringLiteral("// a\n// b\n"));
-             v->moveCursor(QTextCursor::Start);
-             v->Document()->Frame()->UpdateCommands();
-             v->Document()->Frame()->Action(ID_EDIT_PASTE)->trigger();
-         },
-         {5, 10},
-         {12, 16}},
+        {"Backspace joins line 11 to line 10", 11, 0, {Qt::Key_Backspace}, {3, 8}, {10, 13}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         OpenTranslated();
-        c.edit(view);
+        PlaceCaret(view, c.line, c.column);
+        Keys(view, c.keys);
         EXPECT_EQ(RangeOf("first"), c.first);
         EXPECT_EQ(RangeOf("second"), c.second);
         doc->SetModifiedFlag(false);
-        frame->ActiveChild()->close();
-        QCoreApplication::processEvents();
+        CloseActive();
     }
+    // Pasted from the Edit menu, far from where the caret was last seen by a key or the mouse.
+    OpenTranslated();
+    QApplication::clipboard()->setText(QStringLiteral("// a\n// b\n"));
+    view->moveCursor(QTextCursor::Start);
+    ASSERT_TRUE(Press(ID_EDIT_PASTE));
+    EXPECT_EQ(RangeOf("first"), Range(5, 10));
+    EXPECT_EQ(RangeOf("second"), Range(12, 16));
 }
 
 TEST_F(EditorViewTest, PropertiesShowTheFunctionsCurrentLinesCutTo500Characters) {
@@ -208,9 +180,9 @@ TEST_F(EditorViewTest, PropertiesShowTheFunctionsCurrentLinesCutTo500Characters)
                              "  b >> return\n} >> second\n"));
 
     PlaceCaret(view, 10);
-    QTest::keyClick(view, Qt::Key_Return);
+    Keys(view, {Qt::Key_Return});
     PlaceCaret(view, 13, -1);
-    QTest::keyClick(view, Qt::Key_Return);
+    Keys(view, {Qt::Key_Return});
     TypeText(view, QStringLiteral("  b >> c ;"));
     // A line longer than 500 characters shows its first 500.
     const QString longLine = QStringLiteral(" // ") + QString(600, u'q');
