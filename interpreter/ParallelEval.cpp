@@ -1,6 +1,7 @@
 #include "interpreter/ParallelEval.h"
 
 #include "interpreter/RunContext.h"
+#include "values/Arena.h"
 #include "values/TaskPool.h"
 
 #include <algorithm>
@@ -23,6 +24,9 @@ constexpr std::int64_t kCheapestItemNs = 1'000;
 // this many, unless the first ones took long enough for such noise not to matter.
 constexpr std::int32_t kFewestTimedItems = 8;
 constexpr std::int64_t kLongFirstItemsNs = 1'000'000;
+// Every value is at least 16 bytes, and an item of a microsecond makes several: items
+// that allocate less than this on average are not timed at all.
+constexpr std::size_t kLeastItemBytes = 48;
 
 std::int64_t ThreadProcessorNs() {
     timespec now{};
@@ -81,13 +85,17 @@ CListSplit::CListSplit(CRunContext& run, std::int32_t count, bool falseEnds)
         m_nNextCheck = 0;
     } else if (count > 2) {
         m_nNextCheck = 1;
-        m_nStart = m_nLastCheckNs = ClockNs();
+        m_pArena = &CArena::Current();
+        m_nLastCheckBytes = m_pArena->BytesAllocated();
     }
 }
 
-// The steady clock is cheap to read but counts the time other programs took the
-// processor; an item that seems costly by it is timed again by the thread's own processor
-// time over as many items again before the list is split.
+// Reading a clock costs as much as an application of a built-in to two numbers, and most
+// lists are short or have such items, so the clocks are read only for items that allocate
+// enough to be worth timing. The steady clock is cheap to read but counts the time other
+// programs took the processor; an item that seems costly by it is timed again by the
+// thread's own processor time (a system call) over as many items again before the list is
+// split.
 bool CListSplit::Decide(std::int32_t next) {
     m_nNextCheck = -1;
     if (next == 0)
@@ -95,46 +103,67 @@ bool CListSplit::Decide(std::int32_t next) {
     const std::int64_t left = m_nCount - next;
     if (left < 2)
         return false;
-    const std::int64_t now = ClockNs();
-    const std::int64_t spent = now - m_nStart;
-    // The items since the last check: the first ones are the slowest.
-    const std::int64_t each = (now - m_nLastCheckNs) / (next - m_nLastCheck);
+    const std::size_t bytes = m_pArena->BytesAllocated();
+    const std::size_t made = bytes - m_nLastCheckBytes;
+    const std::int32_t items = next - m_nLastCheck;
+    m_nLastCheckBytes = bytes;
+    m_nLastCheck = next;
+    m_nNextCheck = next < m_nCount - next ? next * 2 : -1;
+    if (m_nTimedFrom < 0 && made < kLeastItemBytes * std::size_t(items)) {
+        m_nClockFrom = -1;
+        return false;
+    }
+    return Timed(next, left, items);
+}
+
+bool CListSplit::Timed(std::int32_t next, std::int64_t left, std::int32_t items) {
     if (m_nTimedFrom >= 0) {
         const std::int64_t used = (ThreadProcessorNs() - m_nTimedNs) / (next - m_nTimedFrom);
         if (used >= kCheapestItemNs && used * left >= kWorthSplittingNs)
             return true;
         m_nTimedFrom = -1;
-    } else if ((next >= kFewestTimedItems || spent >= kLongFirstItemsNs) &&
-               each >= kCheapestItemNs && each * left >= kWorthSplittingNs) {
-        m_nTimedFrom = next;
-        m_nTimedNs = ThreadProcessorNs();
+        m_nClockFrom = -1;
+    } else if (m_nClockFrom < 0) {
+        // Timed from here, if the next check can still split the list.
+        if (m_nNextCheck >= 0 && m_nCount - m_nNextCheck >= 2) {
+            m_nClockFrom = next;
+            m_nClockFromNs = m_nLastCheckNs = ClockNs();
+        }
+    } else {
+        const std::int64_t now = ClockNs();
+        // The items since the last check: the first ones are the slowest.
+        const std::int64_t each = (now - m_nLastCheckNs) / items;
+        if ((next >= kFewestTimedItems || now - m_nClockFromNs >= kLongFirstItemsNs) &&
+            each >= kCheapestItemNs && each * left >= kWorthSplittingNs) {
+            m_nTimedFrom = next;
+            m_nTimedNs = ThreadProcessorNs();
+        }
+        m_nLastCheckNs = now;
     }
-    m_nLastCheck = next;
-    m_nLastCheckNs = now;
-    m_nNextCheck = next * 2;
     return false;
 }
 
-std::int32_t CListSplit::Run(std::int32_t first, CValue** results, const Item& item,
-                             std::int32_t* failed) {
+void CListSplit::Failed(std::int64_t item) {
+    if (m_bFalseEnds)
+        throw CFailedItem{item};
+    LowerTo(m_nFirstFailed, static_cast<std::int32_t>(item));
+}
+
+std::int32_t CListSplit::RunPieces(std::int32_t first, CValue** results, const Piece& piece,
+                                   std::int32_t* failed) {
     m_nNextCheck = -1;
     const int threads =
         static_cast<int>(std::min<std::int64_t>(ParallelJobs(), std::int64_t(m_nCount) - first));
     std::vector<CRunContext*> shares; // made here, on the run's thread
     for (int slot = 0; slot < threads; ++slot)
         shares.push_back(&m_run.Share(slot));
-    std::atomic<std::int32_t> firstFailed{m_nCount};
+    m_nFirstFailed = m_nCount;
     std::int64_t end = m_nCount;
     try {
         end = RunInOrder(
             first, m_nCount, threads,
-            [&](std::int64_t i, int slot) {
-                const auto index = static_cast<std::int32_t>(i);
-                if (item(index, *shares[static_cast<std::size_t>(slot)]))
-                    return;
-                if (m_bFalseEnds)
-                    throw CFailedItem{i};
-                LowerTo(firstFailed, index);
+            [&](std::int64_t begin, std::int64_t stop, int slot, CPieceCursor& cursor) {
+                piece(begin, stop, *shares[static_cast<std::size_t>(slot)], cursor);
             },
             m_run.output,
             [&](const void* mark) {
@@ -146,7 +175,7 @@ std::int32_t CListSplit::Run(std::int32_t first, CValue** results, const Item& i
         *failed = static_cast<std::int32_t>(failure.item);
         return m_nCount;
     }
-    const std::int32_t failure = firstFailed.load();
+    const std::int32_t failure = m_nFirstFailed.load();
     *failed = failure < end ? failure : m_nCount;
     return static_cast<std::int32_t>(end);
 }

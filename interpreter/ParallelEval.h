@@ -2,23 +2,24 @@
 // The items of a parallel list (the applications of a spread, the elements of a parallel
 // list term) are independent, so a run that writes no trace may evaluate them on several
 // threads (values/TaskPool.h) with the outcome of evaluating them in order. A list is
-// split only where it pays: its first items are evaluated in order while the time they
-// take is measured (after 1, 2, 4, ... items), and the rest goes to the pool once it
-// promises enough work in items that are not too cheap to hand out. Lists inside a share
-// stay on their thread.
+// split only where it pays: its first items are evaluated in order while what they cost is
+// measured (after 1, 2, 4, ... items), and the rest goes to the pool once it promises
+// enough work in items that are not too cheap to hand out. Lists inside a share stay on
+// their thread.
 
+#include "values/TaskPool.h"
+
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
+class CArena;
 class CRunContext;
 class CValue;
 
 class CListSplit {
 public:
-    // An item: evaluates item i in the context given (the run's own, or a thread's share)
-    // into its slot; false when it failed.
-    using Item = std::function<bool(std::int32_t, CRunContext&)>;
-
     // falseEnds: an item that fails ends the list there (no later item is evaluated), as
     // for the elements of a list term; otherwise the failure is only noted, as in a spread.
     CListSplit(CRunContext& run, std::int32_t count, bool falseEnds);
@@ -26,23 +27,47 @@ public:
     // Before item next, in order: whether items [next, count) should go to the pool now.
     bool Now(std::int32_t next) { return next == m_nNextCheck && Decide(next); }
 
-    // Evaluates items [first, count) on the pool, results[i] being item i's slot. Returns
-    // where the caller goes on in order: count, or an item that needs what an earlier one
-    // leaves behind (from there on nothing was evaluated, as far as anyone can tell). An
-    // exception of an item is rethrown, the first in order. *failed: the first item that
-    // failed before that point, or count.
-    std::int32_t Run(std::int32_t first, CValue** results, const Item& item, std::int32_t* failed);
+    // Evaluates items [first, count) on the pool: item(i, context) evaluates item i in the
+    // context given (a thread's share of the run) into results[i], its slot, and says
+    // whether it succeeded. Returns where the caller goes on in order: count, or an item
+    // that needs what an earlier one leaves behind (from there on nothing was evaluated, as
+    // far as anyone can tell). An exception of an item is rethrown, the first in order.
+    // *failed: the first item that failed before that point, or count.
+    template <class Item>
+    std::int32_t Run(std::int32_t first, CValue** results, const Item& item, std::int32_t* failed) {
+        // Each thread goes through its pieces of consecutive items in a loop of its own.
+        return RunPieces(
+            first, results,
+            [&](std::int64_t begin, std::int64_t end, CRunContext& share, CPieceCursor& cursor) {
+                for (std::int64_t i = begin; i < end && cursor.Start(i); ++i)
+                    if (!item(static_cast<std::int32_t>(i), share))
+                        Failed(i);
+            },
+            failed);
+    }
 
 private:
+    using Piece = std::function<void(std::int64_t, std::int64_t, CRunContext&, CPieceCursor&)>;
+
     bool Decide(std::int32_t next);
+    // Decide for items that allocate enough to be timed: reads the clocks.
+    bool Timed(std::int32_t next, std::int64_t left, std::int32_t items);
+    std::int32_t RunPieces(std::int32_t first, CValue** results, const Piece& piece,
+                           std::int32_t* failed);
+    // Item i failed: ends the list when failures end it, else is noted.
+    void Failed(std::int64_t item);
 
     CRunContext& m_run;
     std::int32_t m_nCount;
     bool m_bFalseEnds;
     std::int32_t m_nNextCheck = -1; // never, unless the list may be split
-    std::int64_t m_nStart = 0;      // nanoseconds on the steady clock
+    CArena* m_pArena = nullptr;     // where the items allocate
     std::int32_t m_nLastCheck = 0;
+    std::size_t m_nLastCheckBytes = 0;
+    std::int32_t m_nClockFrom = -1; // timed on the steady clock from this item
+    std::int64_t m_nClockFromNs = 0;
     std::int64_t m_nLastCheckNs = 0;
     std::int32_t m_nTimedFrom = -1; // timed by the thread's processor time from this item
     std::int64_t m_nTimedNs = 0;
+    std::atomic<std::int32_t> m_nFirstFailed{0};
 };

@@ -24,13 +24,6 @@ void COutputCapture::AppendMark(const void* mark) {
     m_entries.push_back({Kind::Mark, std::string(), mark});
 }
 
-COutputCapture::Mark COutputCapture::Here() const {
-    if (m_entries.empty())
-        return {};
-    const Entry& last = m_entries.back();
-    return {m_entries.size(), last.kind == Kind::Text ? last.text.size() : 0};
-}
-
 void COutputCapture::TruncateTo(const Mark& mark) {
     m_entries.resize(std::min(m_entries.size(), mark.entries));
     if (!m_entries.empty() && m_entries.back().kind == Kind::Text)

@@ -29,7 +29,12 @@ public:
         std::size_t entries = 0;
         std::size_t lastText = 0;
     };
-    Mark Here() const;
+    Mark Here() const {
+        if (m_entries.empty())
+            return {};
+        const Entry& last = m_entries.back();
+        return {m_entries.size(), last.kind == Kind::Text ? last.text.size() : 0};
+    }
     void TruncateTo(const Mark& mark);
 
     // The capture current on this thread, or null.

@@ -108,6 +108,7 @@ void* CArena::AllocateLeased(std::size_t bytes) {
         block = m_pParent->Lease(size);
     }
     m_nNextLease = std::min(m_nNextLease * 2, kLargestLease);
+    m_nRetired += BytesUsed();
     m_pBase = m_pTop = block;
     m_pCommitted = m_pReservedEnd = block + size;
     return Allocate(bytes);
@@ -129,6 +130,7 @@ void CArena::Release(std::byte* mark) {
 #ifdef TIRVANE_ASAN
     ASAN_POISON_MEMORY_REGION(mark, static_cast<std::size_t>(m_pTop - mark));
 #endif
+    m_nRetired += static_cast<std::size_t>(m_pTop - mark);
     m_pTop = mark;
 }
 

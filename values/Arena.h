@@ -65,6 +65,9 @@ public:
     void Adopt(CNodeBase* node);
 
     std::size_t BytesUsed() const { return static_cast<std::size_t>(m_pTop - m_pBase); }
+    // Every byte allocated so far, released ones included: never goes down, so the
+    // difference of two readings tells how much an evaluation allocated between them.
+    std::size_t BytesAllocated() const { return m_nRetired + BytesUsed(); }
     std::size_t Limit() const { return m_nLimit; }
     bool IsView() const { return m_pParent != nullptr; }
     // Whether what lies above mark can be moved down to it through space above the top:
@@ -133,6 +136,7 @@ private:
     std::byte* m_pCommitted = nullptr; // readable and writable up to here
     std::byte* m_pReservedEnd = nullptr;
     std::byte* m_pPinned = nullptr; // nothing below it may be released
+    std::size_t m_nRetired = 0;     // allocated, then released or left in an earlier block
     std::size_t m_nLimit;
     std::vector<std::unique_ptr<CNodeBase>> m_adopted;
     CArena* m_pParent = nullptr;  // set for a view

@@ -182,9 +182,10 @@ int ThreadsUsed() {
     return g_nThreadsUsed.load();
 }
 
-std::int64_t RunInOrder(std::int64_t first, std::int64_t count, int threads,
-                        const std::function<void(std::int64_t, int)>& item, COutputSink& sink,
-                        const std::function<void(const void*)>& onMark, CValue** results) {
+std::int64_t
+RunInOrder(std::int64_t first, std::int64_t count, int threads,
+           const std::function<void(std::int64_t, std::int64_t, int, CPieceCursor&)>& range,
+           COutputSink& sink, const std::function<void(const void*)>& onMark, CValue** results) {
     const std::int64_t items = count - first;
     if (items <= 0)
         return count;
@@ -207,9 +208,9 @@ std::int64_t RunInOrder(std::int64_t first, std::int64_t count, int threads,
         CCallDepthBase base(depth, calls);
         bool counted = false;
         for (std::int64_t piece; (piece = next.fetch_add(1)) < pieceCount;) {
+            const std::int64_t start = begin(piece);
             const std::int64_t end = begin(piece + 1);
-            std::int64_t i = begin(piece);
-            if (i > firstFailed.load())
+            if (start > firstFailed.load())
                 continue;
             if (!counted) {
                 NoteThreadsUsed(working.fetch_add(1) + 1);
@@ -219,25 +220,20 @@ std::int64_t RunInOrder(std::int64_t first, std::int64_t count, int threads,
             CCaptureScope capture(state.capture);
             std::optional<CSpreadRegion> region;
             if (results != nullptr)
-                region.emplace(results + i);
-            const std::int64_t start = i;
-            for (; i < end && i <= firstFailed.load(std::memory_order_relaxed); ++i) {
-                task_detail::t_piece = {&firstFailed, i};
-                const COutputCapture::Mark mark = state.capture.Here();
-                try {
-                    item(i, slot);
-                } catch (const CInOrderOnly&) {
-                    state.inOrderOnly = true;
-                    state.capture.TruncateTo(mark);
-                    LowerTo(firstFailed, i);
-                    break;
-                } catch (...) {
-                    state.error = std::current_exception();
-                    LowerTo(firstFailed, i);
-                    break;
-                }
-                if (region)
-                    region->Filled(static_cast<std::int32_t>(i - start + 1));
+                region.emplace(results + start);
+            CPieceCursor cursor(firstFailed, state.capture, region ? &*region : nullptr, start);
+            task_detail::t_piece = {&firstFailed, start};
+            try {
+                range(start, end, slot, cursor);
+                if (region && cursor.Item() >= start)
+                    region->Filled(static_cast<std::int32_t>(cursor.Item() - start + 1));
+            } catch (const CInOrderOnly&) {
+                state.inOrderOnly = true;
+                state.capture.TruncateTo(cursor.StartMark());
+                LowerTo(firstFailed, std::max(cursor.Item(), start));
+            } catch (...) {
+                state.error = std::current_exception();
+                LowerTo(firstFailed, std::max(cursor.Item(), start));
             }
             task_detail::t_piece = {};
         }

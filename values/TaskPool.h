@@ -8,6 +8,9 @@
 // every earlier one runs to its end; the exception of the first failing item is the one
 // that comes back.
 
+#include "output/OutputCapture.h"
+#include "values/Reclaim.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -58,17 +61,56 @@ inline bool PieceCancelled() {
 // at a failure, and the caller evaluates the rest itself.
 struct CInOrderOnly {};
 
-// Calls item(i, slot) for i in [first, count) on up to `threads` threads (the caller's
-// among them; slot numbers the thread from 0), pieces of consecutive items to each;
-// returns when all are done. Each thread allocates through a view of the caller's
-// current arena, goes on with the caller's depth of calls and regions, and writes into the
-// capture of its piece (COutputCapture::Current()); when results are given (the slots the
-// items fill, results[i] by item i), a piece gives back what its items left behind between
-// them, as a spread does (CSpreadRegion);
+// Where one thread has got to in a piece of RunInOrder: the piece's function evaluates its
+// items in order and calls Start before each.
+class CPieceCursor {
+public:
+    CPieceCursor(const std::atomic<std::int64_t>& firstFailed, COutputCapture& capture,
+                 CSpreadRegion* region, std::int64_t first)
+        : m_firstFailed(firstFailed), m_capture(capture), m_pRegion(region), m_nFirst(first),
+          m_nItem(first - 1) {}
+
+    // Before item i, the item after the last one started: false when an item before it
+    // failed, and the piece ends there.
+    bool Start(std::int64_t i) {
+        if (i > m_firstFailed.load(std::memory_order_relaxed))
+            return false;
+        if (m_pRegion != nullptr && i > m_nFirst)
+            m_pRegion->Filled(static_cast<std::int32_t>(i - m_nFirst));
+        task_detail::t_piece.item = i;
+        m_mark = m_capture.Here();
+        m_nItem = i;
+        return true;
+    }
+
+    // The item started last, and the capture as it stood before it.
+    std::int64_t Item() const { return m_nItem; }
+    const COutputCapture::Mark& StartMark() const { return m_mark; }
+
+private:
+    const std::atomic<std::int64_t>& m_firstFailed;
+    COutputCapture& m_capture;
+    CSpreadRegion* m_pRegion;
+    std::int64_t m_nFirst;
+    std::int64_t m_nItem;
+    COutputCapture::Mark m_mark;
+};
+
+// Calls range(begin, end, slot, cursor) for pieces of consecutive items that together make
+// [first, count), on up to `threads` threads (the caller's among them; slot numbers the
+// thread from 0); range evaluates the items of its piece in order, each after
+// cursor.Start(i), and stops where Start says. Returns when all are done. Each thread
+// allocates through a view of the caller's current arena, goes on with the caller's depth
+// of calls and regions, and writes into the capture of its piece
+// (COutputCapture::Current()); when results are given (the slots the items fill,
+// results[i] by item i), a piece gives back what its items left behind between them, as a
+// spread does (CSpreadRegion);
 // the captures are played back on the calling thread in item order, texts to sink and
 // marks to onMark. If items throw, the first one's exception is rethrown once every item
 // before it has finished and its text has been played back. Returns count, or the item
 // that threw CInOrderOnly (none of its text is played back).
-std::int64_t RunInOrder(std::int64_t first, std::int64_t count, int threads,
-                        const std::function<void(std::int64_t, int)>& item, COutputSink& sink,
-                        const std::function<void(const void*)>& onMark, CValue** results = nullptr);
+std::int64_t
+RunInOrder(std::int64_t first, std::int64_t count, int threads,
+           const std::function<void(std::int64_t, std::int64_t, int, CPieceCursor&)>& range,
+           COutputSink& sink, const std::function<void(const void*)>& onMark,
+           CValue** results = nullptr);

@@ -40,24 +40,27 @@ Outcome RunItems(int count, int threads, std::vector<int> failing) {
     try {
         RunInOrder(
             0, count, threads,
-            [&](std::int64_t item, int) {
-                const int i = static_cast<int>(item);
-                ids[static_cast<std::size_t>(i)] = i;
-                made[static_cast<std::size_t>(i)] = Int(i);
-                CCaptureSink piece;
-                piece.Write(i).Write(",");
-                AppendMarkOrNotify(&ids[static_cast<std::size_t>(i)], outcome.marks);
-                for (int f : failing) {
-                    if (f != i)
-                        continue;
-                    if (f == firstFailing && failing.size() > 1)
-                        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                    throw i;
+            [&](std::int64_t begin, std::int64_t end, int, CPieceCursor& cursor) {
+                for (std::int64_t item = begin; item < end && cursor.Start(item); ++item) {
+                    const int i = static_cast<int>(item);
+                    ids[static_cast<std::size_t>(i)] = i;
+                    made[static_cast<std::size_t>(i)] = Int(i);
+                    CCaptureSink piece;
+                    piece.Write(i).Write(",");
+                    AppendMarkOrNotify(&ids[static_cast<std::size_t>(i)], outcome.marks);
+                    for (int f : failing) {
+                        if (f != i)
+                            continue;
+                        if (f == firstFailing && failing.size() > 1)
+                            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                        throw i;
+                    }
+                    const auto deadline =
+                        std::chrono::steady_clock::now() + std::chrono::seconds(5);
+                    while (i > firstFailing && !PieceCancelled() &&
+                           std::chrono::steady_clock::now() < deadline)
+                        std::this_thread::yield();
                 }
-                const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-                while (i > firstFailing && !PieceCancelled() &&
-                       std::chrono::steady_clock::now() < deadline)
-                    std::this_thread::yield();
             },
             g_OutputSink,
             [&](const void* mark) { outcome.marks.push_back(*static_cast<const int*>(mark)); });
@@ -128,7 +131,10 @@ TEST(TaskPool, ReportsTheThreadsThatTookPart) {
         ResetThreadsUsed();
         RunInOrder(
             0, 24, threads,
-            [](std::int64_t, int) { std::this_thread::sleep_for(std::chrono::milliseconds(2)); },
+            [](std::int64_t begin, std::int64_t end, int, CPieceCursor& cursor) {
+                for (std::int64_t i = begin; i < end && cursor.Start(i); ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            },
             g_OutputSink, nullptr);
         EXPECT_EQ(ThreadsUsed(), threads);
     }
