@@ -1,12 +1,7 @@
 #include "IdeTestSupport.h"
 
-#include "ide/ChildFrame.h"
-#include "ide/Commands.h"
-#include "ide/OutputBar.h"
 #include "ide/OutputPane.h"
 #include "ide/TextCodec.h"
-#include "ide/TirvaneIDEDoc.h"
-#include "interpreter/DebugControl.h"
 #include "interpreter/RunController.h"
 
 #include <QAbstractButton>
@@ -16,10 +11,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QSettings>
-#include <QTest>
 #include <QToolBar>
 
 #include <ostream>
@@ -88,13 +81,15 @@ void FrameTest::SetUp() {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
 }
 
-// Closing the window ends every run; nothing may be left behind for the next test.
+// Closing the window ends every run; nothing may be left behind for the next test, and no
+// box may have been shown that the test did not expect (and clear).
 void FrameTest::TearDown() {
     if (frame != nullptr) {
         frame->close();
         frame.reset();
     }
     EXPECT_EQ(CRunController::LiveWorkers(), 0);
+    EXPECT_EQ(boxes, std::vector<StopBox>{}) << "boxes the test did not look at";
     SetShellDialogHooks(m_previousHooks);
 }
 

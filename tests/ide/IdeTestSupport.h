@@ -3,19 +3,28 @@
 // user: press tool bar buttons and keys, type into panes, pick functions, meet modal dialogs
 // and pop-up menus.
 
+#include "ide/ChildFrame.h"
+#include "ide/Commands.h"
 #include "ide/MainFrame.h"
+#include "ide/OutputBar.h"
 #include "ide/ShellDialogs.h"
+#include "ide/TirvaneIDEDoc.h"
+#include "ide/TirvaneIDEView.h"
+#include "interpreter/DebugControl.h"
+#include "output/OutputSink.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QColor>
+#include <QMdiArea>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTimer>
 
@@ -26,7 +35,6 @@
 #include <ostream>
 #include <vector>
 
-class CTirvaneIDEDoc;
 class COutputView;
 class QAbstractScrollArea;
 

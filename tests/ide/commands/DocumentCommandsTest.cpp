@@ -1,18 +1,22 @@
-// Translate, and the panes and boxes of Run and Debug, driven through the tool bar like a
-// user would. What the run controller decides is tested without windows.
+// Translate, Run and Debug driven through the tool bar and the keys like a user would, and
+// where they take the user: the line of a translation error (after Translate and by a double
+// click on the report), the line each debug step stands at, how long a run took. What the run
+// controller decides is tested without windows.
 
 #include "IdeTestSupport.h"
 
-#include "ide/Commands.h"
-#include "ide/OutputBar.h"
-#include "ide/TirvaneIDEDoc.h"
-#include "ide/TirvaneIDEView.h"
-#include "interpreter/DebugControl.h"
-#include "output/OutputSink.h"
+#include "ide/RunClock.h"
+#include "interpreter/RunSession.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QMdiArea>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
 
 namespace idetest {
 namespace {
@@ -59,7 +63,6 @@ TEST_F(DocumentCommandsTest, TranslateReportsOnTheTranslationChannel) {
         EXPECT_EQ(IsEnabled(ID_TRANSLATE), c.functions.isEmpty()) << c.name;
         EXPECT_EQ(IsEnabled(ID_RUN), !c.functions.isEmpty()) << c.name;
     }
-    EXPECT_TRUE(boxes.empty());
 }
 
 // Translate of an untitled document asks for a name first: cancelled, it leaves everything
@@ -121,10 +124,234 @@ TEST_F(DocumentCommandsTest, RunShowsTheResultAndLeavesTheArgument) {
     EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("6\n6\n"));
     EXPECT_EQ(PaneText(kChannelArgument), QStringLiteral("5"));
     EXPECT_EQ(frame->OutputBar()->ShownChannel(), kChannelResult);
-    EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(g_bRunning);
     EXPECT_TRUE(IsEnabled(ID_RUN));
     EXPECT_FALSE(IsEnabled(ID_ABORT_RUN));
+}
+
+// One application per line of the body, evaluated in the order of their names.
+const QString kSteps = QStringLiteral("funcdef x {\n"
+                                      "  (x, 1) : + >> a ;\n"
+                                      "  (a, 2) : * >> b ;\n"
+                                      "  (b, 3) : - >> return\n"
+                                      "} >> calc;\n"
+                                      // Some hundred million steps, none of them deep.
+                                      "spin << funcdef n { ((1, 1000) : .. : [] : calc) : | "
+                                      ">> return }\n"
+                                      "funcdef x { ((1, 1000000) : .. : [] : spin) : | >> "
+                                      "return } >> loop\n");
+
+class NavigationTest : public FrameTest {
+protected:
+    int CaretLine(CTirvaneIDEDoc* doc) const { return doc->View()->textCursor().blockNumber() + 1; }
+
+    bool LineVisible(CTirvaneIDEView* view, int line) const {
+        const QRect box = view->LineRect(line);
+        return box.top() >= 0 && box.bottom() < view->viewport()->height();
+    }
+
+    // Double-clicks the 1-based line of the "Трансляция" pane.
+    void DoubleClickReportLine(int line) {
+        COutputView* pane = View(kChannelTranslation);
+        QTest::mouseDClick(pane->viewport(), Qt::LeftButton, {},
+                           pane->LineRect(line - 1).center() + QPoint(4, 0));
+    }
+};
+
+TEST_F(NavigationTest, FailedTranslateTakesTheCaretToTheMarkedErrorLine) {
+    QString longProgram;
+    for (int i = 1; i <= 150; ++i)
+        longProgram += QStringLiteral("funcdef x { x >> return } >> f%1;\n").arg(i);
+    longProgram += QStringLiteral("funcdef x { y >> return } >> broken\n");
+    for (int i = 0; i < 40; ++i)
+        longProgram += QStringLiteral("// end\n");
+    struct Case {
+        const char* name;
+        QString program;
+        int line;
+    };
+    const Case cases[] = {
+        {"unknown name on line 3",
+         QStringLiteral("funcdef x {\n  (x, 1) : + >> a ;\n  zz >> return\n} >> f\n"), 3},
+        {"missing brace on line 2",
+         QStringLiteral("funcdef x { x >> return } >> f;\nfuncdef x {\n"), 3},
+        {"far down a long program", longProgram, 151},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("error%1.tvn").arg(++n), c.program);
+        ASSERT_NE(doc, nullptr) << c.name;
+        doc->View()->moveCursor(QTextCursor::Start);
+        ASSERT_TRUE(Press(ID_TRANSLATE)) << c.name;
+        EXPECT_TRUE(PaneText(kChannelTranslation)
+                        .contains(QStringLiteral("Ошибка в строке %1 : ").arg(c.line)))
+            << c.name << ": " << PaneText(kChannelTranslation).toStdString();
+        EXPECT_EQ(doc->ErrorLine(), c.line) << c.name;
+        EXPECT_EQ(CaretLine(doc), c.line) << c.name;
+        EXPECT_EQ(doc->View()->Marked(LineMark::Error), QList<int>{c.line}) << c.name;
+        EXPECT_TRUE(LineVisible(doc->View(), c.line)) << c.name;
+    }
+
+    // The mark moves with its line and goes with a good translation.
+    CTirvaneIDEDoc* doc = frame->ActiveDocument();
+    PlaceCaret(doc->View(), 1);
+    QTest::keyClick(doc->View(), Qt::Key_Return);
+    EXPECT_EQ(doc->ErrorLine(), 152);
+    doc->View()->selectAll();
+    TypeText(doc->View(), QStringLiteral("funcdef x { x >> return } >> f"));
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    EXPECT_EQ(doc->ErrorLine(), 0);
+    EXPECT_TRUE(doc->View()->Marked(LineMark::Error).isEmpty());
+}
+
+TEST_F(NavigationTest, DoubleClickOnAnErrorLineOfTheReportGoesToTheTranslatedDocument) {
+    CTirvaneIDEDoc* broken = OpenProgram(QStringLiteral("broken.tvn"),
+                                         QStringLiteral("funcdef x {\n\n  q >> return\n} >> f\n"));
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    ASSERT_EQ(broken->ErrorLine(), 3);
+    CTirvaneIDEDoc* other = OpenProgram(QStringLiteral("other.tvn"), kSteps);
+    ASSERT_EQ(frame->ActiveDocument(), other);
+    PlaceCaret(broken->View(), 1);
+
+    // "Трансляция..." names no line: nothing happens.
+    DoubleClickReportLine(1);
+    EXPECT_EQ(frame->ActiveDocument(), other);
+    EXPECT_EQ(CaretLine(broken), 1);
+
+    DoubleClickReportLine(2);
+    EXPECT_EQ(frame->ActiveDocument(), broken);
+    EXPECT_EQ(CaretLine(broken), 3);
+    EXPECT_EQ(broken->View()->Marked(LineMark::Error), QList<int>{3});
+}
+
+TEST_F(NavigationTest, DebugMarkerMovesWithEachStepAndGoesWhenTheSessionEnds) {
+    CTirvaneIDEDoc* doc = OpenTranslated(QStringLiteral("steps.tvn"), kSteps);
+    ASSERT_TRUE(Start(ID_DEBUG, QStringLiteral("calc"), QStringLiteral("5")));
+    std::vector<int> lines;
+    for (int step = 0; step < 3; ++step) {
+        ASSERT_TRUE(WaitFor([] { return AnyStepWaiting(); })) << step;
+        ASSERT_TRUE(WaitFor([&] { return doc->StepLine() == step + 2; }, 5000))
+            << "step " << step << " marks line " << doc->StepLine();
+        lines.push_back(doc->StepLine());
+        EXPECT_EQ(doc->View()->Marked(LineMark::Step), QList<int>{step + 2});
+        // The next step, not a second session; its trace comes to the front.
+        frame->OutputBar()->ShowChannel(kChannelTranslation);
+        ASSERT_TRUE(Press(ID_DEBUG));
+        EXPECT_EQ(frame->OutputBar()->ShownChannel(), kChannelDebug);
+    }
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(lines, (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("9\n"));
+    // The trace itself is as it always was.
+    EXPECT_EQ(PaneText(kChannelDebug),
+              QStringLiteral("(5,1):+  -> 6\n(6,2):*  -> 12\n(12,3):-  -> 9\n"));
+    EXPECT_EQ(doc->StepLine(), 0);
+    EXPECT_TRUE(doc->View()->Marked(LineMark::Step).isEmpty());
+
+    // An aborted session takes its marker away at once.
+    ASSERT_TRUE(Press(ID_DEBUG));
+    ASSERT_TRUE(WaitFor([&] { return doc->StepLine() == 2; }));
+    ASSERT_TRUE(Press(ID_ABORT_DEBUG));
+    EXPECT_EQ(doc->StepLine(), 0);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(doc->StepLine(), 0);
+}
+
+// A tool bar button's tip names its key; the action's own tip stays the prompt's. Which key
+// does what is shown by pressing them (FirstSessionTest, below).
+TEST_F(NavigationTest, ToolBarButtonsNameTheirKeyInTheirTip) {
+    int withKey = 0;
+    for (QAction* action : frame->ToolBar()->actions()) {
+        auto* button = qobject_cast<QToolButton*>(frame->ToolBar()->widgetForAction(action));
+        if (button == nullptr || action->shortcut().isEmpty())
+            continue;
+        ++withKey;
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(button, &help);
+        EXPECT_EQ(QToolTip::text(), action->toolTip() + QStringLiteral(" (") +
+                                        action->shortcut().toString(QKeySequence::NativeText) +
+                                        QStringLiteral(")"));
+        EXPECT_FALSE(action->toolTip().contains(u'('));
+        QToolTip::hideText();
+    }
+    EXPECT_GE(withKey, 5);
+}
+
+// F7, F5, F10 and Shift+F10 in the editor are a newcomer's first session
+// (FirstSessionTest); Shift+F5 ends a run that would go on for minutes.
+TEST_F(NavigationTest, ShiftF5InTheEditorAbortsTheRun) {
+    CTirvaneIDEDoc* doc = OpenTranslated(QStringLiteral("keys.tvn"), kSteps);
+    SelectFunction(QStringLiteral("loop"));
+    TypeArgument(QStringLiteral("1"));
+    frame->activateWindow();
+    doc->View()->setFocus();
+    QTest::keyClick(doc->View(), Qt::Key_F5);
+    QTest::qWait(20);
+    EXPECT_TRUE(doc->Flags().running);
+    QTest::keyClick(doc->View(), Qt::Key_F5, Qt::ShiftModifier);
+    EXPECT_FALSE(doc->Flags().running);
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_FALSE(doc->IsModified()); // the keys typed nothing into the text
+}
+
+TEST_F(NavigationTest, StatusBarCountsTheRunAndTheResultTabTellsHowLongItTook) {
+    OpenTranslated(QStringLiteral("clock.tvn"), kSteps);
+    QLabel* clock = frame->RunClock()->Pane();
+    EXPECT_FALSE(clock->isVisible());
+
+    ASSERT_TRUE(Start(ID_DEBUG, QStringLiteral("calc"), QStringLiteral("2")));
+    ASSERT_TRUE(WaitFor([] { return AnyStepWaiting(); }));
+    EXPECT_TRUE(clock->isVisible());
+    QTest::qWait(250);
+    EXPECT_TRUE(clock->text().startsWith(QStringLiteral("Идёт отладка «clock.tvn»: 0,")))
+        << clock->text().toStdString();
+    EXPECT_NE(clock->text(), QStringLiteral("Идёт отладка «clock.tvn»: 0,0 с"));
+    // The aborts belong to the running document: in another one they are greyed, and the
+    // clock still names the document that runs.
+    CTirvaneIDEDoc* debugged = frame->ActiveDocument();
+    OpenProgram(QStringLiteral("other.tvn"), kSteps);
+    EXPECT_FALSE(IsEnabled(ID_ABORT_DEBUG));
+    EXPECT_TRUE(clock->text().contains(QStringLiteral("«clock.tvn»")));
+    ASSERT_TRUE(frame->ActiveChild()->close());
+    ASSERT_EQ(frame->ActiveDocument(), debugged);
+    ASSERT_TRUE(Press(ID_ABORT_DEBUG));
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_FALSE(clock->isVisible());
+    EXPECT_TRUE(frame->statusBar()->currentMessage().startsWith(
+        QStringLiteral("Отладка прервана через 0,")))
+        << frame->statusBar()->currentMessage().toStdString();
+
+    ASSERT_TRUE(Press(ID_RUN));
+    ASSERT_TRUE(WaitForRunEnd());
+    const QString message = frame->statusBar()->currentMessage();
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Выполнение завершено за ")))
+        << message.toStdString();
+    EXPECT_EQ(frame->OutputBar()->Tabs()->tabToolTip(kChannelResult),
+              QStringLiteral("Последний запуск: ") + message);
+    EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("3\n"));
+}
+
+TEST(RunClockTest, DurationsReadInSecondsAndMinutes) {
+    const struct {
+        qint64 ms;
+        bool tenths;
+        QString text;
+    } cases[] = {
+        {0, false, QStringLiteral("0,000 с")},
+        {1250, false, QStringLiteral("1,250 с")},
+        {1250, true, QStringLiteral("1,2 с")},
+        {59999, false, QStringLiteral("59,999 с")},
+        {61500, false, QStringLiteral("1 мин 01,500 с")},
+        {125040, true, QStringLiteral("2 мин 05,0 с")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CRunClock::FormatDuration(c.ms, c.tenths), c.text) << c.ms;
+    // A run that printed and a debug session stopped: the status bar case above.
+    using Outcome = CRunSession::Outcome;
+    EXPECT_EQ(CRunClock::EndText(false, 10, int(Outcome::Failed)),
+              QStringLiteral("Выполнение завершилось ошибкой через 0,010 с"));
+    EXPECT_EQ(CRunClock::EndText(true, 10, int(Outcome::NoResult)),
+              QStringLiteral("Отладка завершена без результата за 0,010 с"));
 }
 
 } // namespace

@@ -5,17 +5,9 @@
 
 #include "IdeTestSupport.h"
 
-#include "ide/ChildFrame.h"
-#include "ide/Commands.h"
-#include "ide/TirvaneIDEDoc.h"
-#include "ide/TirvaneIDEView.h"
-#include "interpreter/DebugControl.h"
 #include "interpreter/RunController.h"
-#include "output/OutputSink.h"
 
-#include <QMdiArea>
 #include <QPointer>
-#include <QTest>
 
 #include <utility>
 

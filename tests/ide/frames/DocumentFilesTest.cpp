@@ -6,16 +6,9 @@
 
 #include "IdeTestSupport.h"
 
-#include "ide/ChildFrame.h"
-#include "ide/Commands.h"
-#include "ide/TirvaneIDEDoc.h"
-#include "ide/TirvaneIDEView.h"
-#include "output/OutputSink.h"
-
 #include <QFile>
 #include <QMenu>
 #include <QSettings>
-#include <QTest>
 
 #include <linux/capability.h>
 #include <sys/resource.h>
@@ -140,7 +133,6 @@ TEST_F(DocumentFilesTest, AFailedSaveReportsAndKeepsTheOldFile) {
         EXPECT_FALSE(IsEnabled(ID_RUN));
         boxes.clear();
         EXPECT_TRUE(Press(command));
-        EXPECT_TRUE(boxes.empty());
         EXPECT_TRUE(ReadBytes(path).startsWith(QByteArray(kOldText) + "// xxx"));
         EXPECT_EQ(IsEnabled(ID_RUN), command == ID_TRANSLATE);
         CloseActive();
@@ -153,7 +145,6 @@ TEST_F(DocumentFilesTest, AFileDeletedBetweenEditAndTranslateIsWrittenAgainAndTr
     ASSERT_NE(doc, nullptr);
     ASSERT_TRUE(QFile::remove(path));
     ASSERT_TRUE(Press(ID_TRANSLATE));
-    EXPECT_TRUE(boxes.empty()) << ::testing::PrintToString(boxes);
     EXPECT_TRUE(ReadBytes(path).startsWith(QByteArray(kOldText) + "// xxx"));
     EXPECT_TRUE(
         PaneText(kChannelTranslation).contains(QStringLiteral("Синтаксических ощибок не найдено")))
@@ -196,7 +187,6 @@ TEST_F(DocumentFilesTest, FilesOfAnyBytesAndLineEndsSaveBackByteForByte) {
         EXPECT_EQ(ReadBytes(path).toHex(' '), c.bytes.toHex(' '));
         CloseActive();
     }
-    EXPECT_TRUE(boxes.empty()) << ::testing::PrintToString(boxes);
 }
 
 // The bytes with their line ends spelt out, for a readable failure.
@@ -291,7 +281,6 @@ TEST_F(DocumentFilesTest, EditedFilesKeepTheEndsOfTheirLinesAndAddedLinesEndLike
         EXPECT_FALSE(doc->IsModified());
         CloseActive();
     }
-    EXPECT_TRUE(boxes.empty()) << ::testing::PrintToString(boxes);
 }
 
 // Past a thousand lines added and removed the text counts as rewritten: its lines take the
@@ -313,7 +302,6 @@ TEST_F(DocumentFilesTest, ARewrittenFileOfMixedEndsKeepsItsEndsLineByLine) {
     doc->View()->insertPlainText(typed);
     ASSERT_TRUE(Press(ID_FILE_SAVE));
     EXPECT_TRUE(ReadBytes(path) == after);
-    EXPECT_TRUE(boxes.empty()) << ::testing::PrintToString(boxes);
 }
 
 // Typed text is saved as Windows-1251 without a byte order mark. It has no byte for "✓"
@@ -382,6 +370,7 @@ TEST_F(DocumentFilesTest, RecentFilesSurviveARestartNewestFirstFourAtMost) {
     ASSERT_TRUE(QFile::remove(paths[1]));
     frame->Action(ID_FILE_MRU_FILE1 + 3)->trigger();
     EXPECT_EQ(boxes.size(), 1u);
+    boxes.clear();
     EXPECT_EQ(frame->RecentFiles().Files(), (QStringList{paths[2], paths[4], paths[3]}));
     // Saved under a name, a new document comes first.
     frame->NewDocument();

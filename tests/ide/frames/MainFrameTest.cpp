@@ -4,26 +4,19 @@
 
 #include "IdeTestSupport.h"
 
-#include "ide/ChildFrame.h"
-#include "ide/Commands.h"
 #include "ide/Examples.h"
 #include "ide/FindDialog.h"
 #include "ide/HelpWindow.h"
-#include "ide/OutputBar.h"
 #include "ide/ReplaceDialog.h"
 #include "ide/SplitBar.h"
 #include "ide/TextCodec.h"
 #include "ide/TirvaneIDEApp.h"
-#include "ide/TirvaneIDEDoc.h"
-#include "ide/TirvaneIDEView.h"
-#include "output/OutputSink.h"
 
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QInputDialog>
 #include <QLabel>
-#include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
@@ -33,8 +26,6 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QTest>
-#include <QTextBlock>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -411,6 +402,7 @@ TEST_F(MainFrameTest, StartUpMakesProgramOneOrOpensTheNamedFiles) {
     EXPECT_EQ(frame->ActiveDocument()->PathName(), path);
     EXPECT_FALSE(CTirvaneIDEApp::OpenStartupDocuments(*frame, {dir.filePath("missing.tvn")}));
     EXPECT_EQ(boxes.size(), 1u);
+    boxes.clear();
 }
 
 TEST_F(MainFrameTest, LayoutIsRememberedAcrossRestarts) {

@@ -2,12 +2,8 @@
 
 #include "IdeTestSupport.h"
 
-#include "ide/OutputBar.h"
 #include "ide/SplitBar.h"
 #include "ide/SplitDrag.h"
-
-#include <QMdiArea>
-#include <QTest>
 
 namespace idetest {
 namespace {
