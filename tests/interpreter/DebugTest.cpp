@@ -11,7 +11,6 @@
 #include <time.h>
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -20,17 +19,6 @@ using namespace test;
 using namespace std::chrono_literals;
 
 namespace {
-
-// Waits (briefly sleeping) until cond holds; false after a generous timeout.
-bool Eventually(const std::function<bool()>& cond) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!cond()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 class DebugTest : public InterpretFixture {
 protected:

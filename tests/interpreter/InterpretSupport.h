@@ -12,9 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace test {
@@ -75,6 +77,17 @@ protected:
     CRunContext run; // untraced, in the arena above
     std::vector<std::unique_ptr<CScriptedNode>> nodes;
 };
+
+// Waits, briefly sleeping, until cond holds; false after a generous time-out.
+inline bool Eventually(const std::function<bool()>& cond) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!cond()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
 
 // Text of a character value as Print writes it.
 inline std::string CharText(unsigned char c) {

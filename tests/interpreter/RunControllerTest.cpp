@@ -6,17 +6,12 @@
 #include "interpreter/DebugControl.h"
 #include "interpreter/RunController.h"
 #include "model/Scope.h"
-#include "translator/Parser.h"
-#include "translator/Scanner.h"
+#include "translator/ParserSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <array>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -57,14 +52,10 @@ public:
 class RunControllerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_path = std::filesystem::temp_directory_path() /
-                 ("tirvane-controller-" + std::to_string(::getpid()) + ".tvn");
-        std::ofstream(m_path, std::ios::binary) << kProgram;
-        ASSERT_NO_THROW(m_parser.Translate(m_path.c_str(), &m_module));
+        m_module = TranslateText(m_parser, kProgram).module;
         ASSERT_NE(m_module, nullptr);
         m_capture.emplace(kChannelTranslation);
     }
-    void TearDown() override { std::filesystem::remove(m_path); }
 
     // The function list's entry: "" stands for "Вычисление аргумента".
     void Command(CRunController& controller, const std::string& function, const char* argument,
@@ -85,18 +76,7 @@ protected:
         EXPECT_FALSE(controller.Running());
         return m_capture->Text(kChannelResult);
     }
-    // Waits (on this thread, serving the host) until the worker is at work or paused.
-    static bool WaitFor(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return true;
-    }
 
-    std::filesystem::path m_path;
     CScanner m_scanner;
     CParser m_parser{&m_scanner};
     CModuleNode* m_module = nullptr;
@@ -106,7 +86,7 @@ protected:
 
 // The results and boxes of arguments and functions are in tests/golden/cases/arguments.tvn,
 // through the runner, which has the same controller; here, what only the controller shows:
-// each outcome, the box's caption, and the argument pane left as the user typed it.
+// the outcome, the box's caption, and the argument pane left as the user typed it.
 TEST_F(RunControllerTest, RunsPrintTheirResultOrReportWhyNot) {
     struct Case {
         const char* name;
@@ -117,12 +97,6 @@ TEST_F(RunControllerTest, RunsPrintTheirResultOrReportWhyNot) {
         CMessageBox box; // caption empty: none
     };
     const Case cases[] = {
-        {"out inside the argument",
-         "neg",
-         "[(4, 1) : + : out]",
-         "5\r\n-5\r\n",
-         Outcome::Printed,
-         {}},
         {"argument evaluation error names the temporary function",
          "neg",
          "block { 1 >> x }",
@@ -202,26 +176,45 @@ TEST_F(RunControllerTest, ADeeplyRecursiveArgumentEvaluatesOnTheWorkersStack) {
     EXPECT_EQ(host.reports[0].outcome, Outcome::Printed) << host.reports[0].box.text;
 }
 
-// An abort ends the argument's evaluation as silently as a run's, and the commands are
-// free again at once; the next Run waits for the aborted worker and prints its own result.
-TEST_F(RunControllerTest, AbortDuringALongArgumentThenRunAgain) {
-    CRunController controller(host);
-    Command(controller, "neg", "(40 : fib)");
-    ASSERT_TRUE(controller.HasWorker());
-    EXPECT_FALSE(controller.States(true).run);
-    EXPECT_TRUE(controller.States(true).abortRun);
+// An abort ends the argument's evaluation as silently as a run's, and the commands are free
+// again at once; the next Run waits for the aborted worker and prints its own result. One
+// run in the whole application: another document may translate, not start; closing a
+// document (or translating it) during its run ends the run first, and so does the
+// controller going.
+TEST_F(RunControllerTest, AbortOrCloseDuringALongArgumentThenRunAgain) {
+    auto controller = std::make_unique<CRunController>(host);
+    CRunController other(host);
+    Command(*controller, "neg", "(40 : fib)");
+    ASSERT_TRUE(controller->HasWorker());
+    EXPECT_FALSE(controller->States(true).run);
+    EXPECT_TRUE(controller->States(true).abortRun);
+    EXPECT_FALSE(controller->States(false).translate);
+    const CommandStates states = other.States(true);
+    EXPECT_FALSE(states.run || states.debug || states.abortRun);
+    EXPECT_TRUE(other.States(false).translate);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    controller.AbortRun();
-    EXPECT_FALSE(controller.Running());
+    controller->AbortRun();
+    EXPECT_FALSE(controller->Running());
     EXPECT_FALSE(g_bRunning);
-    EXPECT_TRUE(controller.States(true).run);
-    Command(controller, "neg", "5");
-    controller.WaitForWorker();
+    EXPECT_TRUE(controller->States(true).run);
+    Command(*controller, "neg", "5");
+    controller->WaitForWorker();
     ASSERT_EQ(host.reports.size(), 2u);
     EXPECT_EQ(host.reports[0].outcome, Outcome::Stopped);
     EXPECT_EQ(host.reports[0].box.caption, "");
     EXPECT_EQ(host.reports[1].outcome, Outcome::Printed);
     EXPECT_EQ(m_capture->Text(kChannelResult), "-5\r\n");
+
+    Command(*controller, "neg", "(40 : fib)");
+    controller->EndRun();
+    EXPECT_FALSE(controller->HasWorker());
+    EXPECT_FALSE(g_bRunning);
+    ASSERT_EQ(host.reports.size(), 3u);
+    EXPECT_EQ(host.reports[2].outcome, Outcome::Stopped);
+    Command(*controller, "neg", "(40 : fib)");
+    ASSERT_EQ(CRunController::LiveWorkers(), 1);
+    controller.reset();
+    EXPECT_EQ(CRunController::LiveWorkers(), 0);
     EXPECT_TRUE(host.boxes.empty());
 }
 
@@ -270,10 +263,10 @@ TEST_F(RunControllerTest, DebugPausesAtEachApplicationUntilReleasedOrAborted) {
         EXPECT_TRUE(controller.Debugging());
         EXPECT_EQ(host.channels, std::vector<int>{kChannelDebug});
         // Debug again never starts a second session: it releases the paused step.
-        ASSERT_TRUE(WaitFor([] { return AnyStepWaiting(); }));
+        ASSERT_TRUE(Eventually([] { return AnyStepWaiting(); }));
         EXPECT_EQ(m_capture->Text(kChannelDebug), "(5,1):+ ");
         Command(controller, "inc", "5", true);
-        ASSERT_TRUE(WaitFor([] { return AnyStepWaiting(); }));
+        ASSERT_TRUE(Eventually([] { return AnyStepWaiting(); }));
         if (abort) {
             controller.AbortDebug();
             EXPECT_FALSE(controller.Debugging());
@@ -298,30 +291,6 @@ TEST_F(RunControllerTest, DebugPausesAtEachApplicationUntilReleasedOrAborted) {
         EXPECT_FALSE(controller.Debugging());
         EXPECT_FALSE(g_bDebugging);
     }
-}
-
-// One run or session in the whole application: another document may edit and translate,
-// not start; closing a document (or translating it) during its run ends the run first.
-TEST_F(RunControllerTest, OneSessionInTheApplicationAndClosingEndsIt) {
-    auto running = std::make_unique<CRunController>(host);
-    CRunController other(host);
-    Command(*running, "neg", "(40 : fib)");
-    const CommandStates states = other.States(true);
-    EXPECT_FALSE(states.run);
-    EXPECT_FALSE(states.debug);
-    EXPECT_FALSE(states.abortRun);
-    EXPECT_TRUE(other.States(false).translate);
-    EXPECT_FALSE(running->States(false).translate);
-    running->EndRun();
-    EXPECT_FALSE(running->HasWorker());
-    EXPECT_FALSE(g_bRunning);
-    ASSERT_EQ(host.reports.size(), 1u);
-    EXPECT_EQ(host.reports[0].outcome, Outcome::Stopped);
-    // A controller that goes while its worker runs stops and joins it.
-    Command(*running, "neg", "(40 : fib)");
-    ASSERT_EQ(CRunController::LiveWorkers(), 1);
-    running.reset();
-    EXPECT_EQ(CRunController::LiveWorkers(), 0);
 }
 
 // Each row: the document translated, running, debugging; any document running, debugging;

@@ -55,21 +55,6 @@ protected:
     std::string m_strShownBefore = "unset";
 };
 
-TEST_F(RunSessionExecuteTest, ASuccessfulRunShowsTheResultChannelThenPrintsTheResult) {
-    Define([](CValue* input, CValue** out) {
-        *out = new CIntValue(AsInt(input)->value + 1);
-        return true;
-    });
-    {
-        CArenaScope scope(m_argumentArena);
-        m_argument = new CIntValue(5);
-    }
-    EXPECT_EQ(Execute(), Outcome::Printed);
-    EXPECT_EQ(m_capture.Text(kChannelResult), "6\r\n");
-    EXPECT_EQ(m_nShown, 1);
-    EXPECT_EQ(m_strShownBefore, "");
-}
-
 TEST_F(RunSessionExecuteTest, AnAbortThatCameInWhileTheWorkerStartedIsKept) {
     Define([](CValue* input, CValue** out) {
         *out = input;
@@ -81,12 +66,13 @@ TEST_F(RunSessionExecuteTest, AnAbortThatCameInWhileTheWorkerStartedIsKept) {
     EXPECT_TRUE(session.Control().StopRequested());
 }
 
-TEST_F(RunSessionExecuteTest, OutcomesOfRunsThatPrintNothing) {
+TEST_F(RunSessionExecuteTest, TheOutcomeOfARunAndWhatItShows) {
     struct Case {
         const char* name;
         CScriptedNode::Body body;
         Outcome outcome;
         CMessageBox box;
+        const char* start = "f";
     };
     CScriptedNode named("fact", [](CValue*, CValue**) { return false; });
     const Case cases[] = {
@@ -115,22 +101,34 @@ TEST_F(RunSessionExecuteTest, OutcomesOfRunsThatPrintNothing) {
          [](CValue*, CValue**) -> bool { throw std::runtime_error("x"); },
          Outcome::Failed,
          {"Exception", "Exception"}},
+        {"unknown start function",
+         [](CValue*, CValue**) { return true; },
+         Outcome::Failed,
+         {W("Неправильное имя запускаемой функции!"), W("Неизвестно имя запускаемой функции.")},
+         "missing"},
     };
     for (const Case& c : cases) {
         Define(c.body);
         box = {"unset", "unset"};
-        EXPECT_EQ(Execute(), c.outcome) << c.name;
+        EXPECT_EQ(Execute(c.start), c.outcome) << c.name;
         EXPECT_EQ(box.caption, c.box.caption) << c.name;
         EXPECT_EQ(box.text, c.box.text) << c.name;
         EXPECT_EQ(m_nShown, 0) << c.name;
         EXPECT_EQ(m_capture.Text(kChannelResult), "") << c.name;
     }
-}
-
-TEST_F(RunSessionExecuteTest, AnUnknownStartFunctionIsRefused) {
-    EXPECT_EQ(Execute("missing"), Outcome::Failed);
-    EXPECT_EQ(box.caption, W("Неправильное имя запускаемой функции!"));
-    EXPECT_EQ(box.text, W("Неизвестно имя запускаемой функции."));
+    // A run that prints shows the result channel first, then prints the result.
+    Define([](CValue* input, CValue** out) {
+        *out = new CIntValue(AsInt(input)->value + 1);
+        return true;
+    });
+    {
+        CArenaScope scope(m_argumentArena);
+        m_argument = new CIntValue(5);
+    }
+    EXPECT_EQ(Execute(), Outcome::Printed);
+    EXPECT_EQ(m_capture.Text(kChannelResult), "6\r\n");
+    EXPECT_EQ(m_nShown, 1);
+    EXPECT_EQ(m_strShownBefore, "");
 }
 
 // Recursion, named values, constants computed on demand, delayed lists and "out".

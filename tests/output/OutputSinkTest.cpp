@@ -23,14 +23,23 @@ protected:
     CMemoryPane m_panes[kChannelCount];
 };
 
-// Integers, characters (a NUL too), strings and a null string in their text form; the
-// real numbers' form is FormatReal's, below.
-TEST_F(OutputSinkTest, WritesEachKindOfValueInItsTextForm) {
+// Integers, characters (a NUL too), strings and a null string in their text form (the real
+// numbers' form is FormatReal's, below); a pane counts the lines of what it holds.
+TEST_F(OutputSinkTest, WritesEachKindOfValueInItsTextFormAndPanesCountTheirLines) {
     m_sink.Write(-7).Write('x').Write('\0').Write(std::string("a b"));
-    m_sink.Write(static_cast<const char*>(nullptr));
-    const std::string shown("-7x\0a b", 7);
+    m_sink.Write(static_cast<const char*>(nullptr)).Write(g_szNewLine).Write("b");
+    const std::string shown("-7x\0a b\r\nb", 10);
     EXPECT_EQ(m_panes[kChannelResult].GetText(), shown);
     EXPECT_EQ(m_sink.Buffer(kChannelResult), shown);
+    EXPECT_EQ(m_panes[kChannelResult].GetLineCount(), 2);
+    m_sink.Clear(kChannelResult);
+    EXPECT_EQ(m_panes[kChannelResult].GetLineCount(), 1);
+    m_panes[kChannelResult].SetText("one\r\ntwo\r\nthree\r\n");
+    EXPECT_EQ(m_panes[kChannelResult].GetLineCount(), 4);
+    m_panes[kChannelResult].AppendText("four\r\n");
+    EXPECT_EQ(m_panes[kChannelResult].GetLineCount(), 5);
+    m_panes[kChannelResult].SetText("alone");
+    EXPECT_EQ(m_panes[kChannelResult].GetLineCount(), 1);
 }
 
 // Real numbers everywhere (results, traces, panes) take this one form; this is its test.
@@ -49,21 +58,6 @@ TEST(FormatRealTest, SixDecimalsAndAnExponentOfAtLeastThreeDigits) {
     char nan[16];
     std::snprintf(nan, sizeof nan, "%e", std::nan(""));
     EXPECT_EQ(FormatReal(std::nanf("")), nan);
-}
-
-TEST_F(OutputSinkTest, PanesCountTheirLines) {
-    m_sink.Write("a=").Write(5).Write(g_szNewLine).Write("b");
-    m_sink.Write('c');
-    EXPECT_EQ(m_panes[kChannelResult].GetText(), "a=5\r\nbc");
-    EXPECT_EQ(m_panes[kChannelResult].GetLineCount(), 2);
-    m_sink.Clear(kChannelResult);
-    EXPECT_EQ(m_panes[kChannelResult].GetLineCount(), 1);
-    m_panes[kChannelResult].SetText("one\r\ntwo\r\nthree\r\n");
-    EXPECT_EQ(m_panes[kChannelResult].GetLineCount(), 4);
-    m_panes[kChannelResult].AppendText("four\r\n");
-    EXPECT_EQ(m_panes[kChannelResult].GetLineCount(), 5);
-    m_panes[kChannelResult].SetText("alone");
-    EXPECT_EQ(m_panes[kChannelResult].GetLineCount(), 1);
 }
 
 TEST_F(OutputSinkTest, OnlyTheDebugChannelScrollsToItsEnd) {
@@ -98,7 +92,8 @@ TEST_F(OutputSinkTest, WritesGoToTheSelectedChannelAndClearEmptiesOnlyItsOwn) {
     }
 }
 
-TEST_F(OutputSinkTest, ReadReturnsTheTypedTextAndKeepsItInTheBuffer) {
+// Read gives the text typed into the pane, or without a pane the buffer's.
+TEST_F(OutputSinkTest, ReadReturnsTheTypedTextAndBuffersWorkWithoutPanes) {
     const std::string typed = "(1, 2,\r\n 3)";
     m_panes[kChannelArgument].SetText(typed);
     m_sink.Select(kChannelArgument);
@@ -106,19 +101,15 @@ TEST_F(OutputSinkTest, ReadReturnsTheTypedTextAndKeepsItInTheBuffer) {
     EXPECT_EQ(&m_sink.Read(out), &out);
     EXPECT_EQ(out, typed);
     EXPECT_EQ(m_sink.Buffer(kChannelArgument), typed);
-}
 
-TEST(OutputSinkWithoutPaneTest, BuffersWorkWithoutPanes) {
-    COutputPanelSink sink;
-    EXPECT_EQ(sink.CurrentChannel(), kChannelTranslation);
-    sink.Write("a").Write(2);
-    sink.Select(kChannelDebug);
-    sink.Write("trace");
-    std::string out;
-    EXPECT_EQ(sink.Read(out), "trace");
-    sink.Clear(kChannelDebug);
-    EXPECT_EQ(sink.Buffer(kChannelTranslation), "a2");
-    EXPECT_EQ(sink.Buffer(kChannelDebug), "");
+    COutputPanelSink bare;
+    EXPECT_EQ(bare.CurrentChannel(), kChannelTranslation);
+    bare.Write("a").Write(2).Select(kChannelDebug);
+    bare.Write("trace");
+    EXPECT_EQ(bare.Read(out), "trace");
+    bare.Clear(kChannelDebug);
+    EXPECT_EQ(bare.Buffer(kChannelTranslation), "a2");
+    EXPECT_EQ(bare.Buffer(kChannelDebug), "");
 }
 
 TEST_F(OutputSinkTest, AttachEmptiesTheBufferMakesTheChannelCurrentAndDetachForgetsOnlyThatPane) {

@@ -1,6 +1,7 @@
 // The module a translation builds: its tables, the bodies of definitions, the terms of
 // expressions, and the parser's ownership of the nodes. Which programs translate, and the
-// line counts of their reports, are in tests/golden/cases/translate-inputs.tvn.
+// line counts of their reports, are in tests/golden/cases/translate-inputs.tvn; what runs
+// of them show, in definitions.tvn.
 
 #include "ParserSupport.h"
 
@@ -65,8 +66,9 @@ TEST_F(ParserTest, DefinitionsGoToTheirTables) {
     EXPECT_NE(As<CExpressionNode>(module->constants.at("pair")), nullptr);
 }
 
+// A chain of names keeps the outer overload index.
 TEST_F(ParserTest, OverloadsAreOrderedByIndexAndKeepSourceOrderOnTies) {
-    CModuleNode* module = Accept("f[2] << funcdef x { x }\n"
+    CModuleNode* module = Accept("f[2] << g << funcdef x { x }\n"
                                  "f[] << funcdef x { x }\n"
                                  "f[2] << funcdef x { x }\n"
                                  "f[1.5] << funcdef x { x }\n"
@@ -79,30 +81,10 @@ TEST_F(ParserTest, OverloadsAreOrderedByIndexAndKeepSourceOrderOnTies) {
     const std::vector<std::pair<float, int>> expected = {
         {-1.0f, 5}, {0.0f, 2}, {1.5f, 4}, {2.0f, 1}, {2.0f, 3}};
     EXPECT_EQ(seen, expected);
-    EXPECT_TRUE(module->named.empty());
     EXPECT_EQ(variants.front().second->name, "f");
-}
-
-// A chain of names keeps the outer overload index.
-TEST_F(ParserTest, LeftAndRightNamesAddUp) {
-    CModuleNode* module = Accept("a << b << const 1 >> c >> d\nf[2] << g << funcdef x { x }");
-    ASSERT_NE(module, nullptr);
-    EXPECT_EQ(Keys(module->constants), (std::vector<std::string>{"a", "b", "c", "d"}));
-    EXPECT_EQ(module->constants.at("a"), module->constants.at("d"));
-    const OverloadList& variants = module->overloads.at("f");
-    ASSERT_EQ(variants.size(), 1u);
-    EXPECT_EQ(variants[0].first, 2.0f);
-    EXPECT_EQ(variants[0].second, module->named.at("g"));
-    EXPECT_EQ(variants[0].second->name, "g");
-}
-
-TEST_F(ParserTest, DeclarationIsReplacedByTheDefinition) {
-    CModuleNode* module = Accept("prefunc >> f >> g\n"
-                                 "funcdef x { x : g } >> f\n"
-                                 "g << funcdef x { x : f }");
-    ASSERT_NE(module, nullptr);
-    EXPECT_EQ(Function(module, "f")->firstLine, 2);
-    EXPECT_EQ(Function(module, "g")->firstLine, 3);
+    EXPECT_EQ(variants[3].second, module->named.at("g"));
+    EXPECT_EQ(variants[3].second->name, "g");
+    EXPECT_EQ(Keys(module->named), std::vector<std::string>{"g"});
 }
 
 TEST_F(ParserTest, FunctionRecordsItsParameterAndLines) {
@@ -165,17 +147,6 @@ int IntOf(CNode* node) {
     return atom != nullptr ? atom->value : -1;
 }
 
-TEST_F(ParserTest, StringBecomesDataListOfItsCharacters) {
-    CModuleNode* module = Accept("funcdef x { \"a\\tb\" } >> f");
-    ASSERT_NE(module, nullptr);
-    auto* list = As<CListNode>(As<CExpressionNode>(Function(module, "f")->unnamed.at(0))->terms[0]);
-    ASSERT_NE(list, nullptr);
-    std::string text;
-    for (CNode* element : list->elements)
-        text += As<CCharAtom>(element)->value;
-    EXPECT_EQ(text, "a\tb");
-}
-
 TEST_F(ParserTest, ElseSetsTheAlternativeOfTheTermBeforeIt) {
     CModuleNode* module = Accept("funcdef x { x : int else 0 : float ^ 1 else 2 } >> f");
     ASSERT_NE(module, nullptr);
@@ -185,30 +156,6 @@ TEST_F(ParserTest, ElseSetsTheAlternativeOfTheTermBeforeIt) {
     EXPECT_EQ(IntOf(As<CTermNode>(terms[1])->alternative), 0);
     EXPECT_EQ(IntOf(As<CTermNode>(terms[2])->alternative), 2);
     EXPECT_EQ(As<CTermNode>(terms[3])->alternative, nullptr);
-}
-
-TEST_F(ParserTest, ConstantListNamesBecomeConstants) {
-    CModuleNode* module = Accept("const (1, a << 2, 3 >> b >> c, [4, d << 5]) >> list");
-    ASSERT_NE(module, nullptr);
-    EXPECT_EQ(Keys(module->constants), (std::vector<std::string>{"a", "b", "c", "d", "list"}));
-    EXPECT_EQ(module->constants.at("b"), module->constants.at("c"));
-    EXPECT_EQ(module->constants.at("a")->name, "expression");
-    auto* list = As<CListNode>(As<CExpressionNode>(module->constants.at("list"))->terms.at(0));
-    ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->elements.size(), 4u);
-    EXPECT_NE(As<CExpressionNode>(list->elements[0]), nullptr);
-    EXPECT_EQ(As<CIdentifierNode>(list->elements[1])->text, "a");
-    EXPECT_EQ(As<CIdentifierNode>(list->elements[2])->text, "b");
-    EXPECT_EQ(As<CIdentifierNode>(list->elements[1])->owner, module);
-}
-
-TEST_F(ParserTest, ConstantsDoNotCheckTheirNamesAgain) {
-    // Names inside constant lists keep an existing constant and raise nothing.
-    CModuleNode* module = Accept("const 1 >> a\nconst (a << 2) >> b");
-    ASSERT_NE(module, nullptr);
-    const CNodeList& terms = As<CExpressionNode>(module->constants.at("a"))->terms;
-    ASSERT_EQ(terms.size(), 1u);
-    EXPECT_EQ(IntOf(terms[0]), 1);
 }
 
 TEST_F(ParserTest, ClearDeletesEveryNodeAlsoAfterAnErrorAndEachTranslationStartsFromNothing) {
