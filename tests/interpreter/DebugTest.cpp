@@ -36,28 +36,9 @@ protected:
     }
     CNode* IntTerm(int v) { return Make<CIntAtom>(v); }
     CNode* SignTerm(int code) { return Make<CSignAtom>(code); }
-    // Evaluates expr with debugging on (the flag given) in the test's arena.
-    std::string Trace(CExpressionNode* expr, bool debug = true) {
-        SinkCapture capture(kChannelDebug);
-        CValue* out = nullptr;
-        run.debug = debug;
-        expr->Eval(nullptr, &out, run, &interp);
-        return capture.Text(kChannelDebug);
-    }
 
     std::vector<std::unique_ptr<CNode>> owned;
 };
-
-TEST_F(DebugTest, StepListenerHearsTheLineOfEachStep) {
-    struct : IRunListener {
-        void StepStarted(int line) override { lines.push_back(line); }
-        std::vector<int> lines;
-    } listener;
-    run.control.SetAutoRelease(true);
-    run.listener = &listener;
-    Trace(Expression({IntTerm(5), SignTerm(kTokMinus), SignTerm(kTokMinus)}));
-    EXPECT_EQ(listener.lines, (std::vector<int>{42, 42}));
-}
 
 // Runs an expression with debugging on, on a thread of its own, as the worker does.
 class CDebugWorker {
@@ -94,8 +75,14 @@ private:
     std::thread m_thread;
 };
 
+// Each step waits for its release; the run's listener hears the line of each step.
 TEST_F(DebugTest, EachStepWaitsUntilTheShellReleasesIt) {
     SinkCapture capture(kChannelDebug);
+    struct : IRunListener {
+        void StepStarted(int line) override { lines.push_back(line); }
+        std::vector<int> lines;
+    } listener;
+    run.listener = &listener;
     run.control.ReleaseStep(); // a press while nothing waits has no lasting effect
     CDebugWorker worker(Expression({IntTerm(1), SignTerm(kTokMinus), SignTerm(kTokMinus)}), run,
                         interp);
@@ -117,6 +104,7 @@ TEST_F(DebugTest, EachStepWaitsUntilTheShellReleasesIt) {
     EXPECT_EQ(capture.Text(kChannelDebug), "1:-  -> -1\r\n-1:-  -> 1\r\n");
     ASSERT_NE(worker.result, nullptr);
     EXPECT_EQ(Printed(worker.result), "1");
+    EXPECT_EQ(listener.lines, (std::vector<int>{42, 42}));
 }
 
 TEST_F(DebugTest, APausedStepUsesNoProcessorTime) {
@@ -150,7 +138,9 @@ TEST_F(DebugTest, AStopDuringAPauseEndsTheRunWithCode19) {
     EXPECT_FALSE(run.control.WaitingForStep()) << "no step is paused once the run has ended";
 }
 
-TEST_F(DebugTest, AStopRequestEndsItsRunAtItsNextApplication) {
+// A stop ends its run at the next application (one term is none), as does a budget of N
+// applications at the (N+1)th; auto-release still honours a stop.
+TEST_F(DebugTest, AStopOrTheBudgetEndsTheRunAtItsNextApplication) {
     CRunContext other;
     RequestStop(); // every run
     EXPECT_THROW(other.control.CheckStop(), CExeption);
@@ -162,21 +152,15 @@ TEST_F(DebugTest, AStopRequestEndsItsRunAtItsNextApplication) {
     } catch (const CExeption& e) {
         EXPECT_EQ(e.m_nCode, kErrUserStop);
     }
-    EXPECT_TRUE(Expression({IntTerm(1)})->Eval(nullptr, &out, run, &interp))
-        << "one term is never stopped";
-    CRunContext later;
-    EXPECT_NO_THROW(later.control.CheckStop()) << "a new run starts unstopped";
-}
+    EXPECT_TRUE(Expression({IntTerm(1)})->Eval(nullptr, &out, run, &interp));
+    CRunContext later; // a new run starts unstopped
+    later.control.SetApplicationBudget(2);
+    EXPECT_NO_THROW(later.control.CheckStop());
+    EXPECT_NO_THROW(later.control.CheckStop());
+    EXPECT_THROW(later.control.CheckStop(), CExeption);
+    later.control.SetApplicationBudget(-1);
+    EXPECT_NO_THROW(later.control.CheckStop());
 
-TEST_F(DebugTest, ABudgetOfNApplicationsAllowsExactlyNAndAutoReleaseStillHonoursAStop) {
-    run.control.SetApplicationBudget(2);
-    EXPECT_NO_THROW(run.control.CheckStop());
-    EXPECT_NO_THROW(run.control.CheckStop());
-    EXPECT_THROW(run.control.CheckStop(), CExeption);
-    run.control.SetApplicationBudget(-1);
-    EXPECT_NO_THROW(run.control.CheckStop());
-
-    // Auto-release still honours a stop.
     CRunControl stopped, going;
     for (CRunControl* control : {&stopped, &going})
         control->SetAutoRelease(true);

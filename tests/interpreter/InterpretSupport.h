@@ -89,9 +89,4 @@ inline bool Eventually(const std::function<bool()>& cond) {
     return true;
 }
 
-// Text of a character value as Print writes it.
-inline std::string CharText(unsigned char c) {
-    return std::string("'") + char(c) + "'";
-}
-
 } // namespace test

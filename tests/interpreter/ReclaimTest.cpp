@@ -61,16 +61,12 @@ protected:
     CModuleNode* m_module = nullptr;
 };
 
-TEST_F(ReclaimTest, WhatCallsLeaveBehindIsGivenBack) {
+TEST_F(ReclaimTest, WhatCallsLeaveBehindIsGivenBackAndASharedResultCopiedOnce) {
     // A hundred calls that allocate about half a megabyte each and return a number.
     std::size_t used = 0;
     ASSERT_EQ(Run("manyCalls", 100, &used), "100");
     EXPECT_LT(used, std::size_t(4) << 20) << used;
-}
-
-TEST_F(ReclaimTest, ASharedResultIsCopiedOnce) {
     // Three references to one list of 200,000 numbers: one copy survives the call.
-    std::size_t used = 0;
     const std::string printed = Run("sharedResult", 200000, &used);
     ASSERT_TRUE(printed.starts_with("(200000,200000,1,(nonEmpty,(1,2,3,")) << printed.substr(0, 80);
     const std::size_t oneList = 200000 * (sizeof(CIntValue) + sizeof(CValue*));

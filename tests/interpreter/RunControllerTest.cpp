@@ -29,11 +29,6 @@ constexpr const char* kProgram =
     "  (2, small : int) : - >> branch ;\n"
     "  ({n}, {([(n, 1) : -, (n, 2) : -] : fib) : +}) : branch : . >> return\n"
     "};\n"
-    "fact << funcdef n {\n"
-    "  (n, 1) : <= >> small ;\n"
-    "  (2, small : int) : - >> branch ;\n"
-    "  ({1}, {(n, (n, 1) : - : fact) : *}) : branch : . >> return\n"
-    "};\n"
     "funcdef x { x : - >> return } >> neg;\n"
     "funcdef x { (x, 1) : + >> return } >> inc2;\n"
     "funcdef x { (x, 1) : + : inc2 >> return } >> inc;\n";
@@ -162,18 +157,6 @@ TEST_F(RunControllerTest, CommandsRefusedBeforeAWorkerStartsShowTheirBox) {
             EXPECT_FALSE(g_bRunning || g_bDebugging) << c.name;
         }
     }
-}
-
-// The worker's large stack takes the argument too: the window's thread has only the
-// ordinary stack. The sanitizers cap every thread's depth far lower, so the case would
-// only show their limit there.
-TEST_F(RunControllerTest, ADeeplyRecursiveArgumentEvaluatesOnTheWorkersStack) {
-#ifdef TIRVANE_SANITIZED
-    GTEST_SKIP() << "the sanitized builds cap the stack below this depth";
-#endif
-    EXPECT_EQ(RunToEnd("", "(20000 : fact)"), "(0)\r\n");
-    ASSERT_EQ(host.reports.size(), 1u);
-    EXPECT_EQ(host.reports[0].outcome, Outcome::Printed) << host.reports[0].box.text;
 }
 
 // An abort ends the argument's evaluation as silently as a run's, and the commands are free

@@ -61,39 +61,33 @@ protected:
     CLanguageServer server;
 };
 
-TEST_F(ServerTest, DiagnosticNamesTheReportLineAndClearsWhenTheTextTranslates) {
+// Clients may send ranges even when the server asks for whole texts: the error on line 7
+// is mended, and renaming "n" after the surrogate pair on line 5 makes its uses unknown. A
+// whole text that translates clears the diagnostics.
+TEST_F(ServerTest, DiagnosticsNameTheReportLineAndFollowWholeAndRangedChanges) {
     const json diagnostics = Open(kProgram);
     ASSERT_EQ(diagnostics.size(), 1u);
     EXPECT_EQ(diagnostics[0]["range"]["start"]["line"], 6);
     EXPECT_EQ(diagnostics[0]["message"],
               "Ошибка в строке 7 : Неизвестный идентификатор : \"missing\"");
+    const auto change = [this](int version, const json& changes) {
+        return Send(Notification("textDocument/didChange",
+                                 {{"textDocument", {{"uri", kUri}, {"version", version}}},
+                                  {"contentChanges", changes}}))
+            .at(0)["params"]["diagnostics"];
+    };
+    const auto range = [](int line, int from, int to) {
+        return json{{"start", {{"line", line}, {"character", from}}},
+                    {"end", {{"line", line}, {"character", to}}}};
+    };
+    const json ranged = change(2, json::array({{{"range", range(6, 14, 21)}, {"text", "square"}},
+                                               {{"range", range(4, 37, 38)}, {"text", "m"}}}));
+    ASSERT_EQ(ranged.size(), 1u) << ranged;
+    EXPECT_EQ(ranged[0]["message"], "Ошибка в строке 5 : Неизвестный идентификатор : \"n\"");
     std::string fixed = kProgram;
     fixed.replace(fixed.find("missing"), 7, "square");
-    const json changed = Send(Notification("textDocument/didChange",
-                                           {{"textDocument", {{"uri", kUri}, {"version", 2}}},
-                                            {"contentChanges", json::array({{{"text", fixed}}})}}))
-                             .at(0)["params"]["diagnostics"];
-    EXPECT_TRUE(changed.empty()) << changed;
-}
-
-// Clients may send ranges even when the server asks for whole texts: the error on line 7
-// is mended, and renaming "n" after the surrogate pair on line 5 makes its uses unknown.
-TEST_F(ServerTest, ARangedChangeIsAppliedAtItsUtf16Columns) {
-    const json changed =
-        Send(Notification(
-                 "textDocument/didChange",
-                 {{"textDocument", {{"uri", kUri}, {"version", 2}}},
-                  {"contentChanges", json::array({{{"range",
-                                                    {{"start", {{"line", 6}, {"character", 14}}},
-                                                     {"end", {{"line", 6}, {"character", 21}}}}},
-                                                   {"text", "square"}},
-                                                  {{"range",
-                                                    {{"start", {{"line", 4}, {"character", 37}}},
-                                                     {"end", {{"line", 4}, {"character", 38}}}}},
-                                                   {"text", "m"}}})}}))
-            .at(0)["params"]["diagnostics"];
-    ASSERT_EQ(changed.size(), 1u) << changed;
-    EXPECT_EQ(changed[0]["message"], "Ошибка в строке 5 : Неизвестный идентификатор : \"n\"");
+    const json whole = change(3, json::array({{{"text", fixed}}}));
+    EXPECT_TRUE(whole.empty()) << whole;
 }
 
 TEST_F(ServerTest, SemanticTokensCarryTheEditorsLexicalClasses) {
@@ -123,7 +117,7 @@ TEST_F(ServerTest, SemanticTokensCarryTheEditorsLexicalClasses) {
                                                 "47 operator.bracket", "49 comment"}));
 }
 
-TEST_F(ServerTest, NamesLeadToTheirDefinitions) {
+TEST_F(ServerTest, NamesLeadToTheirDefinitionsAndReferences) {
     struct Case {
         int line, character; // a use
         std::vector<std::pair<int, int>> definitions;
@@ -144,12 +138,9 @@ TEST_F(ServerTest, NamesLeadToTheirDefinitions) {
                                location["range"]["start"]["character"]);
         EXPECT_EQ(found, c.definitions) << c.line << ":" << c.character << " " << result;
     }
-}
-
-TEST_F(ServerTest, ReferencesOfANameAreAllItsUsesAndDefinitions) {
-    const json references = At("textDocument/references", 1, 40); // "square"
+    // The references of "square": its definition and its use.
     std::vector<int> lines;
-    for (const json& location : references)
+    for (const json& location : At("textDocument/references", 1, 40))
         lines.push_back(location["range"]["start"]["line"]);
     EXPECT_EQ(lines, (std::vector<int>{1, 7}));
 }
@@ -193,15 +184,18 @@ TEST(BuiltinTableTest, TheGuidesTableCoversEverySignAndKeywordFunction) {
     EXPECT_EQ(table.rows[0].argument, "one | two");
 }
 
+// The scanner cannot get past an apostrophe at the very end; the index must still end.
 TEST_F(ServerTest, OutlineAndCompletionKeepWorkingPastTheError) {
-    const json symbols =
-        Send(Request("textDocument/documentSymbol", {{"textDocument", {{"uri", kUri}}}}))
-            .at(0)["result"];
-    std::vector<std::string> names;
-    for (const json& symbol : symbols)
-        names.push_back(symbol["name"]);
-    EXPECT_EQ(names, (std::vector<std::string>{"square", "size[2]", "size[1]", "count", "low",
-                                               "high", "bounds", "broken", "after"}));
+    const auto symbols = [this] {
+        std::vector<std::string> names;
+        for (const json& symbol :
+             Send(Request("textDocument/documentSymbol", {{"textDocument", {{"uri", kUri}}}}))
+                 .at(0)["result"])
+            names.push_back(symbol["name"]);
+        return names;
+    };
+    EXPECT_EQ(symbols(), (std::vector<std::string>{"square", "size[2]", "size[1]", "count", "low",
+                                                   "high", "bounds", "broken", "after"}));
     std::vector<std::string> labels;
     for (const json& item : At("textDocument/completion", 4, 49))
         labels.push_back(item["label"]);
@@ -209,16 +203,8 @@ TEST_F(ServerTest, OutlineAndCompletionKeepWorkingPastTheError) {
         EXPECT_NE(std::find(labels.begin(), labels.end(), visible), labels.end()) << visible;
     for (const char* hidden : {"big", "bounds", "after"})
         EXPECT_EQ(std::find(labels.begin(), labels.end(), hidden), labels.end()) << hidden;
-}
-
-// The scanner cannot get past an apostrophe at the very end; the index must still end.
-TEST_F(ServerTest, ATextEndingInAMalformedTokenIsIndexedUpToIt) {
     Open("funcdef x { x >> return } >> f\n'");
-    const json symbols =
-        Send(Request("textDocument/documentSymbol", {{"textDocument", {{"uri", kUri}}}}))
-            .at(0)["result"];
-    ASSERT_EQ(symbols.size(), 1u);
-    EXPECT_EQ(symbols[0]["name"], "f");
+    EXPECT_EQ(symbols(), std::vector<std::string>{"f"});
 }
 
 TEST_F(ServerTest, ProtocolErrorsGetRepliesAndShutdownDecidesTheExitCode) {

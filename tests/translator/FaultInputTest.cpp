@@ -5,8 +5,7 @@
 
 #include "ParserSupport.h"
 
-#include "interpreter/DebugControl.h"
-#include "interpreter/RunSession.h"
+#include "TwinRun.h"
 #include "values/StackGuard.h"
 
 #include <gtest/gtest.h>
@@ -26,16 +25,6 @@ std::string Repeat(const std::string& text, std::size_t times) {
     return result;
 }
 
-// Translates the bytes as they are (no conversion): NUL and 0xFF reach the scanner.
-Translation TranslateBytes(CParser& parser, const std::string& bytes) {
-    TempSource source(bytes);
-    SinkCapture capture(kChannelTranslation);
-    Translation result;
-    result.ok = TranslateWithReport(parser, source.Path(), &result.module);
-    result.report = Cp1251ToUtf8(capture.Text(kChannelTranslation));
-    return result;
-}
-
 class FaultInputTest : public ::testing::Test {
 protected:
     CScanner m_scanner;
@@ -50,14 +39,15 @@ TEST_F(FaultInputTest, TenMegabyteProgramTranslates) {
                    std::to_string(functions) + "\n";
         ++functions;
     }
-    const Translation result = TranslateBytes(m_parser, program);
+    const Translation result = TranslateText(m_parser, program);
     ASSERT_TRUE(result.ok) << result.report.substr(0, 200);
     EXPECT_EQ(result.report, SuccessReport(functions + 1));
     EXPECT_EQ(result.module->named.size(), static_cast<std::size_t>(functions));
 }
 
 // Every nesting rule of the parser, 10,000 deep, on an ordinary thread's stack: either the
-// program translates or the report names the stack, and the parser stays usable.
+// program translates or the report names the stack, and the parser stays usable. On the
+// large stack the runner translates with, the same nesting translates (cli.translate_deep).
 TEST_F(FaultInputTest, TenThousandNestedBracketsNeverOverflowTheParser) {
     constexpr std::size_t kDepth = 10000;
     const auto nested = [](const char* open, const char* inner, const char* close) {
@@ -88,12 +78,6 @@ TEST_F(FaultInputTest, TenThousandNestedBracketsNeverOverflowTheParser) {
         }
         EXPECT_TRUE(TranslateText(m_parser, "funcdef x { x } >> f").ok) << c.name;
     }
-    // On the large stack of a run's worker the same nesting translates.
-    Translation deep;
-    RunOnLargeStack([&] {
-        deep = TranslateText(m_parser, "funcdef x { " + nested("(", "x", ")") + " } >> f");
-    });
-    EXPECT_EQ(deep.report, translated);
 }
 
 // Argument texts that the "Аргумент" pane may hold: parsed and evaluated on the run's
@@ -105,28 +89,14 @@ protected:
         ASSERT_NE(m_module, nullptr);
     }
 
-    struct Prepared {
-        bool ok = false;
-        CMessageBox box;
-        std::string printed;
-    };
-    // Runs "Вычисление аргумента" or the function on a large stack; ok when it printed.
-    Prepared Evaluate(const std::string& argument, const std::string& function = {},
-                      std::size_t stack = kLargeStackSize) {
-        SinkCapture capture(kChannelArgument);
-        capture.Pane(kChannelArgument).SetText(argument);
-        const bool evaluateOnly = function.empty();
-        CRunSession session(m_module, evaluateOnly ? EvaluateArgumentEntry() : function,
-                            evaluateOnly ? 0 : 1, false);
-        Prepared result;
-        result.ok = session.ReadArgument(&result.box);
-        if (result.ok) {
-            CRunSession::Outcome outcome = CRunSession::Outcome::Failed;
-            RunOnLargeStack([&] { outcome = session.Execute({}, &result.box); }, stack);
-            result.ok = outcome == CRunSession::Outcome::Printed;
-            result.printed = capture.Text(kChannelResult);
-        }
-        return result;
+    // Runs "Вычисление аргумента" or the function on a large stack, as the Run command does.
+    twin::CRunRecord Evaluate(const std::string& argument, const std::string& function = {},
+                              std::size_t stack = 0) {
+        return twin::RunOnce(m_module, function, function.empty() ? 0 : 1, argument, false,
+                             {-1, stack});
+    }
+    static bool Printed(const twin::CRunRecord& run) {
+        return run.outcome == CRunSession::Outcome::Printed;
     }
 
     CModuleNode* m_module = nullptr;
@@ -144,17 +114,17 @@ TEST_F(FaultArgumentTest, TenThousandNestedBracketsInAnArgumentGiveAValueOrABox)
         {Repeat("[", kDepth) + "7" + Repeat("]", kDepth), "7\r\n"},
     };
     for (const auto& c : cases) {
-        const Prepared result = Evaluate(c.argument);
+        const twin::CRunRecord result = Evaluate(c.argument);
         const char open = c.argument[0];
-        if (result.ok) {
-            EXPECT_EQ(result.printed, c.printed) << open;
+        if (Printed(result)) {
+            EXPECT_EQ(result.result, c.printed) << open;
         } else {
             EXPECT_FALSE(result.box.caption.empty()) << open;
             EXPECT_FALSE(result.box.text.empty()) << open;
         }
     }
-    const Prepared unclosed = Evaluate(Repeat("(", kDepth));
-    EXPECT_FALSE(unclosed.ok);
+    const twin::CRunRecord unclosed = Evaluate(Repeat("(", kDepth));
+    EXPECT_FALSE(Printed(unclosed));
     EXPECT_EQ(unclosed.box.caption, W("Ошибка аргумента"));
 }
 
@@ -164,27 +134,27 @@ TEST_F(FaultArgumentTest, AnArgumentNestedBeyondTheStackReportsTheStackNotItsSyn
     for (const char* brackets : {"()", "[]"}) {
         const std::string argument = Repeat(std::string(1, brackets[0]), kDepth) + "7" +
                                      Repeat(std::string(1, brackets[1]), kDepth);
-        const Prepared result = Evaluate(argument, {}, kStack);
-        EXPECT_FALSE(result.ok) << brackets;
+        const twin::CRunRecord result = Evaluate(argument, {}, kStack);
+        EXPECT_FALSE(Printed(result)) << brackets;
         EXPECT_EQ(result.box.caption, W("Ошибка аргумента")) << brackets;
         EXPECT_EQ(result.box.text, W("Переполнение стека: слишком глубокая рекурсия ")) << brackets;
     }
     // A syntax error is still reported as one.
-    const Prepared wrong = Evaluate("(7,");
+    const twin::CRunRecord wrong = Evaluate("(7,");
     EXPECT_EQ(wrong.box.text, W("Ошибка синтаксиса аргумента!"));
-    EXPECT_EQ(Evaluate("(7)").printed, "(7)\r\n");
+    EXPECT_EQ(Evaluate("(7)").result, "(7)\r\n");
 }
 
 TEST_F(FaultArgumentTest, AMegabyteArgumentIsEvaluatedWhole) {
     constexpr int kOnes = 350000; // "1, " three bytes each: just over 1 MB
     std::string list = "(" + Repeat("1, ", kOnes - 1) + "1)";
     ASSERT_GT(list.size(), 1u << 20);
-    const Prepared counted = Evaluate(list, "count");
-    ASSERT_TRUE(counted.ok) << Cp1251ToUtf8(counted.box.text);
-    EXPECT_EQ(counted.printed, std::to_string(kOnes) + "\r\n");
-    const Prepared printed = Evaluate(list);
-    ASSERT_TRUE(printed.ok);
-    EXPECT_EQ(printed.printed, "(" + Repeat("1,", kOnes - 1) + "1)\r\n");
+    const twin::CRunRecord counted = Evaluate(list, "count");
+    ASSERT_TRUE(Printed(counted)) << Cp1251ToUtf8(counted.box.text);
+    EXPECT_EQ(counted.result, std::to_string(kOnes) + "\r\n");
+    const twin::CRunRecord printed = Evaluate(list);
+    ASSERT_TRUE(Printed(printed));
+    EXPECT_EQ(printed.result, "(" + Repeat("1,", kOnes - 1) + "1)\r\n");
 }
 
 } // namespace

@@ -5,7 +5,11 @@
 
 #include "ParserSupport.h"
 
+#include "values/Exeption.h"
+
 #include <gtest/gtest.h>
+
+#include <exception>
 
 #include <string>
 #include <vector>
@@ -178,11 +182,43 @@ TEST_F(ParserTest, ClearDeletesEveryNodeAlsoAfterAnErrorAndEachTranslationStarts
     EXPECT_EQ(Keys(module->named), std::vector<std::string>{"f"});
 }
 
-TEST_F(ParserTest, FileThatCannotBeOpenedIsReportedWithoutReading) {
-    CModuleNode* module = nullptr;
-    const std::string path = "/nonexistent-folder/program.tvn";
-    EXPECT_FALSE(m_parser.Translate(path.c_str(), &module));
-    EXPECT_EQ(module, nullptr); // the report is checked by the runner's translate_missing test
+// Handlers of any standard exception still get the message of a translator's error; the
+// parser's errors as reports are in tests/golden/cases/translate-errors.tvn.
+TEST(ParserErrorTest, ErrorsAreStandardExceptionsWithTheirMessage) {
+    try {
+        throw CExeption(nullptr, "y", kErrUnknownIdentifier);
+    } catch (const std::exception& e) {
+        EXPECT_EQ(Cp1251ToUtf8(e.what()), "Неизвестный идентификатор");
+        EXPECT_EQ(CaughtExceptionText(), e.what());
+    }
+    EXPECT_STREQ(CExeption(nullptr, "", -1).what(), "");
+    try {
+        throw 5;
+    } catch (...) {
+        EXPECT_EQ(CaughtExceptionText(), "an exception of an unknown type");
+    }
+}
+
+// An argument is read against a module and leaves it as it was; what it may hold, and which
+// arguments are refused, is in tests/golden/cases/arguments.tvn.
+TEST(ArgumentParserTest, NamesItDefinesStayOutOfTheModule) {
+    CScanner programScanner;
+    CParser programParser(&programScanner);
+    const test::Translation result =
+        test::TranslateText(programParser, "funcdef x { x } >> f\nconst 5 >> five");
+    ASSERT_TRUE(result.ok) << result.report;
+    test::SinkCapture capture(kChannelTranslation);
+    CArgumentScanner scanner;
+    CArgumentParser parser(&scanner, result.module);
+    capture.Pane(kChannelArgument).SetText("(5 >> a, a, 6 >> f, [b << 7, b])");
+    CNode* term = nullptr;
+    ASSERT_TRUE(parser.ParseArgument(nullptr, &term));
+    EXPECT_EQ(result.module->named.size(), 1u);
+    EXPECT_EQ(result.module->named.at("f")->name, "f");
+    EXPECT_EQ(result.module->constants.size(), 1u);
+    auto* list = As<CListNode>(term);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(As<CIdentifierNode>(list->elements.at(0))->text, "a");
 }
 
 } // namespace

@@ -1,15 +1,8 @@
-#include "translator/Scanner.h"
-#include "output/MemoryPane.h"
-#include "output/OutputSink.h"
+#include "ParserSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -157,19 +150,7 @@ TEST_F(ScannerTest, FailedScanWritesNoteAndYieldsCodeZero) {
     }
 }
 
-TEST_F(ScannerTest, CountsLinesOfCrLfText) {
-    m_pane.SetText("a\r\nb\r\n");
-    CArgumentScanner scanner;
-    scanner.Open(nullptr);
-    EXPECT_EQ(ScanAll(scanner).tokens,
-              (Tokens{{kTokIdentifier, "a"}, {kTokIdentifier, "b"}, {kTokEnd, ""}}));
-    int line = 0;
-    int row = 0;
-    scanner.GetPosition(line, row);
-    EXPECT_EQ(line, 3);
-    EXPECT_EQ(row, 1);
-}
-
+// Open reads the "Аргумент" channel afresh each time and starts over; CR LF ends one line.
 TEST_F(ScannerTest, OpenReadsTheArgumentChannelAndStartsOver) {
     m_pane.SetText("x\ny");
     CArgumentScanner scanner;
@@ -180,27 +161,25 @@ TEST_F(ScannerTest, OpenReadsTheArgumentChannelAndStartsOver) {
     Token tok{};
     scanner.GetToken(tok);
     ASSERT_EQ(tok.code, kTokIdentifier);
+    m_pane.SetText("a\r\nb\r\n");
     scanner.Open(nullptr);
     EXPECT_EQ(ScanAll(scanner).tokens,
-              (Tokens{{kTokIdentifier, "x"}, {kTokIdentifier, "y"}, {kTokEnd, ""}}));
+              (Tokens{{kTokIdentifier, "a"}, {kTokIdentifier, "b"}, {kTokEnd, ""}}));
+    int line = 0;
+    int row = 0;
+    scanner.GetPosition(line, row);
+    EXPECT_EQ(line, 3);
+    EXPECT_EQ(row, 1);
 }
 
-class FileScannerTest : public testing::Test {
-protected:
-    void TearDown() override { std::filesystem::remove(m_path); }
-
-    std::string Write(const std::string& bytes) {
-        std::ofstream(m_path, std::ios::binary) << bytes;
-        return m_path.string();
-    }
-
-    std::filesystem::path m_path = std::filesystem::temp_directory_path() /
-                                   ("tirvane-scanner-" + std::to_string(::getpid()) + ".tvn");
-};
-
-TEST_F(FileScannerTest, ReadsTheFileByteForByte) {
+// A program file is read byte for byte; Open starts over, and fails on a missing file.
+TEST(FileScannerTest, ReadsTheFileByteForByteAndOpenStartsOver) {
+    const test::TempSource file("f <<\r\n\"\xFF\" /* \xFF */ \xFF y\r\n");
     CScanner scanner;
-    ASSERT_TRUE(scanner.Open(Write("f <<\r\n\"\xFF\" /* \xFF */ \xFF y\r\n").c_str()));
+    ASSERT_TRUE(scanner.Open(file.Path().c_str()));
+    Token tok{};
+    scanner.GetToken(tok);
+    ASSERT_TRUE(scanner.Open(file.Path().c_str()));
     EXPECT_EQ(
         ScanAll(scanner).tokens,
         (Tokens{
@@ -211,18 +190,7 @@ TEST_F(FileScannerTest, ReadsTheFileByteForByte) {
     EXPECT_EQ(line, 3);
     scanner.Close();
     scanner.Close();
-}
-
-TEST_F(FileScannerTest, OpenStartsOverAndFailsOnAMissingFile) {
-    CScanner scanner;
-    const std::string path = Write("a\nb");
-    ASSERT_TRUE(scanner.Open(path.c_str()));
-    Token tok{};
-    scanner.GetToken(tok);
-    ASSERT_TRUE(scanner.Open(path.c_str()));
-    EXPECT_EQ(ScanAll(scanner).tokens,
-              (Tokens{{kTokIdentifier, "a"}, {kTokIdentifier, "b"}, {kTokEnd, ""}}));
-    EXPECT_FALSE(scanner.Open((path + ".missing").c_str()));
+    EXPECT_FALSE(scanner.Open((file.Path() + ".missing").c_str()));
     scanner.GetToken(tok);
     EXPECT_EQ(tok.code, kTokEnd);
 }

@@ -7,6 +7,7 @@
 #include "values/Value.h"
 
 #include <algorithm>
+#include <iterator>
 #include <sstream>
 
 namespace twin {
@@ -45,16 +46,9 @@ bool EndedByABound(const CRunRecord& run) {
 }
 
 const char* OutcomeName(CRunSession::Outcome outcome) {
-    switch (outcome) {
-    case CRunSession::Outcome::Printed:
-        return "printed";
-    case CRunSession::Outcome::NoResult:
-        return "no result";
-    case CRunSession::Outcome::Stopped:
-        return "stopped";
-    default:
-        return "failed";
-    }
+    static const char* const kNames[] = {"printed", "no result", "stopped"};
+    const auto index = static_cast<std::size_t>(outcome);
+    return index < std::size(kNames) ? kNames[index] : "failed";
 }
 
 std::string Describe(const CRunRecord& run) {

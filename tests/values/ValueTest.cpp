@@ -1,10 +1,12 @@
 #include "TestSupport.h"
 
 #include "model/Node.h"
+#include "values/Exeption.h"
+#include "values/StackGuard.h"
 
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <stdexcept>
 
 using namespace test;
 
@@ -49,19 +51,6 @@ TEST_F(ValueTest, CloneCopiesListsAtEveryLevelButSharesNodes) {
     EXPECT_EQ(AsSign(marker)->code, kTokDot);
 }
 
-TEST_F(ValueTest, RealConversionsRejectValuesOutsideTheIntegerRange) {
-    const float cases[] = {3e9f, -3e9f, std::numeric_limits<float>::infinity(),
-                           std::numeric_limits<float>::quiet_NaN()};
-    for (float real : cases) {
-        bool ok = true;
-        RealToInt(real, &ok);
-        EXPECT_FALSE(ok) << real;
-        ok = true;
-        RealToChar(real, &ok);
-        EXPECT_FALSE(ok) << real;
-    }
-}
-
 // The text forms a program shows are in tests/golden/cases/values.tvn; these values no
 // program makes.
 TEST_F(ValueTest, ValuesNoProgramMakesHaveTheirTextForms) {
@@ -75,17 +64,10 @@ TEST_F(ValueTest, ValuesNoProgramMakesHaveTheirTextForms) {
         EXPECT_EQ(Printed(value), expected);
 }
 
-TEST(ArenaTest, AllocationBeyondTheLimitThrowsAndLeavesTheArenaUsable) {
-    CArena arena(1024 * 1024);
-    CArenaScope scope(arena);
-    EXPECT_THROW(new CListValue(kKindDataList, 1 << 20), CMemoryLimitError);
-    auto* small = new CListValue(kKindDataList, 4);
-    EXPECT_EQ(small->count, 4);
-    EXPECT_LE(arena.BytesUsed(), arena.Limit());
-}
-
-TEST(ArenaTest, ValuesGoToTheInnermostScopeArena) {
-    CArena outer, inner;
+// Values go to the innermost arena of the thread; one past its limit throws and leaves it
+// usable.
+TEST(ArenaTest, ValuesGoToTheInnermostArenaAndItsLimitHolds) {
+    CArena outer, inner(1024 * 1024);
     CArenaScope outerScope(outer);
     new CIntValue(1);
     const std::size_t outerUsed = outer.BytesUsed();
@@ -93,9 +75,23 @@ TEST(ArenaTest, ValuesGoToTheInnermostScopeArena) {
         CArenaScope innerScope(inner);
         for (int i = 0; i < 1000; ++i)
             new CIntValue(i);
+        EXPECT_THROW(new CListValue(kKindDataList, 1 << 20), CMemoryLimitError);
+        auto* small = new CListValue(kKindDataList, 4);
+        EXPECT_EQ(small->count, 4);
+        EXPECT_TRUE(inner.Contains(small));
     }
     EXPECT_EQ(outer.BytesUsed(), outerUsed);
     EXPECT_GT(inner.BytesUsed(), 0u);
+    EXPECT_LE(inner.BytesUsed(), inner.Limit());
+}
+
+// How deep a large stack takes a run: tests/golden/cases/limits.tvn (100,000 calls deep).
+TEST(StackGuardTest, ExceptionsComeBackToTheCaller) {
+    EXPECT_THROW(RunOnLargeStack([] { throw std::runtime_error("inside"); }), std::runtime_error);
+    CLargeStackThread thread;
+    ASSERT_TRUE(thread.Start([] { throw CExeption(nullptr, "x", kErrNone); }, 8u << 20));
+    EXPECT_THROW(thread.Join(), CExeption);
+    EXPECT_FALSE(thread.Joinable());
 }
 
 } // namespace
