@@ -137,12 +137,41 @@ private:
             IndexEntry(i);
     }
 
-    // Only an incomplete table is ever sorted (while it is built, on one thread).
+    // The first eight bytes of a name as a number that orders as the bytes do (a shorter
+    // name is padded with zeros; names hold no zero byte).
+    static std::uint64_t Prefix(const std::string& name) {
+        std::uint64_t key = 0;
+        const std::size_t length = std::min<std::size_t>(name.size(), 8);
+        for (std::size_t i = 0; i < length; ++i)
+            key |= std::uint64_t(static_cast<unsigned char>(name[i])) << (56 - 8 * i);
+        return key;
+    }
+
+    // Only an incomplete table is ever sorted (while it is built, on one thread). Most
+    // names differ in their first eight bytes, so a sort of those as numbers, with the
+    // entries' places beside them, decides nearly every comparison without reading the
+    // strings, and the entries themselves move once.
     void Sort() const {
         if (m_bSorted)
             return;
-        std::sort(m_entries.begin(), m_entries.end(),
-                  [](const value_type& a, const value_type& b) { return a.first < b.first; });
+        struct Key {
+            std::uint64_t prefix;
+            std::size_t at;
+        };
+        std::vector<Key> keys(m_entries.size());
+        for (std::size_t i = 0; i < m_entries.size(); ++i)
+            keys[i] = {Prefix(m_entries[i].first), i};
+        std::sort(keys.begin(), keys.end(), [this](const Key& a, const Key& b) {
+            if (a.prefix != b.prefix)
+                return a.prefix < b.prefix;
+            // Equal prefixes ending in a zero are two names of under eight bytes: equal.
+            return (a.prefix & 0xFF) != 0 && m_entries[a.at].first < m_entries[b.at].first;
+        });
+        std::vector<value_type> sorted;
+        sorted.reserve(m_entries.size());
+        for (const Key& key : keys)
+            sorted.push_back(std::move(m_entries[key.at]));
+        std::move(sorted.begin(), sorted.end(), m_entries.begin()); // in place: end() stays
         m_bSorted = true;
         Reindex();
     }

@@ -122,7 +122,12 @@ void CParser::Clear() {
 }
 
 void CNodeStore::Clear() {
-    m_nodes.clear();
+    for (CChunk* chunk = m_pChunk; chunk != nullptr; chunk = chunk->previous) {
+        for (std::uint32_t i = 0; i < chunk->count; ++i)
+            chunk->nodes[i]->~CNode();
+    }
+    m_pChunk = nullptr;
+    m_nCount = 0;
     m_blocks.clear();
     m_pNext = nullptr;
     m_nLeft = 0;
@@ -130,6 +135,13 @@ void CNodeStore::Clear() {
 
 void CNodeStore::CFreeBlock::operator()(std::byte* block) const {
     std::free(block);
+}
+
+void CNodeStore::AddChunk() {
+    auto* chunk = static_cast<CChunk*>(Allocate(sizeof(CChunk), alignof(CChunk)));
+    chunk->previous = m_pChunk;
+    chunk->count = 0;
+    m_pChunk = chunk;
 }
 
 void* CNodeStore::Allocate(std::size_t bytes, std::size_t alignment) {

@@ -6,6 +6,7 @@
 #include "translator/Scanner.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <string>
@@ -17,7 +18,8 @@ class CModuleNode;
 
 // Where a parser's nodes live: bump-allocated in large blocks, one allocation per block
 // instead of one per node, and destroyed together. Nodes only borrow one another, so
-// they may go in any order.
+// they may go in any order. The list of nodes to destroy lives in the blocks too, in
+// chunks: a vector of them would copy itself and touch fresh memory at every doubling.
 class CNodeStore {
 public:
     CNodeStore() = default;
@@ -26,22 +28,28 @@ public:
     ~CNodeStore() { Clear(); }
 
     template <class T, class... Args> T* Make(Args&&... args) {
-        m_nodes.emplace_back(); // first, so that a full vector cannot lose a made node
+        if (m_pChunk == nullptr || m_pChunk->count == kChunkNodes)
+            AddChunk(); // first, so that a full list cannot lose a made node
         T* node = ::new (Allocate(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
-        m_nodes.back().reset(node);
+        m_pChunk->nodes[m_pChunk->count++] = node;
+        ++m_nCount;
         return node;
     }
     void Clear();
-    std::size_t size() const { return m_nodes.size(); }
+    std::size_t size() const { return m_nCount; }
 
 private:
-    // Runs the node's destructor; its memory goes with its block.
-    struct CDestroy {
-        void operator()(CNode* node) const { node->~CNode(); }
-    };
     void* Allocate(std::size_t bytes, std::size_t alignment);
+    void AddChunk();
 
-    std::vector<std::unique_ptr<CNode, CDestroy>> m_nodes;
+    static constexpr std::uint32_t kChunkNodes = 4094;
+    struct CChunk {
+        CChunk* previous;
+        std::uint32_t count;
+        CNode* nodes[kChunkNodes];
+    };
+    CChunk* m_pChunk = nullptr;
+    std::size_t m_nCount = 0;
     struct CFreeBlock {
         void operator()(std::byte* block) const;
     };

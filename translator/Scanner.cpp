@@ -137,6 +137,14 @@ bool CScanner::Open(const char* name) {
     std::FILE* file = std::fopen(name, "rb");
     if (file == nullptr)
         return false;
+    // Room for the whole file first: growing the text as it comes would copy it and touch
+    // fresh memory at every doubling.
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(file);
+        if (size > 0)
+            m_text.reserve(static_cast<std::size_t>(size));
+        std::rewind(file);
+    }
     char buffer[1 << 16];
     std::size_t got = 0;
     while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
