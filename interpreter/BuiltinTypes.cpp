@@ -81,9 +81,8 @@ int TypeCode(const CValue* v) {
 }
 
 // The name a typed value's type goes by, or null when it has no node.
-const std::string* TypeNameOf(const CTypedValue* typed) {
-    CNode* node = typed->type ? TermOf(typed->type) : nullptr;
-    return node ? &node->name : nullptr;
+const CNode* TypeNodeOf(const CTypedValue* typed) {
+    return typed->type ? TermOf(typed->type) : nullptr;
 }
 
 } // namespace
@@ -124,8 +123,8 @@ bool CInterpreter::TypeCheck(CValue* arg, CValue* func, CValue** out, CRunContex
         return Fail(out, kIErrInterpretation);
     if (arg->kind == kKindTyped) {
         const auto* typed = AsTyped(arg);
-        const std::string* name = TypeNameOf(typed);
-        if (name != nullptr && *name == type->name)
+        const CNode* typeNode = TypeNodeOf(typed);
+        if (typeNode != nullptr && typeNode->Name() == type->Name())
             return Succeed(out, new CTypedValue(typed->type, typed->value));
     }
     CValue* verdict = nullptr;

@@ -239,7 +239,7 @@ CIdentifierNode::Resolution CIdentifierNode::Resolve() const {
             found.meaning = Meaning::Type;
             return found;
         }
-        if (auto it = module->overloads.find(text); it != module->overloads.end()) {
+        if (auto it = module->overloads.find(std::string(text)); it != module->overloads.end()) {
             found.overloads = &it->second;
             found.meaning = Meaning::Overloads;
             return found;
@@ -348,8 +348,8 @@ bool CIdentifierNode::EvalValue(const Resolution& found, CValue* input, CValue**
 }
 
 bool CIdentifierNode::NotFound(const Resolution& found) const {
-    WriteConsoleNote("Error in function \"" + found.topLevel->name + "\":\nIdentifier \"" + text +
-                     "\" NOT found !!!\n");
+    WriteConsoleNote("Error in function \"" + std::string(found.topLevel->Name()) +
+                     "\":\nIdentifier \"" + std::string(text) + "\" NOT found !!!\n");
     return false;
 }
 

@@ -24,7 +24,7 @@ const char* const kArgumentFunctionName = "$$$";
 
 // The text of an error box: the detail text, then the name of the node concerned.
 std::string ExeptionText(const CExeption& e) {
-    return e.m_pNode ? e.m_strText + e.m_pNode->name : e.m_strText;
+    return e.m_pNode ? e.m_strText + std::string(e.m_pNode->Name()) : e.m_strText;
 }
 
 const std::string& MemoryLimitText() {

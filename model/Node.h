@@ -46,6 +46,8 @@ public:
     virtual CBlockNode* AsBlock();
     virtual CModuleNode* AsModule();
 
+    // First, so that it takes the bytes after the name's length instead of eight of its own.
+    bool prepared = false;
     CNode* owner; // the enclosing scope (block, function or module), or null
     // For a node whose every evaluation yields an equal value (an atom, a keyword, a name
     // of the function table): one such value, which the evaluation of an expression or a
@@ -55,7 +57,6 @@ public:
     // A node whose evaluation is also this node's, for the evaluation of terms and list
     // elements to go to directly: an expression of one term names its term here.
     CNode* sameAs = nullptr;
-    bool prepared = false;
 };
 
 // A sequence of terms applied left to right with ":".

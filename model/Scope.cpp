@@ -124,7 +124,7 @@ void CFunctionNode::Prepare() {
 }
 
 CFunctionNode::CFunctionNode(CNode* owner) : CBlockNode(owner) {
-    name = "function";
+    SetName("function");
 }
 
 bool CFunctionNode::IsFunction() const {
@@ -133,7 +133,7 @@ bool CFunctionNode::IsFunction() const {
 
 // The module's frames keep the values of constants.
 CModuleNode::CModuleNode() : CBlockNode(nullptr) {
-    name = "module";
+    SetName("module");
     m_pValueNames = &constants;
 }
 

@@ -72,10 +72,11 @@ private:
 // computed value lives (a slot of the frames of the defining scope).
 class CIdentifierNode : public CTermNode {
 public:
+    // The text is borrowed, as a node's name is (values/NodeBase.h).
     CIdentifierNode(CNode* owner, std::string_view text);
     bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
     void Prepare() override;
-    std::string text;
+    std::string_view text;
 
 private:
     enum class Meaning : std::uint8_t {

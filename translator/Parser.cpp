@@ -250,7 +250,7 @@ void CParser::NameFunction(CModuleNode* module, CNode* function) {
     if (token.code != kTokRightNaming)
         Fail(kErrRightNaming);
     if (function != nullptr)
-        function->name = token.text;
+        function->SetName(Keep(token.text));
     while (token.code == kTokRightNaming) {
         CheckDuplicate(token.text, module, true);
         module->AddNamed(token.text, function);
@@ -261,7 +261,7 @@ void CParser::NameFunction(CModuleNode* module, CNode* function) {
 void CParser::NameType(CModuleNode* module, CNode* type) {
     if (token.code != kTokRightNaming)
         Fail(kErrRightNaming);
-    type->name = token.text;
+    type->SetName(Keep(token.text));
     while (token.code == kTokRightNaming) {
         CheckDuplicate(token.text, module, true);
         module->AddType(token.text, type);
@@ -272,7 +272,7 @@ void CParser::NameType(CModuleNode* module, CNode* type) {
 void CParser::NameConstant(CModuleNode* module, CNode* constant) {
     if (token.code != kTokRightNaming)
         Fail(kErrRightNaming);
-    constant->name = token.text;
+    constant->SetName(Keep(token.text));
     while (token.code == kTokRightNaming) {
         CheckDuplicate(token.text, module, true);
         module->AddConstant(token.text, constant);
@@ -426,17 +426,17 @@ bool CParser::LeftNamedBody(CModuleNode* module, const std::string& name, bool o
                             CNode** constant, CNode** function, CNode** type, float* index) {
     if (!overloaded && FunctionOrDeclaration(module, function, name)) {
         if (*function != nullptr)
-            (*function)->name = name;
+            (*function)->SetName(Keep(name));
         module->AddNamed(name, *function);
         return true;
     }
     if (overloaded && FunctionItem(module, function, name)) {
-        (*function)->name = name;
+        (*function)->SetName(Keep(name));
         module->AddOverload({name, *function}, *index);
         return true;
     }
     if (TypeItem(module, type, name)) {
-        (*type)->name = name;
+        (*type)->SetName(Keep(name));
         module->AddType(name, *type);
         return true;
     }
@@ -444,7 +444,7 @@ bool CParser::LeftNamedBody(CModuleNode* module, const std::string& name, bool o
         // Even a declared-only function name may not be taken by a constant.
         if (module->named.count(name) != 0)
             Fail(kErrFunctionName, name);
-        (*constant)->name = name;
+        (*constant)->SetName(Keep(name));
         module->AddConstant(name, *constant);
         return true;
     }
@@ -493,7 +493,7 @@ void CParser::DefineRightNames(CNode* scope, CNode* node, bool rename) {
     while (token.code == kTokRightNaming) {
         CheckLocal(scope, token.text);
         if (rename)
-            node->name = token.text;
+            node->SetName(Keep(token.text));
         scope->AddNamed(token.text, node);
         NextToken();
     }
@@ -516,7 +516,7 @@ bool CParser::Statement(CNode* scope, CNode* owner) {
     CheckLocal(scope, token.text);
     // In a list the element stands for the value it names.
     if (owner->IsList())
-        owner->Add(Make<CIdentifierNode>(scope, token.text));
+        owner->Add(Make<CIdentifierNode>(scope, Keep(token.text)));
     DefineRightNames(scope, expression, false);
     return true;
 }
@@ -529,10 +529,10 @@ bool CParser::LeftNamedStatement(CNode* scope, CNode* owner, CNode** out) {
     const Token naming = token;
     NextToken();
     Expression(scope, out);
-    (*out)->name = naming.text;
+    (*out)->SetName(Keep(naming.text));
     scope->AddNamed(naming.text, *out);
     if (owner->IsList())
-        owner->Add(Make<CIdentifierNode>(scope, naming.text));
+        owner->Add(Make<CIdentifierNode>(scope, Keep(naming.text)));
     return true;
 }
 
@@ -590,7 +590,7 @@ bool CParser::Term(CNode* scope, CNode** out) {
     if (!ResolveName(token.text, scope, &found))
         Fail(kErrUnknownIdentifier, token.text);
     // Names are looked up again when the program runs; the node found is not kept.
-    *out = Make<CIdentifierNode>(scope, token.text);
+    *out = Make<CIdentifierNode>(scope, Keep(token.text));
     NextToken();
     return true;
 }
@@ -779,7 +779,7 @@ bool CParser::ConstTerm(CModuleNode* module, CNode** out) {
         return true;
     if (token.code != kTokIdentifier)
         return false;
-    *out = Make<CIdentifierNode>(module, token.text);
+    *out = Make<CIdentifierNode>(module, Keep(token.text));
     NextToken();
     return true;
 }
@@ -820,7 +820,7 @@ bool CParser::ConstElement(CModuleNode* module, CNode* list) {
         list->Add(element);
         return true;
     }
-    list->Add(Make<CIdentifierNode>(module, token.text));
+    list->Add(Make<CIdentifierNode>(module, Keep(token.text)));
     for (; token.code == kTokRightNaming; NextToken())
         module->AddConstant(token.text, element);
     return true;
@@ -835,7 +835,7 @@ bool CParser::ConstLeftNamedElement(CModuleNode* module, CNode* list, CNode** ou
     if (!ConstExpression(module, out))
         Fail(kErrConstTerm);
     module->AddConstant(naming.text, *out);
-    list->Add(Make<CIdentifierNode>(module, naming.text));
+    list->Add(Make<CIdentifierNode>(module, Keep(naming.text)));
     return true;
 }
 

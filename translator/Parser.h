@@ -7,9 +7,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -34,6 +36,14 @@ public:
         m_pChunk->nodes[m_pChunk->count++] = node;
         ++m_nCount;
         return node;
+    }
+    // A copy of text that lives as long as the store's nodes: for the names they borrow.
+    std::string_view Keep(std::string_view text) {
+        if (text.empty())
+            return {};
+        auto* copy = static_cast<char*>(Allocate(text.size(), 1));
+        std::memcpy(copy, text.data(), text.size());
+        return {copy, text.size()};
     }
     void Clear();
     std::size_t size() const { return m_nCount; }
@@ -130,6 +140,8 @@ protected:
     void CheckImplemented(CModuleNode* module);
     void DefineRightNames(CNode* scope, CNode* node, bool rename);
 
+    // Text for a node to borrow as its name or its identifier: as long-lived as the nodes.
+    std::string_view Keep(std::string_view text) { return m_nodes.Keep(text); }
     // A new node, owned by the parser.
     template <class T, class... Args> T* Make(Args&&... args) {
         return m_nodes.Make<T>(std::forward<Args>(args)...);

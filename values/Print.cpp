@@ -64,13 +64,13 @@ void CSignValue::PrintTo(COutputSink& sink) const {
 
 void CRefValue::PrintTo(COutputSink& sink) const {
     if (node)
-        sink.Write(node->name);
+        sink.Write(std::string(node->Name()));
 }
 
 void CTypedValue::PrintTo(COutputSink& sink) const {
     sink.Write("(");
     if (type && type->IsReference() && AsRef(type)->node)
-        sink.Write(AsRef(type)->node->name);
+        sink.Write(std::string(AsRef(type)->node->Name()));
     sink.Write(",");
     if (value)
         value->PrintTo(sink);

@@ -25,8 +25,9 @@ namespace test {
 class CScriptedNode : public CNode {
 public:
     using Body = std::function<bool(CValue* input, CValue** out)>;
-    CScriptedNode(std::string name, Body body)
-        : CNode(nullptr, std::move(name)), m_body(std::move(body)) {}
+    CScriptedNode(std::string name, Body body) : m_name(std::move(name)), m_body(std::move(body)) {
+        SetName(m_name);
+    }
     bool Eval(CValue* input, CValue** out, CRunContext&, CInterpreter*) override {
         ++evaluations;
         return m_body(input, out);
@@ -34,6 +35,7 @@ public:
     int evaluations = 0;
 
 private:
+    std::string m_name;
     Body m_body;
 };
 

@@ -81,7 +81,7 @@ TEST(ScopeTest, RunRemovesItsFrameAlsoWhenTheFunctionThrows) {
     CArenaScope arenaScope(arena);
     CModuleNode module;
     CFunctionNode empty(&module); // no expressions: evaluating it throws
-    empty.name = "empty";
+    empty.SetName("empty");
     module.AddNamed("empty", &empty);
     CInterpreter interp;
     CRunContext run(&module);

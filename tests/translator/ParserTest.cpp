@@ -49,7 +49,7 @@ TEST_F(ParserTest, FunctionTableIsOrderedByBytes) {
     EXPECT_EQ(Keys(module->named), expected);
     // One function under six names: it is called by the first.
     EXPECT_EQ(module->named.at("a"), module->named.at("b"));
-    EXPECT_EQ(module->named.at("a")->name, "b");
+    EXPECT_EQ(module->named.at("a")->Name(), "b");
 }
 
 TEST_F(ParserTest, DefinitionsGoToTheirTables) {
@@ -64,8 +64,8 @@ TEST_F(ParserTest, DefinitionsGoToTheirTables) {
     EXPECT_EQ(Keys(module->constants), (std::vector<std::string>{"pair", "seven"}));
     EXPECT_EQ(Keys(module->types), (std::vector<std::string>{"natural", "positive"}));
     EXPECT_TRUE(module->overloads.empty());
-    EXPECT_EQ(module->constants.at("seven")->name, "seven");
-    EXPECT_EQ(module->types.at("natural")->name, "natural");
+    EXPECT_EQ(module->constants.at("seven")->Name(), "seven");
+    EXPECT_EQ(module->types.at("natural")->Name(), "natural");
     EXPECT_NE(As<CFunctionNode>(module->types.at("positive")), nullptr);
     EXPECT_NE(As<CExpressionNode>(module->constants.at("pair")), nullptr);
 }
@@ -85,9 +85,9 @@ TEST_F(ParserTest, OverloadsAreOrderedByIndexAndKeepSourceOrderOnTies) {
     const std::vector<std::pair<float, int>> expected = {
         {-1.0f, 5}, {0.0f, 2}, {1.5f, 4}, {2.0f, 1}, {2.0f, 3}};
     EXPECT_EQ(seen, expected);
-    EXPECT_EQ(variants.front().second->name, "f");
+    EXPECT_EQ(variants.front().second->Name(), "f");
     EXPECT_EQ(variants[3].second, module->named.at("g"));
-    EXPECT_EQ(variants[3].second->name, "g");
+    EXPECT_EQ(variants[3].second->Name(), "g");
     EXPECT_EQ(Keys(module->named), std::vector<std::string>{"g"});
 }
 
@@ -116,9 +116,9 @@ TEST_F(ParserTest, BodyKeepsNamedAndUnnamedExpressions) {
     ASSERT_NE(module, nullptr);
     CFunctionNode* f = Function(module, "f");
     EXPECT_EQ(Keys(f->named), (std::vector<std::string>{"a", "b", "k", "m"}));
-    EXPECT_EQ(f->named.at("m")->name, "expression"); // a right naming does not rename
+    EXPECT_EQ(f->named.at("m")->Name(), "expression"); // a right naming does not rename
     EXPECT_EQ(f->named.at("a"), f->named.at("b"));
-    EXPECT_EQ(f->named.at("a")->name, "b"); // after a left naming the right ones do
+    EXPECT_EQ(f->named.at("a")->Name(), "b"); // after a left naming the right ones do
     ASSERT_EQ(f->unnamed.size(), 2u);
     // The list's first element stands for the value it names.
     auto* list = As<CListNode>(As<CExpressionNode>(f->unnamed[1])->terms.at(0));
@@ -214,7 +214,7 @@ TEST(ArgumentParserTest, NamesItDefinesStayOutOfTheModule) {
     CNode* term = nullptr;
     ASSERT_TRUE(parser.ParseArgument(nullptr, &term));
     EXPECT_EQ(result.module->named.size(), 1u);
-    EXPECT_EQ(result.module->named.at("f")->name, "f");
+    EXPECT_EQ(result.module->named.at("f")->Name(), "f");
     EXPECT_EQ(result.module->constants.size(), 1u);
     auto* list = As<CListNode>(term);
     ASSERT_NE(list, nullptr);
