@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 
 #include <sys/mman.h>
 
@@ -116,7 +117,24 @@ void CParser::Fail(int code, std::string text) {
     throw CExeption(nullptr, std::move(text), code);
 }
 
+// The shared nodes of the atoms read so far (SharedAtom in Parser.h), by value.
+struct CParser::CSharedAtoms {
+    CSignAtom* signs[kTokDup - kTokPlus + 1] = {};
+    CKeywordNode* keywords[kKwValue - kKwBool + 1] = {};
+    CCharAtom* chars[256] = {};
+    CBoolAtom* bools[2] = {};
+    std::unordered_map<std::int32_t, CIntAtom*> ints;
+    std::unordered_map<std::uint32_t, CRealAtom*> reals; // by the bits of the value
+};
+
+CParser::CSharedAtoms& CParser::Atoms() {
+    if (m_pAtoms == nullptr)
+        m_pAtoms = std::make_unique<CSharedAtoms>();
+    return *m_pAtoms;
+}
+
 void CParser::Clear() {
+    m_pAtoms.reset();
     m_nodes.Clear();
     pendingNames.clear();
 }
@@ -605,26 +623,42 @@ bool CParser::Atom(CNode*, CNode** out) {
 // The literal and sign atoms, shared with constants (which have no keyword atoms).
 bool CParser::AtomOfToken(CNode** out) {
     const int code = token.code;
+    CSharedAtoms& atoms = Atoms();
     if (code >= kTokPlus && code <= kTokDup) {
-        *out = Make<CSignAtom>(code);
+        NextToken();
+        *out = SharedAtom(atoms.signs[code - kTokPlus], code);
     } else if (code == kTokInteger) {
-        *out = Make<CIntAtom>(ParseInt(token.text));
+        const std::int32_t value = ParseInt(token.text);
+        NextToken();
+        *out = SharedAtom(atoms.ints[value], value);
     } else if (code == kTokReal) {
-        *out = Make<CRealAtom>(static_cast<float>(std::atof(token.text)));
+        const auto value = static_cast<float>(std::atof(token.text));
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        NextToken();
+        *out = SharedAtom(atoms.reals[bits], value);
     } else if (code == kTokBoolean) {
-        *out = Make<CBoolAtom>(std::strcmp(token.text, "true") == 0);
+        const bool value = std::strcmp(token.text, "true") == 0;
+        NextToken();
+        *out = SharedAtom(atoms.bools[value ? 1 : 0], value);
     } else if (code == kTokCharacter) {
-        *out = Make<CCharAtom>(token.text[0]);
+        const char value = token.text[0];
+        NextToken();
+        *out = SharedAtom(atoms.chars[static_cast<unsigned char>(value)], value);
     } else if (code == kTokString) {
         // A string is the data list of its characters.
         auto* list = Make<CListNode>(kKindDataList);
         *out = list;
-        for (const char* c = token.text; *c != '\0'; ++c)
-            list->Add(Make<CCharAtom>(*c));
+        for (const char* c = token.text; *c != '\0'; ++c) {
+            CCharAtom*& shared = atoms.chars[static_cast<unsigned char>(*c)];
+            if (shared == nullptr)
+                shared = Make<CCharAtom>(*c);
+            list->Add(shared);
+        }
+        NextToken();
     } else {
         return false;
     }
-    NextToken();
     return true;
 }
 
@@ -633,8 +667,9 @@ bool CParser::AtomOfToken(CNode** out) {
 bool CParser::Keyword(CNode** out) {
     if (!IsKeywordTerm(token.code))
         return false;
-    *out = Make<CKeywordNode>(token.code);
+    const int code = token.code;
     NextToken();
+    *out = SharedAtom(Atoms().keywords[code - kKwBool], code);
     return true;
 }
 

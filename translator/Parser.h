@@ -147,7 +147,24 @@ protected:
         return m_nodes.Make<T>(std::forward<Args>(args)...);
     }
 
+    // An atom or a keyword node holds nothing but its value, so one node per value stands
+    // in every place the value is written, and a long program makes a few hundred of them
+    // instead of one per literal. The one exception: a term that takes an alternative
+    // ("else") keeps it in its node, so it gets a node of its own. Called with the token
+    // after the atom current: a term that takes an alternative is the last one read before
+    // the "else".
+    template <class T, class Value> T* SharedAtom(T*& shared, Value value) {
+        if (token.code == kKwElse)
+            return Make<T>(value);
+        if (shared == nullptr)
+            shared = Make<T>(value);
+        return shared;
+    }
+    struct CSharedAtoms;
+    CSharedAtoms& Atoms();
+
     CNodeStore m_nodes;
+    std::unique_ptr<CSharedAtoms> m_pAtoms; // made at the first atom, emptied by Clear
     CScanner* scanner;
     Token token{};
     // Names of left namings of the current top-level item: known while its body is read.
