@@ -15,18 +15,21 @@ namespace {
 // The least work worth handing out: waking the pool's threads, their views of the arena
 // and the captures of their pieces cost some tens of microseconds.
 constexpr std::int64_t kWorthSplittingNs = 200'000;
-// The cheapest item worth handing out: an item on the pool costs some tens of nanoseconds
-// more (its capture mark, its region, the checks of an earlier failure), which an
-// application of a built-in to two numbers would feel; a user function call would not.
-constexpr std::int64_t kCheapestItemNs = 1'000;
+// The cheapest item worth handing out: an item on the pool costs a few nanoseconds more
+// (its capture mark, its region, the check of an earlier failure), which the application
+// of a built-in to two numbers (about 100 ns) hardly feels.
+constexpr std::int64_t kCheapestItemNs = 50;
 // The first items of a list are slower than the rest (cold caches, fresh pages: a huge
 // page costs some hundred microseconds to clear), so the cost of an item is taken from
 // this many, unless the first ones took long enough for such noise not to matter.
 constexpr std::int32_t kFewestTimedItems = 8;
 constexpr std::int64_t kLongFirstItemsNs = 1'000'000;
 // Every value is at least 16 bytes, and an item of a microsecond makes several: items
-// that allocate less than this on average are not timed at all.
+// that allocate less than this on average are timed only from kAlwaysTimedItems on,
+// where a list of them may be long enough to pay and a clock read costs nothing beside
+// the items.
 constexpr std::size_t kLeastItemBytes = 48;
+constexpr std::int32_t kAlwaysTimedItems = 1024;
 
 std::int64_t ThreadProcessorNs() {
     timespec now{};
@@ -90,9 +93,10 @@ CListSplit::CListSplit(CRunContext& run, std::int32_t count, bool falseEnds)
     }
 }
 
-// Reading a clock costs as much as an application of a built-in to two numbers, and most
-// lists are short or have such items, so the clocks are read only for items that allocate
-// enough to be worth timing. The steady clock is cheap to read but counts the time other
+// Reading a clock costs half as much as the application of a built-in to two numbers, and
+// most lists are short or have such items, so the clocks are read early only for items
+// that allocate enough to be worth timing, and for the rest once a list has shown itself
+// long. The steady clock is cheap to read but counts the time other
 // programs took the processor; an item that seems costly by it is timed again by the
 // thread's own processor time (a system call) over as many items again before the list is
 // split.
@@ -109,7 +113,8 @@ bool CListSplit::Decide(std::int32_t next) {
     m_nLastCheckBytes = bytes;
     m_nLastCheck = next;
     m_nNextCheck = next < m_nCount - next ? next * 2 : -1;
-    if (m_nTimedFrom < 0 && made < kLeastItemBytes * std::size_t(items)) {
+    if (m_nTimedFrom < 0 && next < kAlwaysTimedItems &&
+        made < kLeastItemBytes * std::size_t(items)) {
         m_nClockFrom = -1;
         return false;
     }

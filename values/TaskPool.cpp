@@ -53,10 +53,13 @@ public:
         m_threads.clear(); // joins
     }
 
-    // work(0) on the caller and work(1..helpers) on pool threads, all at once; returns when
-    // every call has returned. A second caller while the pool is busy gets no helpers.
-    // Returns the number of threads that took part.
-    int Run(int helpers, const std::function<void(int)>& work) {
+    // work(0) on the caller and work(1..helpers) on pool threads, at once as far as the
+    // threads get a processor; returns when every call has returned. A helper that has
+    // not woken by the time the caller's own call returns is not waited for: the caller
+    // has taken every piece it found, so on a busy machine a list never waits for a thread
+    // to be scheduled only to find nothing left. A second caller while the pool is busy
+    // gets no helpers.
+    void Run(int helpers, const std::function<void(int)>& work) {
         std::unique_lock<std::mutex> busy(m_runMutex, std::try_to_lock);
         if (!busy.owns_lock())
             helpers = 0;
@@ -65,8 +68,9 @@ public:
         if (helpers > 0) {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_pWork = &work;
-            m_nActive = helpers;
-            m_nPending = helpers;
+            m_nUnclaimed = helpers;
+            m_nPending = 0;
+            m_nNextSlot = 1;
             ++m_nGeneration;
         }
         if (helpers > 0)
@@ -74,10 +78,10 @@ public:
         work(0);
         if (helpers > 0) {
             std::unique_lock<std::mutex> lock(m_mutex);
+            m_nUnclaimed = 0;
             m_done.wait(lock, [this] { return m_nPending == 0; });
             m_pWork = nullptr;
         }
-        return helpers + 1;
     }
 
 private:
@@ -86,11 +90,10 @@ private:
         helpers = std::min(helpers, kMostThreads - 1);
         while (static_cast<int>(m_threads.size()) < helpers) {
             auto thread = std::make_unique<CLargeStackThread>();
-            const int index = static_cast<int>(m_threads.size());
             bool started = false;
             for (std::size_t size = kLargeStackSize; !started && size >= (std::size_t(64) << 20);
                  size /= 2)
-                started = thread->Start([this, index] { Loop(index); }, size);
+                started = thread->Start([this] { Loop(); }, size);
             if (!started)
                 break;
             m_threads.push_back(std::move(thread));
@@ -98,18 +101,21 @@ private:
         return std::min(helpers, static_cast<int>(m_threads.size()));
     }
 
-    void Loop(int index) {
+    void Loop() {
         std::uint64_t seen = 0;
         std::unique_lock<std::mutex> lock(m_mutex);
         for (;;) {
-            m_wake.wait(
-                lock, [&] { return m_bStopping || (m_nGeneration != seen && index < m_nActive); });
+            m_wake.wait(lock,
+                        [&] { return m_bStopping || (m_nGeneration != seen && m_nUnclaimed > 0); });
             if (m_bStopping)
                 return;
             seen = m_nGeneration;
+            --m_nUnclaimed;
+            ++m_nPending;
+            const int slot = m_nNextSlot++;
             const std::function<void(int)>* work = m_pWork;
             lock.unlock();
-            (*work)(index + 1);
+            (*work)(slot);
             lock.lock();
             if (--m_nPending == 0)
                 m_done.notify_all();
@@ -121,8 +127,9 @@ private:
     std::condition_variable m_wake;
     std::condition_variable m_done;
     const std::function<void(int)>* m_pWork = nullptr;
-    int m_nActive = 0;
-    int m_nPending = 0;
+    int m_nUnclaimed = 0; // helpers still wanted for this generation
+    int m_nPending = 0;   // helpers working on it
+    int m_nNextSlot = 1;
     std::uint64_t m_nGeneration = 0;
     bool m_bStopping = false;
     std::vector<std::unique_ptr<CLargeStackThread>> m_threads; // last: joined first
