@@ -188,9 +188,10 @@ TEST(BuiltinTableTest, TheGuidesTableCoversEverySignAndKeywordFunction) {
 TEST_F(ServerTest, OutlineAndCompletionKeepWorkingPastTheError) {
     const auto symbols = [this] {
         std::vector<std::string> names;
-        for (const json& symbol :
-             Send(Request("textDocument/documentSymbol", {{"textDocument", {{"uri", kUri}}}}))
-                 .at(0)["result"])
+        // The reply is kept: a range over a member of a temporary would dangle.
+        const json reply =
+            Send(Request("textDocument/documentSymbol", {{"textDocument", {{"uri", kUri}}}})).at(0);
+        for (const json& symbol : reply.at("result"))
             names.push_back(symbol["name"]);
         return names;
     };
