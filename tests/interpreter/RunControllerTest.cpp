@@ -52,16 +52,14 @@ protected:
         m_capture.emplace(kChannelTranslation);
     }
 
-    // The function list's entry: "" stands for "Вычисление аргумента".
+    // Run or Debug of the function at the list's index, the argument typed first.
     void Command(CRunController& controller, const std::string& function, const char* argument,
-                 bool debug = false) {
+                 bool debug = false, int index = 1) {
         m_capture->Pane(kChannelArgument).SetText(W(argument));
-        const std::string name = function.empty() ? EvaluateArgumentEntry() : function;
-        const int index = function.empty() ? 0 : 1;
         if (debug)
-            controller.Debug(m_module, name, index);
+            controller.Debug(m_module, function, index);
         else
-            controller.Run(m_module, name, index);
+            controller.Run(m_module, function, index);
     }
     // A whole Run: the result channel's text, or "" when nothing was printed.
     std::string RunToEnd(const std::string& function, const char* argument) {
@@ -79,49 +77,11 @@ protected:
     RecordingHost host;
 };
 
-// The results and boxes of arguments and functions are in tests/golden/cases/arguments.tvn,
-// through the runner, which has the same controller; here, what only the controller shows:
-// the outcome, the box's caption, and the argument pane left as the user typed it.
-TEST_F(RunControllerTest, RunsPrintTheirResultOrReportWhyNot) {
-    struct Case {
-        const char* name;
-        const char* function; // "": "Вычисление аргумента"
-        const char* argument;
-        const char* printed;
-        Outcome outcome;
-        CMessageBox box; // caption empty: none
-    };
-    const Case cases[] = {
-        {"argument evaluation error names the temporary function",
-         "neg",
-         "block { 1 >> x }",
-         "",
-         Outcome::Refused,
-         {W("Ошибка интерпретации аргумента !"),
-          W("Отсутсвует break выражение\nв одном из блоков функции function")}},
-        {"no argument where the parameter is used",
-         "neg",
-         "",
-         "",
-         Outcome::Failed,
-         {W("Ошибка интерпретации"), W("Аргумент функции не инициализирован в функции: neg")}},
-    };
-    for (const Case& c : cases) {
-        host.reports.clear();
-        EXPECT_EQ(RunToEnd(c.function, c.argument), c.printed) << c.name;
-        ASSERT_EQ(host.reports.size(), 1u) << c.name;
-        EXPECT_EQ(host.reports[0].outcome, c.outcome) << c.name;
-        EXPECT_EQ(host.reports[0].box.caption, c.box.caption) << c.name;
-        EXPECT_EQ(host.reports[0].box.text, c.box.text) << c.name;
-        // The argument pane is the user's: no run writes into it.
-        EXPECT_EQ(m_capture->Pane(kChannelArgument).GetText(), W(c.argument)) << c.name;
-    }
-    EXPECT_TRUE(host.boxes.empty());
-    EXPECT_EQ(CRunController::LiveWorkers(), 0);
-    EXPECT_FALSE(g_bRunning);
-}
-
-TEST_F(RunControllerTest, CommandsRefusedBeforeAWorkerStartsShowTheirBox) {
+// Which commands are refused with a box before a worker starts; an argument the worker
+// refuses is reported as its run's end instead. Either way the argument pane stays as the
+// user typed it. The texts of the boxes are in tests/golden/cases/arguments.tvn, through the
+// runner, which has the same controller.
+TEST_F(RunControllerTest, RefusedCommandsAndArgumentsLeaveTheArgumentAsTyped) {
     struct Case {
         const char* name;
         std::string function;
@@ -144,19 +104,22 @@ TEST_F(RunControllerTest, CommandsRefusedBeforeAWorkerStartsShowTheirBox) {
         for (const bool debug : {false, true}) {
             host.boxes.clear();
             CRunController controller(host);
-            m_capture->Pane(kChannelArgument).SetText(W(c.argument));
-            if (debug)
-                controller.Debug(m_module, c.function, c.index);
-            else
-                controller.Run(m_module, c.function, c.index);
+            Command(controller, c.function, c.argument, debug, c.index);
             ASSERT_EQ(host.boxes.size(), 1u) << c.name;
             EXPECT_EQ(host.boxes[0].caption, c.box.caption) << c.name;
             EXPECT_EQ(host.boxes[0].text, c.box.text) << c.name;
             EXPECT_FALSE(controller.HasWorker()) << c.name;
             EXPECT_FALSE(controller.Running() || controller.Debugging()) << c.name;
             EXPECT_FALSE(g_bRunning || g_bDebugging) << c.name;
+            EXPECT_EQ(m_capture->Pane(kChannelArgument).GetText(), W(c.argument)) << c.name;
         }
     }
+    host.boxes.clear();
+    EXPECT_EQ(RunToEnd("neg", "block { 1 >> x }"), "");
+    ASSERT_EQ(host.reports.size(), 1u);
+    EXPECT_EQ(host.reports[0].outcome, Outcome::Refused);
+    EXPECT_EQ(m_capture->Pane(kChannelArgument).GetText(), W("block { 1 >> x }"));
+    EXPECT_TRUE(host.boxes.empty());
 }
 
 // An abort ends the argument's evaluation as silently as a run's, and the commands are free
