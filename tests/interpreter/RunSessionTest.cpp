@@ -75,41 +75,30 @@ TEST_F(RunSessionExecuteTest, TheOutcomeOfARunAndWhatItShows) {
         const char* start = "f";
     };
     CScriptedNode named("fact", [](CValue*, CValue**) { return false; });
+    const auto throws = [](auto error) {
+        return [error](CValue*, CValue**) -> bool { throw error; };
+    };
+    const auto unset = CMessageBox{"unset", "unset"};
     const Case cases[] = {
-        {"run entry false",
-         [](CValue*, CValue** out) {
-             *out = new CIntValue(1);
-             return false;
-         },
-         Outcome::NoResult,
-         {"unset", "unset"}},
-        {"user stop",
-         [](CValue*, CValue**) -> bool { throw CExeption(nullptr, "", kErrUserStop); },
-         Outcome::Stopped,
-         {"unset", "unset"}},
+        // clang-format off
+        {"run entry false", [](CValue*, CValue** out) { *out = new CIntValue(1); return false; },
+         Outcome::NoResult, unset},
+        {"user stop", throws(CExeption(nullptr, "", kErrUserStop)), Outcome::Stopped, unset},
         {"error with a node",
-         [&named](CValue*, CValue**) -> bool {
-             throw CExeption(&named, W("Отсутсвует return выражение в функции "), kErrNone);
-         },
-         Outcome::Failed,
-         {W("Ошибка интерпретации"), W("Отсутсвует return выражение в функции fact")}},
-        {"error without a node",
-         [](CValue*, CValue**) -> bool { throw CExeption(nullptr, "text", kErrNone); },
-         Outcome::Failed,
+         throws(CExeption(&named, W("Отсутсвует return выражение в функции "), kErrNone)),
+         Outcome::Failed, {W("Ошибка интерпретации"), W("Отсутсвует return выражение в функции fact")}},
+        {"error without a node", throws(CExeption(nullptr, "text", kErrNone)), Outcome::Failed,
          {W("Ошибка интерпретации"), "text"}},
-        {"anything else",
-         [](CValue*, CValue**) -> bool { throw std::runtime_error("x"); },
-         Outcome::Failed,
+        {"anything else", throws(std::runtime_error("x")), Outcome::Failed,
          {"Exception", "Exception"}},
-        {"unknown start function",
-         [](CValue*, CValue**) { return true; },
-         Outcome::Failed,
+        {"unknown start function", [](CValue*, CValue**) { return true; }, Outcome::Failed,
          {W("Неправильное имя запускаемой функции!"), W("Неизвестно имя запускаемой функции.")},
          "missing"},
+        // clang-format on
     };
     for (const Case& c : cases) {
         Define(c.body);
-        box = {"unset", "unset"};
+        box = unset;
         EXPECT_EQ(Execute(c.start), c.outcome) << c.name;
         EXPECT_EQ(box.caption, c.box.caption) << c.name;
         EXPECT_EQ(box.text, c.box.text) << c.name;

@@ -10,13 +10,9 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QHelpEvent>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTabBar>
-#include <QToolBar>
-#include <QToolButton>
-#include <QToolTip>
 
 namespace idetest {
 namespace {
@@ -85,7 +81,7 @@ TEST_F(DocumentCommandsTest, UntitledDocumentIsSavedUnderTheChosenNameAndTransla
     EXPECT_EQ(FunctionListItems(), QStringList({kEvaluateArgument, "id"}));
 }
 
-TEST_F(DocumentCommandsTest, FunctionListRemembersTheSelectionOfEachDocument) {
+TEST_F(DocumentCommandsTest, FunctionListRemembersTheSelectionOfEachDocumentAndRunsIt) {
     CTirvaneIDEDoc* first = OpenTranslated(QStringLiteral("good.tvn"), kGoodProgram);
     EXPECT_EQ(FunctionListSelection(), -1); // the list was empty when Translate began
     SelectFunction(QStringLiteral("inc"));
@@ -111,14 +107,9 @@ TEST_F(DocumentCommandsTest, FunctionListRemembersTheSelectionOfEachDocument) {
     Activate(second);
     EXPECT_EQ(frame->FunctionList()->currentText(), kEvaluateArgument);
 
-    frame->MdiArea()->closeAllSubWindows();
-    EXPECT_TRUE(FunctionListItems().isEmpty());
-}
-
-// "out" writes the result's pane, never the argument the user typed, and the result is
-// shown; the boxes of refused commands are the controller's (RunControllerTest).
-TEST_F(DocumentCommandsTest, RunShowsTheResultAndLeavesTheArgument) {
-    OpenTranslated(QStringLiteral("good.tvn"), kGoodProgram);
+    // "out" writes the result's pane, never the argument the user typed, and the result is
+    // shown; the boxes of refused commands are the controller's (RunControllerTest).
+    Activate(first);
     ASSERT_TRUE(Start(ID_RUN, QStringLiteral("inc"), QStringLiteral("5")));
     ASSERT_TRUE(WaitForRunEnd());
     EXPECT_EQ(PaneText(kChannelResult), QStringLiteral("6\n6\n"));
@@ -127,6 +118,9 @@ TEST_F(DocumentCommandsTest, RunShowsTheResultAndLeavesTheArgument) {
     EXPECT_FALSE(g_bRunning);
     EXPECT_TRUE(IsEnabled(ID_RUN));
     EXPECT_FALSE(IsEnabled(ID_ABORT_RUN));
+
+    frame->MdiArea()->closeAllSubWindows();
+    EXPECT_TRUE(FunctionListItems().isEmpty());
 }
 
 // One application per line of the body, evaluated in the order of their names.
@@ -255,26 +249,6 @@ TEST_F(NavigationTest, DebugMarkerMovesWithEachStepAndGoesWhenTheSessionEnds) {
     EXPECT_EQ(doc->StepLine(), 0);
     ASSERT_TRUE(WaitForRunEnd());
     EXPECT_EQ(doc->StepLine(), 0);
-}
-
-// A tool bar button's tip names its key; the action's own tip stays the prompt's. Which key
-// does what is shown by pressing them (FirstSessionTest, below).
-TEST_F(NavigationTest, ToolBarButtonsNameTheirKeyInTheirTip) {
-    int withKey = 0;
-    for (QAction* action : frame->ToolBar()->actions()) {
-        auto* button = qobject_cast<QToolButton*>(frame->ToolBar()->widgetForAction(action));
-        if (button == nullptr || action->shortcut().isEmpty())
-            continue;
-        ++withKey;
-        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
-        QApplication::sendEvent(button, &help);
-        EXPECT_EQ(QToolTip::text(), action->toolTip() + QStringLiteral(" (") +
-                                        action->shortcut().toString(QKeySequence::NativeText) +
-                                        QStringLiteral(")"));
-        EXPECT_FALSE(action->toolTip().contains(u'('));
-        QToolTip::hideText();
-    }
-    EXPECT_GE(withKey, 5);
 }
 
 // F7, F5, F10 and Shift+F10 in the editor are a newcomer's first session

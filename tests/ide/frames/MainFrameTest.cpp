@@ -15,6 +15,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QHelpEvent>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -28,6 +29,7 @@
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QWidgetAction>
 #include <QWindow>
@@ -68,7 +70,7 @@ void CollectMenuActions(const QMenu* menu, QList<QAction*>* actions) {
 
 // Whichever menu is shown, every item tells what it does in the status bar and in a tip,
 // every key stands for one command only and works, and every tool bar button has a picture
-// that reads on a light and on a dark tool bar.
+// that reads on a light and on a dark tool bar and a tip that names its key.
 TEST_F(MainFrameTest, EveryCommandHasAPromptATipAKeyOfItsOwnAndAPictureThatReads) {
     EXPECT_EQ(frame->ShownMenus().size(), 3);
     const QString path = WriteProgram(QStringLiteral("menu.tvn"), kProgram);
@@ -95,6 +97,7 @@ TEST_F(MainFrameTest, EveryCommandHasAPromptATipAKeyOfItsOwnAndAPictureThatReads
     }
     EXPECT_GE(keys.size(), 20u);
 
+    int withKey = 0;
     for (QAction* action : frame->ToolBar()->actions()) {
         if (action->isSeparator() || qobject_cast<QWidgetAction*>(action) != nullptr)
             continue;
@@ -104,7 +107,20 @@ TEST_F(MainFrameTest, EveryCommandHasAPromptATipAKeyOfItsOwnAndAPictureThatReads
             EXPECT_GE(DistinctPixels(action->icon(), background), 30)
                 << (action->text() + " on " + background.name()).toStdString();
         }
+        // The button's tip names its key; the action's own tip stays the prompt's.
+        if (action->shortcut().isEmpty())
+            continue;
+        ++withKey;
+        QWidget* button = frame->ToolBar()->widgetForAction(action);
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(button, &help);
+        EXPECT_EQ(QToolTip::text(), action->toolTip() + QStringLiteral(" (") +
+                                        action->shortcut().toString(QKeySequence::NativeText) +
+                                        QStringLiteral(")"));
+        EXPECT_FALSE(action->toolTip().contains(u'('));
+        QToolTip::hideText();
     }
+    EXPECT_GE(withKey, 5);
     EXPECT_FALSE(frame->FunctionList()->statusTip().isEmpty());
     EXPECT_EQ(frame->FunctionList()->parentWidget(), static_cast<QWidget*>(frame->ToolBar()));
 

@@ -142,23 +142,16 @@ TEST_F(EditorViewTest, FunctionLineRangesFollowEdits) {
         std::vector<QKeyCombination> keys;
         Range first, second;
     } cases[] = {
+        // clang-format off
         {"nothing changed", 1, 0, {}, {3, 8}, {10, 14}},
         {"Enter at the start of line 10", 10, 0, {Qt::Key_Return}, {3, 8}, {11, 15}},
         // The header stays on line 10; its body moves down.
         {"Enter at the end of line 10", 10, -1, {Qt::Key_Return}, {3, 8}, {10, 15}},
-        {"two whole lines deleted above both",
-         1,
-         0,
-         {kSelectDown, kSelectDown, Qt::Key_Delete},
-         {1, 6},
-         {8, 12}},
-        {"a line deleted inside the second",
-         12,
-         0,
-         {kSelectDown, Qt::Key_Delete},
-         {3, 8},
-         {10, 13}},
+        {"two whole lines deleted above both", 1, 0, {kSelectDown, kSelectDown, Qt::Key_Delete},
+         {1, 6}, {8, 12}},
+        {"a line deleted inside the second", 12, 0, {kSelectDown, Qt::Key_Delete}, {3, 8}, {10, 13}},
         {"Backspace joins line 11 to line 10", 11, 0, {Qt::Key_Backspace}, {3, 8}, {10, 13}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -179,8 +172,19 @@ TEST_F(EditorViewTest, FunctionLineRangesFollowEdits) {
     EXPECT_EQ(RangeOf("second"), Range(12, 16));
 }
 
+// Without a function selected (nothing, or the argument's entry) Definition and Properties
+// say the name is unknown.
 TEST_F(EditorViewTest, PropertiesShowTheFunctionsCurrentLinesCutTo500Characters) {
     OpenTranslated();
+    for (const int selection : {-1, 0}) {
+        for (const int command : {ID_FUNC_DEFINITION, ID_FUNC_PROPERTIES}) {
+            frame->FunctionList()->setCurrentIndex(selection);
+            ASSERT_TRUE(Press(command));
+            EXPECT_EQ(boxes, (std::vector<StopBox>{{"Ошибка", "Неизвестно имя функции."}}))
+                << selection << " " << command;
+            boxes.clear();
+        }
+    }
     SelectFunction(QStringLiteral("second"));
     EXPECT_EQ(PropertiesText([this] { Press(ID_FUNC_PROPERTIES); }),
               QStringLiteral("funcdef x {\n  (x, 2) : + >> a ;\n  (a, 3) : * >> b ;\n"
@@ -199,21 +203,6 @@ TEST_F(EditorViewTest, PropertiesShowTheFunctionsCurrentLinesCutTo500Characters)
               QStringLiteral("funcdef x {\n  (x, 2) : + >> a ;\n  (a, 3) : * >> b ;\n") +
                   (QStringLiteral("  b >> c ;") + longLine).left(500) +
                   QStringLiteral("\n  b >> return\n} >> second\n"));
-}
-
-TEST_F(EditorViewTest, WithoutAFunctionSelectedDefinitionAndPropertiesSayTheNameIsUnknown) {
-    OpenTranslated();
-    const StopBox unknown{QStringLiteral("Ошибка"), QStringLiteral("Неизвестно имя функции.")};
-    // Nothing selected, or the argument's entry.
-    for (const int selection : {-1, 0}) {
-        for (const int command : {ID_FUNC_DEFINITION, ID_FUNC_PROPERTIES}) {
-            boxes.clear();
-            frame->FunctionList()->setCurrentIndex(selection);
-            ASSERT_TRUE(Press(command));
-            EXPECT_EQ(boxes, std::vector<StopBox>{unknown}) << selection << " " << command;
-        }
-    }
-    boxes.clear();
 }
 
 TEST_F(EditorViewTest, DefinitionScrollsTheFunctionsFirstLineToTheTop) {
