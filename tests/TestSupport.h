@@ -44,9 +44,6 @@ inline std::string Printed(const CValue* value) {
 inline CValue* Int(int v) {
     return new CIntValue(v);
 }
-inline CValue* Real(float v) {
-    return new CRealValue(v);
-}
 inline CValue* Bool(bool v) {
     return new CBoolValue(v);
 }

@@ -45,6 +45,9 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 
 namespace idetest {
 
+// The function list's first entry, there whenever a translation succeeded.
+inline const QString kEvaluateArgument = QStringLiteral("Вычисление аргумента");
+
 struct StopBox {
     QString caption;
     QString text;

@@ -23,63 +23,7 @@ const QString kGoodProgram = QStringLiteral("answer << funcdef { 42 >> return };
                                             "funcdef x { (x, 1) : + : out >> return } >> inc;\n"
                                             "loop << funcdef x { x : loop >> return }");
 
-const QString kEvaluateArgument = QStringLiteral("Вычисление аргумента");
-
 using DocumentCommandsTest = FrameTest;
-
-TEST_F(DocumentCommandsTest, TranslateReportsOnTheTranslationChannel) {
-    struct Case {
-        const char* name;
-        QString program;
-        QString report;
-        QStringList functions;
-    };
-    const Case cases[] = {
-        {"good program",
-         kGoodProgram,
-         QStringLiteral("Трансляция...\nПроверено строк : 4\nСинтаксических ощибок не найдено\n"),
-         {kEvaluateArgument, "answer", "double", "inc", "loop"}},
-        {"unknown identifier with its name",
-         QStringLiteral("funcdef x { x >> return } >> id;\n\nfuncdef x { x : y >> return } >> bad"),
-         QStringLiteral("Трансляция...\nОшибка в строке 3 : Неизвестный идентификатор : \"y\"\n"),
-         {}},
-    };
-    int number = 0;
-    for (const Case& c : cases) {
-        CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("p%1.tvn").arg(++number), c.program);
-        ASSERT_NE(doc, nullptr) << c.name;
-        g_OutputSink.Select(kChannelTranslation);
-        g_OutputSink.Write("old report");
-        frame->OutputBar()->ShowChannel(kChannelResult);
-        ASSERT_TRUE(Press(ID_TRANSLATE)) << c.name;
-        EXPECT_EQ(PaneText(kChannelTranslation), c.report) << c.name;
-        EXPECT_EQ(frame->OutputBar()->ShownChannel(), kChannelTranslation) << c.name;
-        EXPECT_EQ(FunctionListItems(), c.functions) << c.name;
-        EXPECT_EQ(doc->Flags().translated, !c.functions.isEmpty()) << c.name;
-        EXPECT_EQ(IsEnabled(ID_TRANSLATE), c.functions.isEmpty()) << c.name;
-        EXPECT_EQ(IsEnabled(ID_RUN), !c.functions.isEmpty()) << c.name;
-    }
-}
-
-// Translate of an untitled document asks for a name first: cancelled, it leaves everything
-// as it was; given, it saves there and translates.
-TEST_F(DocumentCommandsTest, UntitledDocumentIsSavedUnderTheChosenNameAndTranslated) {
-    CTirvaneIDEDoc* doc = frame->NewDocument();
-    TypeText(doc->View(), QStringLiteral("funcdef x { x >> return } >> id"));
-    g_OutputSink.Select(kChannelTranslation);
-    g_OutputSink.Write("earlier report");
-    saveAsAnswer.clear();
-    ASSERT_TRUE(Press(ID_TRANSLATE));
-    EXPECT_EQ(saveAsAsked, 1);
-    EXPECT_EQ(PaneText(kChannelTranslation), QStringLiteral("earlier report"));
-    EXPECT_TRUE(FunctionListItems().isEmpty());
-    saveAsAnswer = dir.filePath(QStringLiteral("new.tvn"));
-    ASSERT_TRUE(Press(ID_TRANSLATE));
-    EXPECT_EQ(doc->PathName(), saveAsAnswer);
-    EXPECT_FALSE(doc->IsModified());
-    EXPECT_TRUE(ReadBytes(saveAsAnswer).startsWith("funcdef x"));
-    EXPECT_EQ(FunctionListItems(), QStringList({kEvaluateArgument, "id"}));
-}
 
 TEST_F(DocumentCommandsTest, FunctionListRemembersTheSelectionOfEachDocumentAndRunsIt) {
     CTirvaneIDEDoc* first = OpenTranslated(QStringLiteral("good.tvn"), kGoodProgram);
@@ -152,42 +96,75 @@ protected:
     }
 };
 
-TEST_F(NavigationTest, FailedTranslateTakesTheCaretToTheMarkedErrorLine) {
+// Translate's report replaces the old one on its channel, which comes to the front. A good
+// translation fills the function list and offers Run; a failed one takes the caret to the
+// marked error line, scrolled into sight, as a double click on the report's line does.
+TEST_F(NavigationTest, TranslateReportsAndTakesTheCaretToTheMarkedErrorLine) {
     QString longProgram;
     for (int i = 1; i <= 150; ++i)
         longProgram += QStringLiteral("funcdef x { x >> return } >> f%1;\n").arg(i);
     longProgram += QStringLiteral("funcdef x { y >> return } >> broken\n");
     for (int i = 0; i < 40; ++i)
         longProgram += QStringLiteral("// end\n");
+    const auto error = [](int line, const QString& message) {
+        return QStringLiteral("Трансляция...\nОшибка в строке %1 : %2\n").arg(line).arg(message);
+    };
+    const QString unknown = QStringLiteral("Неизвестный идентификатор : ");
     struct Case {
         const char* name;
         QString program;
-        int line;
+        int line; // of the error; 0: none
+        QString report;
+        QStringList functions = {};
     };
     const Case cases[] = {
-        {"unknown name on line 3",
-         QStringLiteral("funcdef x {\n  (x, 1) : + >> a ;\n  zz >> return\n} >> f\n"), 3},
-        {"missing brace on line 2",
-         QStringLiteral("funcdef x { x >> return } >> f;\nfuncdef x {\n"), 3},
-        {"far down a long program", longProgram, 151},
+        // clang-format off
+        {"good program", kGoodProgram, 0,
+         QStringLiteral("Трансляция...\nПроверено строк : 4\nСинтаксических ощибок не найдено\n"),
+         {kEvaluateArgument, "answer", "double", "inc", "loop"}},
+        {"unknown name on line 3, named",
+         QStringLiteral("funcdef x {\n  (x, 1) : + >> a ;\n  zz >> return\n} >> f\n"), 3,
+         error(3, unknown + "\"zz\"")},
+        {"missing brace on line 2", QStringLiteral("funcdef x { x >> return } >> f;\nfuncdef x {\n"),
+         3, error(3, QStringLiteral("Пропущен терм (атом, список, блок или идентификатор)"))},
+        {"far down a long program", longProgram, 151, error(151, unknown + "\"y\"")},
+        // clang-format on
     };
     int n = 0;
     for (const Case& c : cases) {
-        CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("error%1.tvn").arg(++n), c.program);
-        ASSERT_NE(doc, nullptr) << c.name;
+        SCOPED_TRACE(c.name);
+        CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("p%1.tvn").arg(++n), c.program);
+        ASSERT_NE(doc, nullptr);
         doc->View()->moveCursor(QTextCursor::Start);
-        ASSERT_TRUE(Press(ID_TRANSLATE)) << c.name;
-        EXPECT_TRUE(PaneText(kChannelTranslation)
-                        .contains(QStringLiteral("Ошибка в строке %1 : ").arg(c.line)))
-            << c.name << ": " << PaneText(kChannelTranslation).toStdString();
-        EXPECT_EQ(doc->ErrorLine(), c.line) << c.name;
-        EXPECT_EQ(CaretLine(doc), c.line) << c.name;
-        EXPECT_EQ(doc->View()->Marked(LineMark::Error), QList<int>{c.line}) << c.name;
-        EXPECT_TRUE(LineVisible(doc->View(), c.line)) << c.name;
+        g_OutputSink.Select(kChannelTranslation);
+        g_OutputSink.Write("old report");
+        frame->OutputBar()->ShowChannel(kChannelResult);
+        ASSERT_TRUE(Press(ID_TRANSLATE));
+        EXPECT_EQ(PaneText(kChannelTranslation), c.report);
+        EXPECT_EQ(frame->OutputBar()->ShownChannel(), kChannelTranslation);
+        EXPECT_EQ(FunctionListItems(), c.functions);
+        EXPECT_EQ(doc->Flags().translated, c.line == 0);
+        EXPECT_EQ(IsEnabled(ID_TRANSLATE), c.line != 0);
+        EXPECT_EQ(IsEnabled(ID_RUN), c.line == 0);
+        EXPECT_EQ(doc->ErrorLine(), c.line);
+        EXPECT_EQ(CaretLine(doc), std::max(c.line, 1));
+        EXPECT_EQ(doc->View()->Marked(LineMark::Error), c.line ? QList<int>{c.line} : QList<int>{});
+        EXPECT_TRUE(LineVisible(doc->View(), std::max(c.line, 1)));
     }
 
-    // The mark moves with its line and goes with a good translation.
+    // A double click on the report's error line goes there from another document;
+    // "Трансляция..." names no line.
     CTirvaneIDEDoc* doc = frame->ActiveDocument();
+    CTirvaneIDEDoc* other = OpenProgram(QStringLiteral("other.tvn"), kSteps);
+    PlaceCaret(doc->View(), 1);
+    DoubleClickReportLine(1);
+    EXPECT_EQ(frame->ActiveDocument(), other);
+    EXPECT_EQ(CaretLine(doc), 1);
+    DoubleClickReportLine(2);
+    EXPECT_EQ(frame->ActiveDocument(), doc);
+    EXPECT_EQ(CaretLine(doc), 151);
+
+    // The mark moves with its line and goes with a good translation.
     PlaceCaret(doc->View(), 1);
     QTest::keyClick(doc->View(), Qt::Key_Return);
     EXPECT_EQ(doc->ErrorLine(), 152);
@@ -196,26 +173,6 @@ TEST_F(NavigationTest, FailedTranslateTakesTheCaretToTheMarkedErrorLine) {
     ASSERT_TRUE(Press(ID_TRANSLATE));
     EXPECT_EQ(doc->ErrorLine(), 0);
     EXPECT_TRUE(doc->View()->Marked(LineMark::Error).isEmpty());
-}
-
-TEST_F(NavigationTest, DoubleClickOnAnErrorLineOfTheReportGoesToTheTranslatedDocument) {
-    CTirvaneIDEDoc* broken = OpenProgram(QStringLiteral("broken.tvn"),
-                                         QStringLiteral("funcdef x {\n\n  q >> return\n} >> f\n"));
-    ASSERT_TRUE(Press(ID_TRANSLATE));
-    ASSERT_EQ(broken->ErrorLine(), 3);
-    CTirvaneIDEDoc* other = OpenProgram(QStringLiteral("other.tvn"), kSteps);
-    ASSERT_EQ(frame->ActiveDocument(), other);
-    PlaceCaret(broken->View(), 1);
-
-    // "Трансляция..." names no line: nothing happens.
-    DoubleClickReportLine(1);
-    EXPECT_EQ(frame->ActiveDocument(), other);
-    EXPECT_EQ(CaretLine(broken), 1);
-
-    DoubleClickReportLine(2);
-    EXPECT_EQ(frame->ActiveDocument(), broken);
-    EXPECT_EQ(CaretLine(broken), 3);
-    EXPECT_EQ(broken->View()->Marked(LineMark::Error), QList<int>{3});
 }
 
 TEST_F(NavigationTest, DebugMarkerMovesWithEachStepAndGoesWhenTheSessionEnds) {

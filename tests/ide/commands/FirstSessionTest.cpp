@@ -8,7 +8,6 @@
 #include "ide/HelpWindow.h"
 
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QRegularExpression>
@@ -36,10 +35,8 @@ protected:
 
     // The guide's program that defines the named function, its test comments left out.
     static QString GuideProgram(const QString& definition) {
-        QFile guide(QStringLiteral(TIRVANE_SOURCE_DIR "/docs/language.md"));
-        if (!guide.open(QIODevice::ReadOnly))
-            return {};
-        const QString text = QString::fromUtf8(guide.readAll());
+        const QString text =
+            QString::fromUtf8(ReadBytes(QStringLiteral(TIRVANE_SOURCE_DIR "/docs/language.md")));
         const QRegularExpression block(QStringLiteral("```tirvane\\n(.*?)```"),
                                        QRegularExpression::DotMatchesEverythingOption);
         for (auto it = block.globalMatch(text); it.hasNext();) {

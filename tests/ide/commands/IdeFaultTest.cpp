@@ -25,8 +25,6 @@ const QString kProgram =
                    "funcdef x { (x, 2) : * >> return } >> double");
 const QString kLongArgument = QStringLiteral("40");
 
-const QString kEvaluateArgument = QStringLiteral("Вычисление аргумента");
-
 QString SuccessReport(int lines) {
     return QStringLiteral("Трансляция...\nПроверено строк : %1\nСинтаксических ощибок не найдено\n")
         .arg(lines);

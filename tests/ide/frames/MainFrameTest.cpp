@@ -275,9 +275,7 @@ TEST_F(MainFrameTest, PrintAndPreviewSetTheTextAtTheEditorFontsPointSize) {
     CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("print.tvn"), text);
     const QString pdf = dir.filePath(QStringLiteral("print.pdf"));
     const auto printedPages = [&pdf] {
-        QFile file(pdf);
-        const QString bytes =
-            file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+        const QString bytes = QString::fromLatin1(ReadBytes(pdf));
         EXPECT_TRUE(bytes.startsWith(QStringLiteral("%PDF")));
         return int(bytes.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))));
     };
@@ -370,9 +368,8 @@ TEST_F(MainFrameTest, HelpShowsTheLanguageGuideFromTheResources) {
     EXPECT_EQ(help->Contents()->topLevelItemCount(), 1);
 
     // A link of the guide's own contents leads to its heading.
-    QFile guide(QStringLiteral(TIRVANE_SOURCE_DIR "/docs/language.md"));
     const QString markdown =
-        guide.open(QIODevice::ReadOnly) ? QString::fromUtf8(guide.readAll()) : "";
+        QString::fromUtf8(ReadBytes(QStringLiteral(TIRVANE_SOURCE_DIR "/docs/language.md")));
     const QRegularExpressionMatch link =
         QRegularExpression(QStringLiteral("\\[([^\\]]+)\\]\\((#[^)]+)\\)")).match(markdown);
     ASSERT_TRUE(link.hasMatch());
@@ -380,6 +377,17 @@ TEST_F(MainFrameTest, HelpShowsTheLanguageGuideFromTheResources) {
     EXPECT_TRUE(help->Browser()->textCursor().block().text().endsWith(link.captured(1)))
         << link.captured(2).toStdString();
     EXPECT_GT(help->Browser()->verticalScrollBar()->value(), 0);
+
+    // It tells a newcomer the environment's keys: each one the commands have.
+    for (int id : {ID_TRANSLATE, ID_RUN, ID_ABORT_RUN, ID_DEBUG, ID_ABORT_DEBUG, ID_EDIT_FIND,
+                   ID_EDIT_REPLACE, ID_EDIT_GOTO_LINE, ID_HELP}) {
+        const QAction* action = frame->Action(id);
+        const QString key = action->shortcut().toString(QKeySequence::PortableText);
+        EXPECT_TRUE(markdown.contains(key)) << key.toStdString();
+        EXPECT_TRUE(markdown.contains(action->text().remove(QStringLiteral("...")))) << id;
+    }
+    for (const char* topic : {"Примеры", "Оглавление", "Трансляция"})
+        EXPECT_TRUE(markdown.contains(QString::fromUtf8(topic))) << topic;
 
     // F1 in the editor looks the word at the caret up.
     CTirvaneIDEDoc* doc = OpenProgram(QStringLiteral("help.tvn"), kProgram);
@@ -485,20 +493,26 @@ TEST_F(MainFrameTest, ExamplesOpenAsUntitledCopiesFromTheHelpMenusAndTheGuide) {
     EXPECT_EQ(doc->Title(), QStringLiteral("factorial"));
     EXPECT_TRUE(doc->PathName().isEmpty());
     EXPECT_FALSE(doc->IsModified());
-    QFile original(QStringLiteral(TIRVANE_SOURCE_DIR "/examples/factorial.tvn"));
-    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
-    const QByteArray bytes = original.readAll();
+    const QByteArray bytes =
+        ReadBytes(QStringLiteral(TIRVANE_SOURCE_DIR "/examples/factorial.tvn"));
+    ASSERT_FALSE(bytes.isEmpty());
     EXPECT_EQ(frame->ActiveView()->toPlainText(),
               CoreTextToWidget(std::string_view(bytes.data(), std::size_t(bytes.size()))));
 
-    // Translate asks where to keep the copy and saves it byte for byte.
+    // Translate asks where to keep the copy: cancelled, it leaves everything as it was;
+    // given, it saves there byte for byte and translates.
+    g_OutputSink.Select(kChannelTranslation);
+    g_OutputSink.Write("earlier report");
+    ASSERT_TRUE(Press(ID_TRANSLATE));
+    EXPECT_EQ(PaneText(kChannelTranslation), QStringLiteral("earlier report"));
+    EXPECT_TRUE(FunctionListItems().isEmpty());
     saveAsAnswer = dir.filePath(QStringLiteral("mine.tvn"));
     ASSERT_TRUE(Press(ID_TRANSLATE));
-    EXPECT_EQ(saveAsAsked, 1);
+    EXPECT_EQ(saveAsAsked, 2);
+    EXPECT_EQ(doc->PathName(), saveAsAnswer);
+    EXPECT_FALSE(doc->IsModified());
     EXPECT_TRUE(PaneText(kChannelTranslation).contains(QStringLiteral("ощибок не найдено")));
-    QFile saved(saveAsAnswer);
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll(), bytes);
+    EXPECT_EQ(ReadBytes(saveAsAnswer), bytes);
     EXPECT_EQ(frame->OpenExample(QStringLiteral("missing.tvn")), nullptr);
 
     // The guide's links to examples open them too.
@@ -571,22 +585,6 @@ TEST_F(MainFrameTest, GoToLineAsksForTheNumberAndPutsTheCaretThere) {
     ASSERT_TRUE(WithModal([&] { frame->Action(ID_EDIT_GOTO_LINE)->trigger(); },
                           [](QWidget* shown) { static_cast<QDialog*>(shown)->reject(); }));
     EXPECT_EQ(view->textCursor().blockNumber(), 149);
-}
-
-// The guide tells a newcomer the environment's keys: each one the commands have.
-TEST_F(MainFrameTest, GuideNamesEveryKeyOfTheLanguageAndEditingCommands) {
-    QFile guide(QStringLiteral(TIRVANE_SOURCE_DIR "/docs/language.md"));
-    ASSERT_TRUE(guide.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(guide.readAll());
-    for (int id : {ID_TRANSLATE, ID_RUN, ID_ABORT_RUN, ID_DEBUG, ID_ABORT_DEBUG, ID_EDIT_FIND,
-                   ID_EDIT_REPLACE, ID_EDIT_GOTO_LINE, ID_HELP}) {
-        const QAction* action = frame->Action(id);
-        const QString key = action->shortcut().toString(QKeySequence::PortableText);
-        EXPECT_TRUE(text.contains(key)) << key.toStdString();
-        EXPECT_TRUE(text.contains(action->text().remove(QStringLiteral("...")))) << id;
-    }
-    for (const char* topic : {"Примеры", "Оглавление", "Трансляция"})
-        EXPECT_TRUE(text.contains(QString::fromUtf8(topic))) << topic;
 }
 
 } // namespace

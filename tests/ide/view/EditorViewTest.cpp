@@ -50,11 +50,17 @@ using Range = std::pair<int, int>;
 
 class EditorViewTest : public FrameTest {
 protected:
-    void OpenTranslated(const QString& text = kTwoFunctions) {
-        doc = FrameTest::OpenTranslated(QStringLiteral("lines.tvn"), text);
+    // Opens the text, translated or not, in an editor with the focus.
+    void OpenText(const QString& text, bool translate = false) {
+        doc = OpenProgram(QStringLiteral("lines.tvn"), text);
+        ASSERT_NE(doc, nullptr);
         view = doc->View();
         view->setFocus();
+        if (translate) {
+            ASSERT_TRUE(Press(ID_TRANSLATE));
+        }
     }
+    void OpenTranslated(const QString& text = kTwoFunctions) { OpenText(text, true); }
 
     Range RangeOf(const char* name) const {
         const CFunctionNode* function = doc->FindFunction(QString::fromLatin1(name));
@@ -101,6 +107,25 @@ protected:
         }));
         return text;
     }
+
+    // The highlighter's format of the character at the 0-based column of the 1-based line.
+    QTextCharFormat FormatAt(int line, int column) const {
+        const QTextBlock block = view->document()->findBlockByNumber(line - 1);
+        for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+            if (column >= range.start && column < range.start + range.length)
+                return range.format;
+        }
+        return {};
+    }
+
+    // The colour the highlighter gave the character, invalid for plain text.
+    QColor ColourAt(int line, int column) const {
+        const QTextCharFormat format = FormatAt(line, column);
+        return format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color()
+                                                                : QColor();
+    }
+
+    const EditorColours& Colours() const { return doc->Highlighter()->Colours(); }
 
     CTirvaneIDEDoc* doc = nullptr;
     CTirvaneIDEView* view = nullptr;
@@ -226,8 +251,7 @@ TEST_F(EditorViewTest, DefinitionScrollsTheFunctionsFirstLineToTheTop) {
 TEST_F(EditorViewTest, ContextMenuOffersAFunctionsPropertiesAndDefinitionOverItsName) {
     const QStringList editing = {QStringLiteral("Вырезать"), QStringLiteral("Копировать"),
                                  QStringLiteral("Вставить")};
-    doc = OpenProgram(QStringLiteral("menu.tvn"), kTwoFunctions);
-    view = doc->View();
+    OpenText(kTwoFunctions);
     EXPECT_EQ(ContextMenuAt(14, 6), editing) << "before translation";
 
     ASSERT_TRUE(Press(ID_TRANSLATE));
@@ -273,37 +297,7 @@ QPalette LightPalette() {
     return palette;
 }
 
-class SyntaxHighlightTest : public FrameTest {
-protected:
-    CTirvaneIDEView* OpenText(const QString& text) {
-        doc = OpenProgram(QStringLiteral("colours.tvn"), text);
-        EXPECT_NE(doc, nullptr);
-        view = doc->View();
-        return view;
-    }
-
-    // The highlighter's format of the character at the 0-based column of the 1-based line.
-    QTextCharFormat FormatAt(int line, int column) const {
-        const QTextBlock block = view->document()->findBlockByNumber(line - 1);
-        for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
-            if (column >= range.start && column < range.start + range.length)
-                return range.format;
-        }
-        return {};
-    }
-
-    // The colour the highlighter gave the character, invalid for plain text.
-    QColor ColourAt(int line, int column) const {
-        const QTextCharFormat format = FormatAt(line, column);
-        return format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color()
-                                                                : QColor();
-    }
-
-    const EditorColours& Colours() const { return doc->Highlighter()->Colours(); }
-
-    CTirvaneIDEDoc* doc = nullptr;
-    CTirvaneIDEView* view = nullptr;
-};
+using SyntaxHighlightTest = EditorViewTest;
 
 const QString kSample = QStringLiteral(
     "fact << funcdef n { (n, 1) : <= >> small ; 'a' \"s:1\" 1.5e+3 -2 : [] // n >> x\n"
