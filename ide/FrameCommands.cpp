@@ -104,7 +104,7 @@ QPlainTextEdit* CMainFrame::EditTarget() const {
     return ActiveView();
 }
 
-// An output view has the focus: only its selection can be copied.
+// An output view with the focus takes the edit commands instead of the editor.
 COutputView* CMainFrame::FocusedOutputView() const {
     auto* focused = qobject_cast<COutputView*>(QApplication::focusWidget());
     return focused != nullptr && focused->window() == this ? focused : nullptr;
@@ -112,9 +112,10 @@ COutputView* CMainFrame::FocusedOutputView() const {
 
 void CMainFrame::UpdateEditCommands() {
     if (const COutputView* view = FocusedOutputView()) {
-        for (const int id : {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_PASTE})
-            Action(id)->setEnabled(false);
-        Action(ID_EDIT_COPY)->setEnabled(!view->SelectedText().isEmpty());
+        Action(ID_EDIT_UNDO)->setEnabled(view->CanUndo());
+        Action(ID_EDIT_CUT)->setEnabled(view->HasSelection());
+        Action(ID_EDIT_COPY)->setEnabled(view->HasSelection());
+        Action(ID_EDIT_PASTE)->setEnabled(view->CanPaste());
         return;
     }
     const QPlainTextEdit* target = EditTarget();
@@ -127,12 +128,16 @@ void CMainFrame::UpdateEditCommands() {
 }
 
 void CMainFrame::OnEditUndo() {
-    if (QPlainTextEdit* target = EditTarget())
+    if (COutputView* view = FocusedOutputView())
+        view->Undo();
+    else if (QPlainTextEdit* target = EditTarget())
         target->undo();
 }
 
 void CMainFrame::OnEditCut() {
-    if (QPlainTextEdit* target = EditTarget())
+    if (COutputView* view = FocusedOutputView())
+        view->Cut();
+    else if (QPlainTextEdit* target = EditTarget())
         target->cut();
 }
 
@@ -144,7 +149,9 @@ void CMainFrame::OnEditCopy() {
 }
 
 void CMainFrame::OnEditPaste() {
-    if (QPlainTextEdit* target = EditTarget())
+    if (COutputView* view = FocusedOutputView())
+        view->Paste();
+    else if (QPlainTextEdit* target = EditTarget())
         target->paste();
 }
 

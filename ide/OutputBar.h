@@ -1,7 +1,7 @@
 #pragma once
 // The output panel: a tab bar over four panes, one per channel of the output sink: an edit
-// for the argument the user types, read-only views for the program's output. Its panes
-// become the sink's panes when the panel is built.
+// for the argument the user types, views for the program's output, which the user may edit
+// too. Its panes become the sink's panes when the panel is built.
 
 #include "ide/OutputPane.h"
 

@@ -137,6 +137,7 @@ COutputPane::COutputPane(QPlainTextEdit* edit) : QObject(edit), m_pEdit(edit) {
 }
 
 COutputPane::COutputPane(COutputView* view) : QObject(view), m_pView(view) {
+    connect(view, &COutputView::Edited, this, [this] { m_bUserEdited = true; });
     m_showTimer.setSingleShot(true);
     connect(&m_showTimer, &QTimer::timeout, this, &COutputPane::Drain);
 }
@@ -222,15 +223,18 @@ bool COutputPane::Shown() const {
     return !m_bFlushQueued && m_backlog.empty();
 }
 
-// The widget's lines, with the cuts of long lines joined again.
+// The widget's lines, with the cuts of long lines joined again; a view keeps them whole.
 void COutputPane::SyncMirrorWithWidget() const {
     QString raw;
-    for (QTextBlock block = m_pEdit->document()->begin(); block.isValid(); block = block.next()) {
-        if (block != m_pEdit->document()->begin() && block.userState() != kContinuation)
-            raw += u'\n';
-        raw += block.text();
+    if (m_pView == nullptr) {
+        const QTextBlock first = m_pEdit->document()->begin();
+        for (QTextBlock block = first; block.isValid(); block = block.next()) {
+            if (block != first && block.userState() != kContinuation)
+                raw += u'\n';
+            raw += block.text();
+        }
     }
-    std::string text = WidgetTextToCore(raw);
+    std::string text = WidgetTextToCore(m_pView != nullptr ? m_pView->Text() : raw);
     const std::lock_guard lock(m_mirrorMutex);
     m_nLines = CountLineBreaks(text) + 1;
     m_strMirror = std::move(text);

@@ -3,10 +3,10 @@
 // Changes are queued to the GUI thread in the order they were made, so a worker never waits
 // for the window. A mirror of the text answers GetText and GetLineCount on any thread.
 //
-// The program's output goes to a read-only COutputView, which appends in time of the new
-// text and lays out only the lines in view. The argument is typed by the user and goes to a
-// QPlainTextEdit; there the window must stay responsive however long the lines pasted or
-// written into it:
+// The program's output goes to a COutputView, which appends in time of the new text, lays
+// out only the lines in view and lets the user edit the text. The argument is typed by the
+// user and goes to a QPlainTextEdit; there the window must stay responsive however long the
+// lines pasted or written into it:
 // - Qt lays a block of text out as a whole, and a line of millions of characters froze the
 //   window for seconds and then drew its glyphs over each other. The widget therefore shows
 //   a line longer than kShownLineLength as several; each continuation block is marked, and

@@ -269,7 +269,7 @@ TEST_F(OutputPanelTest, OutputSelectionCopiesTheWrittenText) {
     QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
     frame->UpdateCommands();
     EXPECT_TRUE(IsEnabled(ID_EDIT_COPY));
-    EXPECT_FALSE(IsEnabled(ID_EDIT_PASTE));
+    EXPECT_TRUE(IsEnabled(ID_EDIT_CUT));
     frame->Action(ID_EDIT_COPY)->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), view->Text());
     // From after the first letter of the first line to after the first of the long line's
@@ -286,6 +286,57 @@ TEST_F(OutputPanelTest, OutputSelectionCopiesTheWrittenText) {
     QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(),
               QStringLiteral("дин\n") + QString(COutputPane::kShownLineLength + 1, u'z'));
+}
+
+// The result pane is edited as the argument's is, also inside a line cut for display, and a
+// drag past its bottom scrolls it while the mouse stands still. Read sees the edited text;
+// output written afterwards goes to the end, and Ctrl+Z takes the last edit back.
+TEST_F(OutputPanelTest, TheResultPaneIsEditedAndReadBackWhole) {
+    OpenTranslated(QStringLiteral("range.tvn"),
+                   QStringLiteral("funcdef n { (1, n) : .. >> return } >> range\n"));
+    ASSERT_TRUE(Start(ID_RUN, QStringLiteral("range"), QStringLiteral("2000")));
+    ASSERT_TRUE(WaitForRunEnd());
+    COutputView* view = View(kChannelResult);
+    QString expected = PaneText(kChannelResult);
+    const qsizetype cut = view->Line(0).size();
+    const QString unchanged = view->Line(2).toString();
+    ASSERT_GT(view->LineCount(), 8);
+    frame->activateWindow();
+    view->setFocus();
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, view->LineRect(0).topLeft());
+    const QPoint below(8, view->viewport()->height() + 40);
+    QMouseEvent drag(QEvent::MouseMove, below, view->viewport()->mapToGlobal(below), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &drag);
+    EXPECT_TRUE(WaitFor(
+        [&] { return view->verticalScrollBar()->value() == view->verticalScrollBar()->maximum(); },
+        5000));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, below);
+    EXPECT_EQ(view->SelectedText(), expected);
+
+    Keys(view, {Qt::ControlModifier | Qt::Key_Home, Qt::Key_Down});
+    TypeText(view, QStringLiteral("xyz"));
+    Keys(view,
+         {Qt::Key_Backspace, Qt::Key_Left, Qt::Key_Delete, Qt::ControlModifier | Qt::Key_End});
+    TypeText(view, QStringLiteral("я\r1"));
+    expected.insert(cut, u'x');
+    expected += QStringLiteral("я\n1");
+    QString shown;
+    for (int line = 0; line < view->LineCount(); ++line)
+        shown += view->Line(line);
+    EXPECT_EQ(shown, QString(expected).remove(u'\n'));
+    EXPECT_EQ(view->Line(2), unchanged);
+    g_OutputSink.Select(kChannelResult);
+    std::string read;
+    EXPECT_EQ(FromCp1251(g_OutputSink.Read(read)), QString(expected).replace(u'\n', "\r\n"));
+
+    Keys(view, {Qt::ControlModifier | Qt::Key_Home});
+    g_OutputSink.Write("tail");
+    expected += QStringLiteral("tail");
+    EXPECT_EQ(PaneText(kChannelResult), expected);
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    expected.remove(expected.size() - 5, 1);
+    EXPECT_EQ(FromCp1251(g_OutputSink.Read(read)), QString(expected).replace(u'\n', "\r\n"));
 }
 
 // A run that floods the panel through "out" stops as soon as it is asked to: the window
