@@ -13,8 +13,6 @@ using namespace test;
 
 namespace {
 
-const char* const kInterp = "Interpretation error!";
-
 class BuiltinsTest : public InterpretFixture {
 protected:
     static CValue* At(CValue* list, int i) { return AsList(list)->elements[i]; }
@@ -58,6 +56,8 @@ TEST_F(BuiltinsTest, ResultsShareOrCopyTheirElements) {
     EXPECT_NE(Apply(shown, Sign(kKwOut)).value, shown);
 }
 
+// What a type's check gives and the type of a typed value, as programs show them, are in
+// builtins.tvn (typed.*); here the values they share and a type trusted by its name.
 TEST_F(BuiltinsTest, TypeCheckWrapsAcceptedValuesFailsSoftlyAndTrustsTheTypeName) {
     CValue* four = Int(4);
     CValue* type = TypeRef(EvenType());
@@ -67,16 +67,8 @@ TEST_F(BuiltinsTest, TypeCheckWrapsAcceptedValuesFailsSoftlyAndTrustsTheTypeName
     EXPECT_EQ(AsTyped(accepted.value)->value, four);
     EXPECT_EQ(AsTyped(accepted.value)->type, type);
 
-    const Applied rejected = Apply(Int(3), type);
-    EXPECT_EQ(rejected.text, "Error type cast!");
-    EXPECT_TRUE(rejected.ok) << "a failed check is still a successful application";
-
-    CScriptedNode* notBoolean = Yields(Int(1));
-    EXPECT_EQ(Apply(Int(3), TypeRef(notBoolean)).text, "Error type cast!");
-    EXPECT_EQ(Apply(Data({Int(3), FuncRef(notBoolean)}), Sign(kKwIn)).text, kInterp);
-
     const Applied noNode = Apply(Int(4), new CRefValue(kKindTypeRef, nullptr));
-    EXPECT_EQ(noNode.text, kInterp);
+    EXPECT_EQ(noNode.text, "Interpretation error!");
     EXPECT_FALSE(noNode.ok);
 
     // A typed value of the same type name passes unchecked.
@@ -89,10 +81,8 @@ TEST_F(BuiltinsTest, TypeCheckWrapsAcceptedValuesFailsSoftlyAndTrustsTheTypeName
     EXPECT_EQ(AsTyped(again.value)->type, typed->type);
 
     const Applied ofTyped = Apply(typed, Sign(kKwType));
-    EXPECT_EQ(ofTyped.text, "even");
     EXPECT_EQ(ofTyped.value->kind, kKindTypeRef);
     EXPECT_NE(ofTyped.value, typed->type) << "a copy of the type reference";
-    EXPECT_EQ(Apply(FuncRef(sameName), Sign(kKwType)).text, "nil");
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The module a translation builds: its tables, the bodies of definitions, the terms of
 // expressions, and the parser's ownership of the nodes. Which programs translate, and the
 // line counts of their reports, are in tests/golden/cases/translate-inputs.tvn; what runs
-// of them show, in definitions.tvn.
+// of them show, the order of overloaded variants included, in definitions.tvn.
 
 #include "ParserSupport.h"
 
@@ -68,27 +68,6 @@ TEST_F(ParserTest, DefinitionsGoToTheirTables) {
     EXPECT_EQ(module->types.at("natural")->Name(), "natural");
     EXPECT_NE(As<CFunctionNode>(module->types.at("positive")), nullptr);
     EXPECT_NE(As<CExpressionNode>(module->constants.at("pair")), nullptr);
-}
-
-// A chain of names keeps the outer overload index.
-TEST_F(ParserTest, OverloadsAreOrderedByIndexAndKeepSourceOrderOnTies) {
-    CModuleNode* module = Accept("f[2] << g << funcdef x { x }\n"
-                                 "f[] << funcdef x { x }\n"
-                                 "f[2] << funcdef x { x }\n"
-                                 "f[1.5] << funcdef x { x }\n"
-                                 "f[-1] << funcdef x { x }");
-    ASSERT_NE(module, nullptr);
-    const OverloadList& variants = module->overloads.at("f");
-    std::vector<std::pair<float, int>> seen; // index, line of the definition
-    for (const auto& [index, node] : variants)
-        seen.emplace_back(index, As<CFunctionNode>(node)->firstLine);
-    const std::vector<std::pair<float, int>> expected = {
-        {-1.0f, 5}, {0.0f, 2}, {1.5f, 4}, {2.0f, 1}, {2.0f, 3}};
-    EXPECT_EQ(seen, expected);
-    EXPECT_EQ(variants.front().second->Name(), "f");
-    EXPECT_EQ(variants[3].second, module->named.at("g"));
-    EXPECT_EQ(variants[3].second->Name(), "g");
-    EXPECT_EQ(Keys(module->named), std::vector<std::string>{"g"});
 }
 
 TEST_F(ParserTest, FunctionRecordsItsParameterAndLines) {
