@@ -345,19 +345,9 @@ TEST_F(MainFrameTest, FindSelectsTheNextOccurrenceAndStartsOverAtTheEnd) {
     EXPECT_EQ(view->textCursor().selectedText(), QStringLiteral("inc"));
 }
 
-// The box's own words are its source's; here, that the command shows it with a version.
-TEST_F(MainFrameTest, AboutBoxShowsTheVersion) {
-    bool versioned = false;
-    ASSERT_TRUE(WithModal([this] { Press(ID_APP_ABOUT); },
-                          [&](QWidget* dialog) {
-                              for (const QLabel* label : dialog->findChildren<QLabel*>())
-                                  versioned = versioned ||
-                                              label->text().startsWith(QStringLiteral("Версия"));
-                          }));
-    EXPECT_TRUE(versioned);
-}
-
-TEST_F(MainFrameTest, HelpShowsTheLanguageGuideFromTheResources) {
+// The about box's own words are its source's; here, that the command shows it with a
+// version.
+TEST_F(MainFrameTest, HelpShowsTheAboutBoxAndTheLanguageGuideFromTheResources) {
     frame->Action(ID_HELP_FINDER)->trigger();
     CHelpWindow* help = frame->HelpWindow();
     ASSERT_NE(help, nullptr);
@@ -397,26 +387,20 @@ TEST_F(MainFrameTest, HelpShowsTheLanguageGuideFromTheResources) {
     frame->Action(ID_HELP)->trigger();
     EXPECT_EQ(help->Browser()->textCursor().selectedText(), QStringLiteral("funcdef"));
     help->close();
+
+    bool versioned = false;
+    ASSERT_TRUE(WithModal([this] { Press(ID_APP_ABOUT); },
+                          [&](QWidget* dialog) {
+                              for (const QLabel* label : dialog->findChildren<QLabel*>())
+                                  versioned = versioned ||
+                                              label->text().startsWith(QStringLiteral("Версия"));
+                          }));
+    EXPECT_TRUE(versioned);
 }
 
-TEST_F(MainFrameTest, DroppedFilesOpenInWindowsOfTheirOwn) {
-    const QString a = WriteProgram(QStringLiteral("drop1.tvn"), kProgram);
-    const QString b = WriteProgram(QStringLiteral("drop2.tvn"), kProgram);
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
-    const QPoint point = frame->rect().center();
-    QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame.get(), &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame.get(), &drop);
-    QStringList titles;
-    for (QMdiSubWindow* window : frame->MdiArea()->subWindowList())
-        titles << qobject_cast<CChildFrame*>(window)->Document()->Title();
-    EXPECT_EQ(titles, (QStringList{"drop1.tvn", "drop2.tvn"}));
-}
-
-TEST_F(MainFrameTest, StartUpMakesProgramOneOrOpensTheNamedFiles) {
+// The files named at the start, and files dropped on the window, open in windows of their
+// own; with none named, the start makes "Программа1".
+TEST_F(MainFrameTest, StartUpAndDroppedFilesOpenInWindowsOfTheirOwn) {
     ASSERT_TRUE(CTirvaneIDEApp::OpenStartupDocuments(*frame, {}));
     EXPECT_EQ(frame->ActiveDocument()->Title(), QStringLiteral("Программа1"));
     EXPECT_TRUE(frame->ActiveDocument()->PathName().isEmpty());
@@ -427,6 +411,20 @@ TEST_F(MainFrameTest, StartUpMakesProgramOneOrOpensTheNamedFiles) {
     EXPECT_FALSE(CTirvaneIDEApp::OpenStartupDocuments(*frame, {dir.filePath("missing.tvn")}));
     EXPECT_EQ(boxes.size(), 1u);
     boxes.clear();
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(WriteProgram(QStringLiteral("drop1.tvn"), kProgram)),
+                  QUrl::fromLocalFile(WriteProgram(QStringLiteral("drop2.tvn"), kProgram))});
+    const QPoint point = frame->rect().center();
+    QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &drop);
+    QStringList titles;
+    for (QMdiSubWindow* window : frame->MdiArea()->subWindowList())
+        titles << qobject_cast<CChildFrame*>(window)->Document()->Title();
+    EXPECT_EQ(titles, (QStringList{"Программа1", "start.tvn", "drop1.tvn", "drop2.tvn"}));
 }
 
 TEST_F(MainFrameTest, LayoutIsRememberedAcrossRestarts) {
