@@ -16,6 +16,8 @@
 // every pane shows all the text written to its channel.
 // 4. A debug session paused at its first step: the processor time the whole process uses
 //    in one second of waiting.
+// 5. Keys typed into the middle of the long result in its pane and deleted again, each
+//    until the pane has repainted: the median and the longest.
 //
 // The report goes to standard error; what the runs write to standard output ("out" writes
 // its line ends there) is discarded.
@@ -37,8 +39,11 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -53,6 +58,7 @@
 #include <cstdio>
 #include <future>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -158,6 +164,42 @@ public:
         m_frame->OutputBar()->ShowChannel(kChannelResult);
         QCoreApplication::processEvents();
         return m_frame->grab().save(path);
+    }
+
+    // Milliseconds of the median and the longest key, and whether the text came back.
+    struct Keys {
+        double medianMs = 0;
+        double longestMs = 0;
+        bool kept = false;
+    };
+    Keys EditResult(int keys) {
+        m_frame->OutputBar()->ShowChannel(kChannelResult);
+        COutputView* view = View(kChannelResult);
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+        QCoreApplication::processEvents();
+        // A copy of its own, so that the first key does not pay for parting from it.
+        const QString before(view->Text().constData(), view->Text().size());
+        const QPoint middle = view->viewport()->rect().center();
+        const QPointF global = view->viewport()->mapToGlobal(QPointF(middle));
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(middle), global, Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(middle), global, Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &release);
+        std::vector<double> times;
+        for (int i = 0; i < 2 * keys; ++i) {
+            const bool typed = i < keys;
+            QKeyEvent key(QEvent::KeyPress, typed ? Qt::Key_A : Qt::Key_Backspace, Qt::NoModifier,
+                          typed ? QStringLiteral("a") : QString());
+            QElapsedTimer clock;
+            clock.start();
+            QApplication::sendEvent(view, &key);
+            view->viewport()->repaint();
+            times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        }
+        std::sort(times.begin(), times.end());
+        return {times[times.size() / 2], times.back(), view->Text() == before};
     }
 
     // Processor seconds per second of a debug session waiting at its first step.
@@ -344,6 +386,7 @@ int main(int argc, char** argv) {
     Timed ideRange = bench.RunInIde(QStringLiteral("range"), elements, false);
     if (!options.shot.isEmpty() && !bench.SaveShot(options.shot))
         std::fprintf(stderr, "tirvane_idebench: %s not saved\n", qPrintable(options.shot));
+    const CIdeBench::Keys keys = bench.EditResult(50);
     SetAutoRelease(true);
     const Timed ideTrace = bench.RunInIde(QStringLiteral("down"), depth, true);
     SetAutoRelease(false);
@@ -381,9 +424,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "runner: trace of %d lines, result %s\n", checkTrace.traceLines,
                      qPrintable(checkTrace.result));
     std::fprintf(stderr, "paused debug session: %.4f s of processor time in 1 s\n", pausedLoad);
+    std::fprintf(stderr, "keys in the long result: median %.1f ms, longest %.1f ms, text %s\n",
+                 keys.medianMs, keys.longestMs, keys.kept ? "back as it was" : "NOT back");
     const bool same =
         outResult == checkOut.result && sameRange &&
         (options.runnerDepth != options.depth ||
          (ideTrace.result == checkTrace.result && ideTrace.traceLines == checkTrace.traceLines));
-    return same ? 0 : 1;
+    return same && keys.kept ? 0 : 1;
 }
