@@ -32,12 +32,12 @@ TEST_F(InterpretTest, ADelayListElementThatIsNoDelayedTermIsTakenAsItIs) {
     EXPECT_EQ(taken.text, "[-3,-4]");
 }
 
+// Those a program can write as functions are in dispatch.tvn and builtins.tvn.
 TEST_F(InterpretTest, FunctionKindsWithoutAnOperationFail) {
     const std::pair<const char*, CValue*> cases[] = {
         {"keyword block", Sign(kKwBlock)},
         {"keyword nil", Sign(kKwNil)},
         {"arrow", Sign(kTokLeftArrow)},
-        {"typed value", new CTypedValue(Sign(kKwInt), Int(1))},
     };
     for (auto [name, func] : cases) {
         const Applied r = Apply(Int(5), func);

@@ -11,33 +11,8 @@ using namespace test;
 
 namespace {
 
-// A module's name is replaced by its definition, a block's and a constant's first entry stays;
-// a name is looked up in the innermost scope first, then among the module's constants.
-TEST(ScopeTest, AddNamedAndFindNamed) {
-    CModuleNode module;
-    CFunctionNode first(&module), second(&module);
-    module.AddNamed("f", nullptr); // declared only
-    module.AddNamed("f", &first);
-    EXPECT_EQ(module.named["f"], &first);
-
-    CBlockNode block(&first);
-    block.AddNamed("x", &first);
-    block.AddNamed("x", &second);
-    EXPECT_EQ(block.named["x"], &first);
-    module.AddConstant("c", &first);
-    module.AddConstant("c", &second);
-    EXPECT_EQ(module.constants["c"], &first);
-
-    CIntAtom inFunction(1);
-    first.AddNamed("x", &inFunction);
-    first.AddNamed("y", &inFunction);
-    EXPECT_EQ(block.FindNamed("x"), &first);
-    EXPECT_EQ(block.FindNamed("y"), &inFunction);
-    EXPECT_EQ(first.FindNamed("x"), &inFunction);
-    EXPECT_EQ(block.FindNamed("c"), &first);
-    EXPECT_EQ(block.FindNamed("missing"), nullptr);
-}
-
+// Which definition a name finds, scope by scope, is in tests/golden/cases/definitions.tvn;
+// here where the values of a run are kept.
 TEST(ScopeTest, ValuesAreStoredInTheFrameOfTheDefiningScope) {
     CArena arena;
     CArenaScope arenaScope(arena);
