@@ -44,9 +44,6 @@ inline std::string Printed(const CValue* value) {
 inline CValue* Int(int v) {
     return new CIntValue(v);
 }
-inline CValue* Bool(bool v) {
-    return new CBoolValue(v);
-}
 inline CValue* Char(char c) {
     return new CCharValue(static_cast<unsigned char>(c));
 }
@@ -55,9 +52,6 @@ inline CValue* Err(int code) {
 }
 inline CValue* Sign(int code) {
     return new CSignValue(code);
-}
-inline CValue* Dot() {
-    return new CSignValue(kTokDot);
 }
 
 inline CListValue* List(int kind, std::initializer_list<CValue*> elements) {

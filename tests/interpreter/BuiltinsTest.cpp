@@ -43,7 +43,7 @@ TEST_F(BuiltinsTest, ResultsShareOrCopyTheirElements) {
     EXPECT_EQ(At(Apply(Data({a, Int(20), Int(30)}), Int(-2)).value, 0), a);
 
     CValue* five = Int(5);
-    const Applied guarded = Apply(five, Bool(true));
+    const Applied guarded = Apply(five, new CBoolValue(true));
     EXPECT_EQ(guarded.text, "5");
     EXPECT_NE(guarded.value, five);
 

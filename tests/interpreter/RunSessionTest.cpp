@@ -55,17 +55,6 @@ protected:
     std::string m_strShownBefore = "unset";
 };
 
-TEST_F(RunSessionExecuteTest, AnAbortThatCameInWhileTheWorkerStartedIsKept) {
-    Define([](CValue* input, CValue** out) {
-        *out = input;
-        return true;
-    });
-    CRunSession session(&m_module, "f", 1, false);
-    session.Control().RequestStop();
-    session.Execute({}, &box);
-    EXPECT_TRUE(session.Control().StopRequested());
-}
-
 TEST_F(RunSessionExecuteTest, TheOutcomeOfARunAndWhatItShows) {
     struct Case {
         const char* name;
@@ -118,6 +107,13 @@ TEST_F(RunSessionExecuteTest, TheOutcomeOfARunAndWhatItShows) {
     EXPECT_EQ(m_capture.Text(kChannelResult), "6\r\n");
     EXPECT_EQ(m_nShown, 1);
     EXPECT_EQ(m_strShownBefore, "");
+
+    // An abort that came in while the worker started is kept.
+    CRunSession session(&m_module, "f", 1, false);
+    session.Params().argument = m_argument;
+    session.Control().RequestStop();
+    session.Execute({}, &box);
+    EXPECT_TRUE(session.Control().StopRequested());
 }
 
 // Recursion, named values, constants computed on demand, delayed lists and "out".

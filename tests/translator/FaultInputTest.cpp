@@ -54,8 +54,8 @@ TEST_F(FaultInputTest, TenThousandNestedBracketsNeverOverflowTheParser) {
         return Repeat(open, kDepth) + inner + Repeat(close, kDepth);
     };
     const std::string translated = SuccessReport(1);
-    const std::string unclosed =
-        ErrorReport(1, "Пропущен терм (атом, список, блок или идентификатор)", "");
+    const std::string unclosed = "Трансляция...\r\nОшибка в строке 1 : Пропущен терм (атом, "
+                                 "список, блок или идентификатор)\r\n";
     const struct {
         const char* name;
         std::string program;

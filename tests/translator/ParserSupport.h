@@ -54,15 +54,6 @@ inline Translation TranslateText(CParser& parser, const std::string& utf8) {
     return result;
 }
 
-// The report of a failed translation: "Ошибка в строке N : message[ : "name"]".
-inline std::string ErrorReport(int line, const std::string& message, const std::string& name) {
-    std::string report =
-        "Трансляция...\r\nОшибка в строке " + std::to_string(line) + " : " + message;
-    if (!name.empty())
-        report += " : \"" + name + "\"";
-    return report + "\r\n";
-}
-
 inline std::string SuccessReport(int lines) {
     return "Трансляция...\r\nПроверено строк : " + std::to_string(lines) +
            "\r\nСинтаксических ощибок не найдено\r\n";

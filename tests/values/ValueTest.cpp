@@ -46,7 +46,7 @@ TEST_F(ValueTest, CloneCopiesListsAtEveryLevelButSharesNodes) {
     EXPECT_EQ(refCopy->node, node);
     EXPECT_EQ(refCopy->kind, kKindFuncRef);
 
-    CValue* marker = CloneValue(Dot());
+    CValue* marker = CloneValue(Sign(kTokDot));
     EXPECT_EQ(marker->kind, kTokDot);
     EXPECT_EQ(AsSign(marker)->code, kTokDot);
 }

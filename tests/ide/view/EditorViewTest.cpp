@@ -260,13 +260,12 @@ TEST_F(EditorViewTest, ContextMenuOffersAFunctionsPropertiesAndDefinitionOverIts
         int line, column;
         QStringList items;
     };
+    const auto offers = [&editing](const QString& name) {
+        return editing + QStringList{QString(), "Свойства " + name, "Определение " + name};
+    };
     const Case cases[] = {
-        {"first letter of a function name", 14, 5,
-         editing + QStringList{QString(), QStringLiteral("Свойства second"),
-                               QStringLiteral("Определение second")}},
-        {"last letter of a function name", 8, 9,
-         editing + QStringList{QString(), QStringLiteral("Свойства first"),
-                               QStringLiteral("Определение first")}},
+        {"first letter of a function name", 14, 5, offers("second")},
+        {"last letter of a function name", 8, 9, offers("first")},
         {"a keyword", 10, 2, editing},
         {"an unknown word", 11, 15, editing},
         {"beyond the end of the line", 14, 40, editing},
