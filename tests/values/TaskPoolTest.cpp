@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -129,9 +130,17 @@ TEST(TaskPool, ItemsShowTheSequentialOutcome) {
 TEST(TaskPool, ReportsTheThreadsThatTookPart) {
     for (int threads : {1, 3}) {
         ResetThreadsUsed();
+        // Each thread's first item waits for the others to take one, so that a busy machine
+        // that starts a helper late cannot leave the caller to do every item alone.
+        std::atomic<int> slots{0};
         RunInOrder(
             0, 24, threads,
-            [](std::int64_t begin, std::int64_t end, int, CPieceCursor& cursor) {
+            [&](std::int64_t begin, std::int64_t end, int slot, CPieceCursor& cursor) {
+                slots.fetch_or(1 << slot);
+                const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+                while (slots.load() != (1 << threads) - 1 &&
+                       std::chrono::steady_clock::now() < deadline)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 for (std::int64_t i = begin; i < end && cursor.Start(i); ++i)
                     std::this_thread::sleep_for(std::chrono::milliseconds(2));
             },
