@@ -156,6 +156,7 @@ TEST_F(DocumentFilesTest, FilesOfAnyBytesAndLineEndsSaveBackByteForByte) {
         // UTF-8 Cyrillic: "Привет, Игорь" ("И" is D0 98, and 0x98 has no letter in 1251)
         {"UTF-8 text", QByteArray("// \xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82, "
                                   "\xd0\x98\xd0\xb3\xd0\xbe\xd1\x80\xd1\x8c\r\nconst 1 >> a\r\n")},
+        {"UTF-8 with a byte order mark", QByteArray("\xef\xbb\xbf// \xd0\x98\r\nconst 1 >> a\r\n")},
         {"NUL bytes", QByteArray("const 1 >> a\0\0\r\nconst 2 >> b\r\n", 30)},
         {"lone CR, no final line end", QByteArray("const 1 >> a\rconst 2 >> b")},
         {"LF before CR, CR before CR LF", QByteArray("const 1 >> a\n\rconst 2 >> b\r\r\n")},
