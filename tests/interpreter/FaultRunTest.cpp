@@ -187,6 +187,28 @@ TEST_F(FaultRunTest, AStopEndsTheThreadsOfAParallelList) {
     EXPECT_EQ(spinning.outcome, CRunSession::Outcome::Stopped);
 }
 
+// A list is split only where it pays: costly items go to both threads, a few cheap ones
+// stay on the thread that met them, and one job means no split at all.
+TEST_F(FaultRunTest, ListsAreSplitOnlyWhereItPays) {
+    SKIP_UNDER_THREAD_SANITIZER(); // a minute there; the threads' races are checked above
+    struct CJobs {
+        ~CJobs() { SetParallelJobs(0); }
+    } undo;
+    const struct {
+        int jobs;
+        const char* function;
+        const char* argument;
+        int threads;
+    } cases[] = {{2, "spinning", "12", 2}, {2, "work", "3", 1}, {1, "spinning", "12", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.function) + " with jobs " + std::to_string(c.jobs));
+        SetParallelJobs(c.jobs);
+        ResetThreadsUsed();
+        EXPECT_EQ(Run(c.function, c.argument).outcome, CRunSession::Outcome::Printed);
+        EXPECT_EQ(ThreadsUsed(), c.threads);
+    }
+}
+
 TEST_F(FaultRunTest, AThousandRunsLeaveTheMemoryAsTenRunsLeftIt) {
     SKIP_UNDER_THREAD_SANITIZER();
     // The data list takes the parallel list's elements in; the string stays a list.

@@ -128,7 +128,7 @@ TEST(TaskPool, ItemsShowTheSequentialOutcome) {
 
 // Items long enough for every thread to wake and take some.
 TEST(TaskPool, ReportsTheThreadsThatTookPart) {
-    for (int threads : {1, 3}) {
+    for (int threads : {1, 2, 3}) {
         ResetThreadsUsed();
         // Each thread's first item waits for the others to take one, so that a busy machine
         // that starts a helper late cannot leave the caller to do every item alone.
