@@ -323,11 +323,15 @@ void CScanner::TakeSecond(Token& tok, char second, int code) {
 
 // The comment's characters are not classified, so only its closing line feed is counted.
 bool CScanner::SkipLineComment(Token& tok) {
-    int c = ReadChar();
-    while (c != '\n' && c != kEndOfText)
-        c = ReadChar();
-    current = c;
-    charClass = Classify(c);
+    const char* text = m_view.data();
+    const std::size_t size = m_view.size();
+    if (m_nTextPosition < size) {
+        const void* feed = std::memchr(text + m_nTextPosition, '\n', size - m_nTextPosition);
+        m_nTextPosition = feed != nullptr
+                              ? static_cast<std::size_t>(static_cast<const char*>(feed) - text)
+                              : size;
+    }
+    ReadNext();
     tok.text[0] = '\0';
     tok.code = kTokNothing;
     return true;
@@ -361,16 +365,37 @@ bool CScanner::ScanCharacter(Token& tok) {
 }
 
 // A name may hold single dots (a.b), never two in a row, so that "a..b" is still a range.
+// Its characters are read straight from the text in a loop of locals: none of them is a
+// line feed, a tab or a form feed, so each counts one row, and the counters are moved once
+// at the end (stores through the scanner would be repeated per character, since text
+// bytes may alias its members).
 bool CScanner::ScanIdentifier(Token& tok) {
+    const char* text = m_view.data();
+    const std::size_t size = m_view.size();
+    std::size_t position = m_nTextPosition; // just after current
     std::size_t length = 0;
-    Append(tok, length, current);
-    ReadNext();
-    while (charClass == kClassLetter || charClass == kClassDigit ||
-           (current == '.' && tok.text[length - 1] != '.')) {
-        if (!Append(tok, length, current))
-            return false;
-        ReadNext();
+    char last = static_cast<char>(current);
+    tok.text[length++] = last;
+    bool fits = true;
+    while (position < size) {
+        const char c = text[position];
+        const unsigned char cls = scanner_detail::kCharClasses[static_cast<unsigned char>(c)];
+        if (cls != kClassLetter && cls != kClassDigit && (c != '.' || last == '.'))
+            break;
+        if (length >= kMaxTokenLength) {
+            fits = false;
+            break;
+        }
+        tok.text[length++] = c;
+        last = c;
+        ++position;
     }
+    tok.text[length] = '\0';
+    row += static_cast<int>(position - m_nTextPosition);
+    m_nTextPosition = position;
+    ReadNext();
+    if (!fits)
+        return false;
     tok.code = LookupKeyword(tok.text, length);
     if (tok.code == kKwDup)
         tok.code = kTokDup;
@@ -443,10 +468,36 @@ bool CScanner::ScanString(Token& tok) {
     return true;
 }
 
+// Passes over current and the bytes after it that begin no token, counting them in locals
+// (see ScanIdentifier), and leaves current on the first that begins one.
+void CScanner::SkipBlanks() {
+    const char* text = m_view.data();
+    const std::size_t size = m_view.size();
+    std::size_t position = m_nTextPosition;
+    int lines = line;
+    int rows = row;
+    while (position < size) {
+        const auto c = static_cast<unsigned char>(text[position]);
+        if (!kSkippable[c])
+            break;
+        if (c == '\n') {
+            ++lines;
+            rows = 0;
+        } else if (c != '\t' && c != '\f') {
+            ++rows;
+        }
+        ++position;
+    }
+    line = lines;
+    row = rows;
+    m_nTextPosition = position;
+    ReadNext();
+}
+
 void CScanner::NextToken(Token& tok) {
     for (;;) {
-        while (current >= 0 && kSkippable[static_cast<unsigned>(current)])
-            ReadNext();
+        if (current >= 0 && kSkippable[static_cast<unsigned>(current)])
+            SkipBlanks();
         if (!ScanToken(tok)) {
             if (g_pfnNoteWriter != nullptr)
                 g_pfnNoteWriter("Scaner error: line " + std::to_string(line) + ", row " +

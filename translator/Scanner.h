@@ -117,6 +117,7 @@ private:
     bool ScanCharacter(Token& tok);
     bool ScanSign(Token& tok, int first);
     bool SkipLineComment(Token& tok);
+    void SkipBlanks();
     bool SkipBlockComment();
     void TakeSecond(Token& tok, char second, int code);
     static int SingleSignCode(int c);
