@@ -219,9 +219,9 @@ bool CExpressionNode::EvalPairOperation(CValue* input, CValue** v, CRunContext& 
 CIdentifierNode::Resolution CIdentifierNode::Resolve() const {
     Resolution found;
     CModuleNode* module = ModuleOf(const_cast<CIdentifierNode*>(this));
-    found.topLevel = TopLevelOf(const_cast<CIdentifierNode*>(this), module);
-    if (owner != module && found.topLevel->IsFunction()) {
-        const std::string& argName = static_cast<CFunctionNode*>(found.topLevel)->argName;
+    CNode* topLevel = TopLevelOf(const_cast<CIdentifierNode*>(this), module);
+    if (owner != module && topLevel->IsFunction()) {
+        const std::string& argName = static_cast<CFunctionNode*>(topLevel)->argName;
         if (!argName.empty() && text == argName) {
             found.meaning = Meaning::Argument;
             return found;
@@ -229,13 +229,12 @@ CIdentifierNode::Resolution CIdentifierNode::Resolve() const {
     }
     if (module) {
         if (auto it = module->named.find(text); it != module->named.end()) {
-            found.reference.node = it->second;
+            found.definition = it->second;
             found.meaning = Meaning::Function;
             return found;
         }
         if (auto it = module->types.find(text); it != module->types.end()) {
-            found.reference.kind = kKindTypeRef;
-            found.reference.node = it->second;
+            found.definition = it->second;
             found.meaning = Meaning::Type;
             return found;
         }
@@ -275,8 +274,12 @@ void CIdentifierNode::Prepare() {
     prepared = true;
     CTermNode::Prepare();
     m_resolved = Resolve();
-    if (m_resolved.meaning == Meaning::Function || m_resolved.meaning == Meaning::Type)
-        constant = &m_resolved.reference;
+    if (m_resolved.meaning == Meaning::Function || m_resolved.meaning == Meaning::Type) {
+        if (m_resolved.meaning == Meaning::Type)
+            m_reference.kind = kKindTypeRef;
+        m_reference.node = m_resolved.definition;
+        constant = &m_reference;
+    }
 }
 
 // An identifier that was never prepared finds out what it names each time.
@@ -285,7 +288,8 @@ bool CIdentifierNode::Eval(CValue* input, CValue** out, CRunContext& run, CInter
         return EvalResolved(m_resolved, input, out, run, interp);
     const Resolution found = Resolve();
     if (found.meaning == Meaning::Function || found.meaning == Meaning::Type) {
-        *out = new CRefValue(found.reference.kind, found.reference.node);
+        *out = new CRefValue(found.meaning == Meaning::Type ? kKindTypeRef : kKindFuncRef,
+                             found.definition);
         return true;
     }
     return EvalResolved(found, input, out, run, interp);
@@ -296,7 +300,7 @@ bool CIdentifierNode::EvalResolved(const Resolution& found, CValue* input, CValu
     switch (found.meaning) {
     case Meaning::Argument:
         if (!input)
-            throw CExeption(found.topLevel, Cp(u8"Аргумент функции не инициализирован в функции: "),
+            throw CExeption(TopLevel(), Cp(u8"Аргумент функции не инициализирован в функции: "),
                             kErrNone);
         // Values never change, so the argument itself serves as its copy.
         *out = input;
@@ -347,8 +351,13 @@ bool CIdentifierNode::EvalValue(const Resolution& found, CValue* input, CValue**
     return NotFound(found);
 }
 
-bool CIdentifierNode::NotFound(const Resolution& found) const {
-    WriteConsoleNote("Error in function \"" + std::string(found.topLevel->Name()) +
+CNode* CIdentifierNode::TopLevel() const {
+    auto* self = const_cast<CIdentifierNode*>(this);
+    return TopLevelOf(self, ModuleOf(self));
+}
+
+bool CIdentifierNode::NotFound(const Resolution&) const {
+    WriteConsoleNote("Error in function \"" + std::string(TopLevel()->Name()) +
                      "\":\nIdentifier \"" + std::string(text) + "\" NOT found !!!\n");
     return false;
 }

@@ -77,8 +77,8 @@ void CListNode::Prepare() {
     for (CNode* element : elements)
         element->Prepare();
     if (KeepsDelayedTerm()) {
-        m_delayed.node = elements[0];
-        constant = &m_delayed;
+        m_constantStorage = std::make_unique<std::byte[]>(sizeof(CRefValue));
+        constant = ::new (m_constantStorage.get()) CRefValue(kKindDelayed, elements[0]);
         return;
     }
     if (kind == kKindDelayList || (kind == kKindParList && elements.size() == 1))

@@ -87,14 +87,17 @@ private:
         Overloads, // an overloaded function
         Value      // a named expression of an enclosing scope or a constant, or nothing
     };
+    // Fields by meaning: a Value uses definition, scope and slot; a Function or a Type
+    // keeps the node it names in definition; Overloads uses overloads. The definition that
+    // contains the identifier, needed by error messages only, is found again there.
     struct Resolution {
         Meaning meaning = Meaning::Unresolved;
-        CNode* topLevel = nullptr;   // the definition that contains the identifier
-        CNode* definition = nullptr; // what a Value evaluates when it is not computed yet
-        CBlockNode* scope = nullptr; // whose frames keep a Value, or null
         int slot = -1;
-        const OverloadList* overloads = nullptr;
-        CRefValue reference{kKindFuncRef, nullptr}; // the value of a Function or Type
+        CNode* definition = nullptr; // what a Value evaluates when it is not computed yet
+        union {
+            CBlockNode* scope = nullptr; // whose frames keep a Value, or null
+            const OverloadList* overloads;
+        };
     };
     Resolution Resolve() const;
     void ResolveValue(CNode* module, Resolution& found) const;
@@ -104,7 +107,10 @@ private:
                    CInterpreter* interp) const;
     bool NotFound(const Resolution& found) const;
 
-    Resolution m_resolved; // settled by Prepare
+    CNode* TopLevel() const;
+
+    Resolution m_resolved;                        // settled by Prepare
+    CRefValue m_reference{kKindFuncRef, nullptr}; // the value of a Function or Type
 };
 
 class CListNode : public CTermNode {
@@ -122,9 +128,10 @@ private:
     bool KeepsDelayedTerm() const { return kind == kKindDelayList && elements.size() == 1; }
     void KeepAsConstant();
 
-    CRefValue m_delayed{kKindDelayed, nullptr}; // the value of a delay list of one term
     // A data or parallel list whose elements are all constant is itself constant: its
-    // value and element array live here, made when the tree is prepared.
+    // value and element array live here, made when the tree is prepared; so does the value
+    // of a delay list of one term. Most lists are neither, so the node holds no value of
+    // its own.
     std::unique_ptr<std::byte[]> m_constantStorage;
 };
 
