@@ -12,10 +12,12 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 class CExpressionNode;
+class CIdentifierNode;
 class CModuleNode;
 
 // Where a parser's nodes live: bump-allocated in large blocks, one allocation per block
@@ -30,6 +32,14 @@ public:
     ~CNodeStore() { Clear(); }
 
     template <class T, class... Args> T* Make(Args&&... args) {
+        // An identifier frees nothing when destroyed (its text and its resolution are
+        // borrowed), and a long program makes a hundred thousand: they take no place in the
+        // list.
+        if constexpr (std::is_same_v<T, CIdentifierNode>) {
+            T* node = ::new (Allocate(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
+            ++m_nCount;
+            return node;
+        }
         if (m_pChunk == nullptr || m_pChunk->count == kChunkNodes)
             AddChunk(); // first, so that a full list cannot lose a made node
         T* node = ::new (Allocate(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
