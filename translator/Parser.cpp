@@ -162,28 +162,25 @@ void CNodeStore::AddChunk() {
     m_pChunk = chunk;
 }
 
-void* CNodeStore::Allocate(std::size_t bytes, std::size_t alignment) {
+void* CNodeStore::AllocateInNewBlock(std::size_t bytes, std::size_t alignment) {
     // The first blocks are small, so that a short argument costs little; a program's later
     // blocks are huge pages, which spare a long translation most of its page faults.
     constexpr std::size_t kSmallBlock = std::size_t(64) << 10;
     constexpr std::size_t kSmallBlocks = 8;
     constexpr std::size_t kHugeBlock = std::size_t(2) << 20;
-    // Alignments are powers of two.
-    std::size_t skip = (alignment - reinterpret_cast<std::uintptr_t>(m_pNext)) & (alignment - 1);
-    if (m_pNext == nullptr || skip + bytes > m_nLeft) {
-        const bool huge = m_blocks.size() >= kSmallBlocks && bytes + alignment <= kHugeBlock;
-        const std::size_t size = huge ? kHugeBlock : std::max(kSmallBlock, bytes + alignment);
-        m_blocks.emplace_back(); // first, so that a full vector cannot lose a block
-        void* block = huge ? std::aligned_alloc(kHugeBlock, kHugeBlock) : std::malloc(size);
-        if (block == nullptr)
-            throw std::bad_alloc();
-        if (huge)
-            madvise(block, kHugeBlock, MADV_HUGEPAGE);
-        m_blocks.back().reset(static_cast<std::byte*>(block));
-        m_pNext = m_blocks.back().get();
-        m_nLeft = size;
-        skip = (alignment - reinterpret_cast<std::uintptr_t>(m_pNext)) & (alignment - 1);
-    }
+    const bool huge = m_blocks.size() >= kSmallBlocks && bytes + alignment <= kHugeBlock;
+    const std::size_t size = huge ? kHugeBlock : std::max(kSmallBlock, bytes + alignment);
+    m_blocks.emplace_back(); // first, so that a full vector cannot lose a block
+    void* block = huge ? std::aligned_alloc(kHugeBlock, kHugeBlock) : std::malloc(size);
+    if (block == nullptr)
+        throw std::bad_alloc();
+    if (huge)
+        madvise(block, kHugeBlock, MADV_HUGEPAGE);
+    m_blocks.back().reset(static_cast<std::byte*>(block));
+    m_pNext = m_blocks.back().get();
+    m_nLeft = size;
+    const std::size_t skip =
+        (alignment - reinterpret_cast<std::uintptr_t>(m_pNext)) & (alignment - 1);
     void* memory = m_pNext + skip;
     m_pNext += skip + bytes;
     m_nLeft -= skip + bytes;

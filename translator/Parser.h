@@ -59,7 +59,19 @@ public:
     std::size_t size() const { return m_nCount; }
 
 private:
-    void* Allocate(std::size_t bytes, std::size_t alignment);
+    // Inline, since every node comes this way: only a full block takes a call.
+    void* Allocate(std::size_t bytes, std::size_t alignment) {
+        // Alignments are powers of two.
+        const std::size_t skip =
+            (alignment - reinterpret_cast<std::uintptr_t>(m_pNext)) & (alignment - 1);
+        if (m_pNext == nullptr || skip + bytes > m_nLeft)
+            return AllocateInNewBlock(bytes, alignment);
+        void* memory = m_pNext + skip;
+        m_pNext += skip + bytes;
+        m_nLeft -= skip + bytes;
+        return memory;
+    }
+    void* AllocateInNewBlock(std::size_t bytes, std::size_t alignment);
     void AddChunk();
 
     static constexpr std::uint32_t kChunkNodes = 4094;
