@@ -257,10 +257,14 @@ void CIdentifierNode::ResolveValue(CNode* module, Resolution& found) const {
         auto* scope = static_cast<CBlockNode*>(node);
         const NameTable& table =
             node == module ? static_cast<CModuleNode*>(node)->constants : scope->named;
+        // The walk first: it sorts a table still being built, which moves its names. A
+        // scope's slots are the places of its value names, which this table is.
+        const auto first = table.begin();
         if (auto it = table.find(text); it != table.end()) {
             found.definition = it->second;
             found.scope = scope;
-            found.slot = scope->SlotOf(text);
+            found.slot =
+                &table == &scope->ValueNames() ? static_cast<int>(it - first) : scope->SlotOf(text);
             return;
         }
         if (node == module)
