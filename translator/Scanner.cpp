@@ -8,11 +8,6 @@
 #include <cstring>
 #include <string>
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
 
 // Appends one byte to the token's text; a token never grows past the record's 255 bytes.
@@ -139,8 +134,6 @@ bool CScanner::Open(const char* name) {
     Reset();
     if (name == nullptr)
         return false;
-    if (Map(name))
-        return true;
     std::FILE* file = std::fopen(name, "rb");
     if (file == nullptr)
         return false;
@@ -161,42 +154,7 @@ bool CScanner::Open(const char* name) {
     return true;
 }
 
-// A regular file that is not empty is mapped instead of read: its bytes come straight
-// from the system's cache of the file, with no copy and no fresh memory to fill, which is
-// a few hundredths of a long translation. Anything else goes through the C stream.
-bool CScanner::Map(const char* name) {
-    const int file = ::open(name, O_RDONLY | O_CLOEXEC);
-    if (file < 0)
-        return false;
-    struct stat info {};
-    void* mapped = MAP_FAILED;
-    std::size_t size = 0;
-    if (::fstat(file, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        size = static_cast<std::size_t>(info.st_size);
-        int flags = MAP_PRIVATE;
-#ifdef MAP_POPULATE
-        flags |= MAP_POPULATE; // one call maps every page, instead of a fault each
-#endif
-        mapped = ::mmap(nullptr, size, PROT_READ, flags, file, 0);
-    }
-    ::close(file);
-    if (mapped == MAP_FAILED)
-        return false;
-    m_pMapped = mapped;
-    m_nMapped = size;
-    m_view = {static_cast<const char*>(mapped), size};
-    return true;
-}
-
-void CScanner::Unmap() {
-    if (m_pMapped != nullptr)
-        ::munmap(m_pMapped, m_nMapped);
-    m_pMapped = nullptr;
-    m_nMapped = 0;
-}
-
 void CScanner::Close() {
-    Unmap();
     m_text.clear();
     m_text.shrink_to_fit();
     m_view = {};

@@ -100,14 +100,12 @@ protected:
     void Reset(); // look-ahead, counters and push-back as before the first token
     // Scans text from its start, as Open does with a file's bytes.
     void UseText(std::string text) {
-        Unmap();
         m_text = std::move(text);
         m_view = m_text;
         m_nTextPosition = 0;
     }
     // Scans text that the caller keeps for as long as it is scanned, without a copy.
     void UseView(std::string_view text) {
-        Unmap();
         m_text.clear();
         m_view = text;
         m_nTextPosition = 0;
@@ -123,8 +121,6 @@ private:
     bool SkipBlockComment();
     void TakeSecond(Token& tok, char second, int code);
     static int SingleSignCode(int c);
-    bool Map(const char* name);
-    void Unmap();
 
 protected:
     Token pushed{};
@@ -135,10 +131,8 @@ protected:
     int row = 0;
 
 private:
-    std::string m_text;        // the whole file, as read by Open
-    std::string_view m_view;   // the text being scanned: m_text, the mapping or a caller's
-    void* m_pMapped = nullptr; // the file as Open mapped it, or null
-    std::size_t m_nMapped = 0;
+    std::string m_text;      // the whole file, as read by Open
+    std::string_view m_view; // the text being scanned: m_text or a caller's
     std::size_t m_nTextPosition = 0;
 };
 
