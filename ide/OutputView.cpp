@@ -222,9 +222,7 @@ void COutputView::AppendCp1251(std::string_view bytes) {
         return;
     const qsizetype size = m_text.size();
     const auto added = static_cast<qsizetype>(bytes.size());
-    // Grown by half at least, so that many small pieces append in linear time.
-    if (size + added > m_text.capacity())
-        m_text.reserve(std::max(size + added, m_text.capacity() + m_text.capacity() / 2));
+    ReserveMore(added);
     m_text.resize(size + added);
     const std::array<char16_t, 256>& table = Cp1251Table();
     auto* out = reinterpret_cast<char16_t*>(m_text.data()) + size;
@@ -236,11 +234,28 @@ void COutputView::AppendCp1251(std::string_view bytes) {
 void COutputView::Append(QStringView text) {
     if (text.isEmpty())
         return;
-    if (m_text.size() + text.size() > m_text.capacity())
-        m_text.reserve(
-            std::max(m_text.size() + text.size(), m_text.capacity() + m_text.capacity() / 2));
+    ReserveMore(text.size());
     m_text.append(text);
     BreakLines();
+}
+
+// Grown by half at least, so that many small pieces append in linear time.
+void COutputView::ReserveMore(qsizetype added) {
+    const qsizetype needed = m_text.size() + added;
+    if (needed > m_text.capacity())
+        m_text.reserve(std::max(needed, m_text.capacity() + m_text.capacity() / 2));
+}
+
+// Cuts the line from start as long as more than limit characters are left before end,
+// adding each cut to starts; start is left on the last piece.
+void COutputView::CutLine(qsizetype& start, qsizetype end, qsizetype limit,
+                          std::vector<qsizetype>& starts) {
+    while (end - start > limit) {
+        const qsizetype cut = CutOf(m_text, start);
+        m_longest = std::max(m_longest, cut - start);
+        starts.push_back(start = cut);
+    }
+    m_longest = std::max(m_longest, end - start);
 }
 
 // Finds the new line breaks and cuts the lines that have grown over the limit; the open
@@ -250,14 +265,8 @@ void COutputView::BreakLines() {
     const qsizetype size = m_text.size();
     while (m_scanned < size) {
         const qsizetype lineFeed = m_text.indexOf(u'\n', m_scanned);
-        const qsizetype end = lineFeed < 0 ? size : lineFeed;
-        while (end - m_starts.back() > kLimit) {
-            const qsizetype start = m_starts.back();
-            const qsizetype cut = CutOf(m_text, start);
-            m_longest = std::max(m_longest, cut - start);
-            m_starts.push_back(cut);
-        }
-        m_longest = std::max(m_longest, end - m_starts.back());
+        qsizetype start = m_starts.back();
+        CutLine(start, lineFeed < 0 ? size : lineFeed, kLimit, m_starts);
         if (lineFeed < 0) {
             m_scanned = size;
             break;
@@ -294,12 +303,7 @@ void COutputView::Replace(qsizetype from, qsizetype to, QStringView text) {
     for (;;) {
         const qsizetype found = QStringView(m_text).mid(start, bound - start).indexOf(u'\n');
         const qsizetype end = found < 0 ? bound : start + found;
-        while (end - start > (found < 0 ? kEditedLimit : kLimit)) {
-            const qsizetype cut = CutOf(m_text, start);
-            m_longest = std::max(m_longest, cut - start);
-            fresh.push_back(start = cut);
-        }
-        m_longest = std::max(m_longest, end - start);
+        CutLine(start, end, found < 0 ? kEditedLimit : kLimit, fresh);
         if (found < 0 || end + 1 == bound)
             break;
         fresh.push_back(start = end + 1);

@@ -94,6 +94,8 @@ private:
         bool typed = false; // typing that the next typed character may join
     };
 
+    void ReserveMore(qsizetype added);
+    void CutLine(qsizetype& start, qsizetype end, qsizetype limit, std::vector<qsizetype>& starts);
     void BreakLines();
     void Replace(qsizetype from, qsizetype to, QStringView text);
     void Edit(qsizetype from, qsizetype to, QStringView text, bool typed = false);

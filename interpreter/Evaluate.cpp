@@ -352,7 +352,7 @@ bool CIdentifierNode::EvalValue(const Resolution& found, CValue* input, CValue**
         }
         return true;
     }
-    return NotFound(found);
+    return NotFound();
 }
 
 CNode* CIdentifierNode::TopLevel() const {
@@ -360,7 +360,7 @@ CNode* CIdentifierNode::TopLevel() const {
     return TopLevelOf(self, ModuleOf(self));
 }
 
-bool CIdentifierNode::NotFound(const Resolution&) const {
+bool CIdentifierNode::NotFound() const {
     WriteConsoleNote("Error in function \"" + std::string(TopLevel()->Name()) +
                      "\":\nIdentifier \"" + std::string(text) + "\" NOT found !!!\n");
     return false;

@@ -105,7 +105,7 @@ private:
                       CInterpreter* interp) const;
     bool EvalValue(const Resolution& found, CValue* input, CValue** out, CRunContext& run,
                    CInterpreter* interp) const;
-    bool NotFound(const Resolution& found) const;
+    bool NotFound() const;
 
     CNode* TopLevel() const;
 
