@@ -20,6 +20,7 @@
 #include <malloc.h>
 
 #include <chrono>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <thread>
@@ -64,6 +65,15 @@ std::size_t AllocatedBytes() {
 #else
     return mallinfo2().uordblks;
 #endif
+}
+
+// The process's address space, mapped or reserved, in KiB: a run's arena is a reservation.
+std::size_t MappedKiB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmSize:", 0) == 0)
+            return std::stoul(line.substr(7));
+    return 0;
 }
 
 // A pane that asks for the stop the first time text arrives, from whatever thread writes.
@@ -128,15 +138,23 @@ protected:
     CMemoryPane m_argumentPane;
 };
 
-// The stack guard of a run: on a smaller worker stack than the real one it ends the run
-// before the bound on nested calls does (the real stack's case is in limits.tvn).
+// A runaway recursion ends with the stack error: on a smaller worker stack than the real
+// one the stack guard ends it; on the real one calls nest at most 125,000 deep, however
+// little their frames take, so a recursion the stack could still hold ends there.
 TEST_F(FaultRunTest, RunawayRecursionEndsWithTheStackError) {
-    const Ran ran = Run("runaway", "1", 64 * kMiB);
-    ASSERT_TRUE(ran.prepared);
-    EXPECT_EQ(ran.outcome, CRunSession::Outcome::Failed);
-    EXPECT_EQ(ran.box.caption, W("Ошибка интерпретации"));
-    EXPECT_EQ(ran.box.text, W("Переполнение стека: слишком глубокая рекурсия "));
-    EXPECT_EQ(ran.result, "");
+    const struct {
+        const char* function;
+        const char* argument;
+        std::size_t stack;
+    } cases[] = {{"runaway", "1", 64 * kMiB}, {"down", "130000", kLargeStackSize}};
+    for (const auto& c : cases) {
+        const Ran ran = Run(c.function, c.argument, c.stack);
+        ASSERT_TRUE(ran.prepared);
+        EXPECT_EQ(ran.outcome, CRunSession::Outcome::Failed) << c.function;
+        EXPECT_EQ(ran.box.caption, W("Ошибка интерпретации"));
+        EXPECT_EQ(ran.box.text, W("Переполнение стека: слишком глубокая рекурсия "));
+        EXPECT_EQ(ran.result, "");
+    }
 }
 
 // The first text "out" writes requests the stop: the built-in still prints the whole list,
@@ -222,11 +240,16 @@ TEST_F(FaultRunTest, AThousandRunsLeaveTheMemoryAsTenRunsLeftIt) {
     };
     runs(10);
     const std::size_t afterTen = AllocatedBytes();
+    const std::size_t mappedAfterTen = MappedKiB();
     runs(990);
     const std::size_t afterThousand = AllocatedBytes();
     // A few allocations may come and go with the threads; nothing grows with the runs.
     EXPECT_LE(afterThousand, afterTen + 16 * 1024)
         << "after 10 runs: " << afterTen << " bytes, after 1,000: " << afterThousand;
+    // Each run reserves gigabytes for its values; all of it is given back when it ends.
+    ASSERT_GT(mappedAfterTen, 0u);
+    EXPECT_LE(MappedKiB(), mappedAfterTen + 64 * 1024)
+        << "KiB mapped after 10 runs: " << mappedAfterTen;
 }
 
 TEST_F(FaultRunTest, TheApplicationBudgetStopsARunAsAnAbortWould) {
