@@ -153,7 +153,7 @@ bool CInterpreter::Membership(CValue* arg, CValue** out, CRunContext& run) {
 // so that the trace keeps its lines.
 bool CInterpreter::Output(CValue* arg, CValue** out, CRunContext& run) {
     *out = CopyValue(arg);
-    arg->PrintTo(run.output);
+    PrintGathered(run.output, [&](COutputSink& text) { arg->PrintTo(text); });
     if (run.listener != nullptr)
         run.listener->ValuePrinted(arg);
     if (!run.debug) {

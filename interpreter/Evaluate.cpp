@@ -24,17 +24,21 @@ namespace {
 
 // The debug trace of one application: "v:w " before it, " -> r" after it.
 void TraceStep(COutputSink& sink, const CValue* arg, const CValue* func) {
-    arg->PrintTo(sink);
-    sink.Write(":");
-    func->PrintTo(sink);
-    sink.Write(" ");
+    PrintGathered(sink, [&](COutputSink& text) {
+        arg->PrintTo(text);
+        text.Write(":");
+        func->PrintTo(text);
+        text.Write(" ");
+    });
 }
 
 void TraceResult(COutputSink& sink, const CValue* result) {
-    sink.Write(" -> ");
-    if (result)
-        result->PrintTo(sink);
-    sink.Write(g_szNewLine);
+    PrintGathered(sink, [&](COutputSink& text) {
+        text.Write(" -> ");
+        if (result)
+            result->PrintTo(text);
+        text.Write(g_szNewLine);
+    });
 }
 
 void TraceElse(COutputSink& sink) {

@@ -152,9 +152,11 @@ void CRunSession::PrintResult(const CValue* value, const std::function<void()>& 
     m_sink.Select(kChannelResult);
     if (showResultChannel)
         showResultChannel();
-    if (value != nullptr)
-        value->PrintTo(m_sink);
-    m_sink.Write(g_szNewLine);
+    PrintGathered(m_sink, [&](COutputSink& text) {
+        if (value != nullptr)
+            value->PrintTo(text);
+        text.Write(g_szNewLine);
+    });
 }
 
 CRunSession::Outcome CRunSession::Execute(const std::function<void()>& showResultChannel,

@@ -67,6 +67,30 @@ void COutputPanelSink::Select(int channel) {
         Current() = channel;
 }
 
+void CGatheringSink::Clear(int channel) {
+    Flush();
+    m_target.Clear(channel);
+}
+
+void CGatheringSink::Select(int channel) {
+    Flush();
+    m_target.Select(channel);
+}
+
+void CGatheringSink::Flush() {
+    if (m_text.empty())
+        return;
+    m_target.Write(m_text);
+    m_text.clear();
+}
+
+void CGatheringSink::WriteText(const std::string& text) {
+    constexpr std::size_t kPiece = std::size_t(64) << 10;
+    m_text += text;
+    if (m_text.size() >= kPiece)
+        Flush();
+}
+
 COutputSink& COutputSink::Write(const std::string& text) {
     WriteText(text);
     return *this;

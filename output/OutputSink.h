@@ -97,6 +97,40 @@ private:
     int m_nCurrent = 0;
 };
 
+// Many small writes as few: a long value's text goes on to its sink in pieces of about
+// 64 KiB, where a write for every element and bracket was converted and shown on its own.
+// Flush writes on what is gathered; the owner flushes also when printing ends with an
+// exception, so that the text printed so far still arrives.
+class CGatheringSink final : public COutputSink {
+public:
+    explicit CGatheringSink(COutputSink& target) : m_target(target) {}
+    CGatheringSink(const CGatheringSink&) = delete;
+    CGatheringSink& operator=(const CGatheringSink&) = delete;
+
+    void Clear(int channel) override;
+    void Select(int channel) override;
+    void Flush();
+
+private:
+    void WriteText(const std::string& text) override;
+
+    COutputSink& m_target;
+    std::string m_text;
+};
+
+// Calls print(sink) with the writes gathered; what was gathered is written on also when
+// print throws.
+template <class Print> void PrintGathered(COutputSink& target, const Print& print) {
+    CGatheringSink gathered(target);
+    try {
+        print(static_cast<COutputSink&>(gathered));
+    } catch (...) {
+        gathered.Flush();
+        throw;
+    }
+    gathered.Flush();
+}
+
 extern COutputPanelSink g_OutputSink;
 extern COutputSink* g_pOutput;
 extern const char g_szNewLine[]; // "\r\n"
