@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <semaphore>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -70,6 +71,44 @@ TEST_F(OutputSinkTest, WritesGoToTheSelectedChannelAndOnlyTheDebugOneScrolls) {
         EXPECT_EQ(m_sink.Buffer(channel), expected) << channel;
         EXPECT_EQ(m_panes[channel].ScrolledLines(), channel == kChannelDebug ? 5 : 0) << channel;
     }
+}
+
+// A pane that counts the writes that reach it.
+class CCountingPane : public CMemoryPane {
+public:
+    void AppendText(const std::string& text) override {
+        ++appends;
+        CMemoryPane::AppendText(text);
+    }
+    int appends = 0;
+};
+
+// Values print through a gathering sink: 200,000 small writes reach the pane whole and in
+// order, in pieces of about 64 KiB rather than all at once or one by one; what was printed
+// before an exception still arrives.
+TEST_F(OutputSinkTest, GatheredWritesArriveInPiecesAndAlsoWhenPrintingThrows) {
+    CCountingPane pane;
+    m_sink.Attach(&pane, kChannelResult);
+    std::string expected;
+    PrintGathered(m_sink, [&](COutputSink& text) {
+        for (int i = 0; i < 100000; ++i) {
+            text.Write(i).Write(',');
+            expected += std::to_string(i) + ',';
+        }
+    });
+    EXPECT_EQ(pane.GetText(), expected);
+    const int pieces = static_cast<int>(expected.size() >> 16);
+    EXPECT_GE(pane.appends, pieces);
+    EXPECT_LE(pane.appends, pieces + 1);
+
+    m_sink.Clear(kChannelResult);
+    EXPECT_THROW(PrintGathered(m_sink,
+                               [](COutputSink& text) {
+                                   text.Write("printed so far");
+                                   throw std::runtime_error("stack");
+                               }),
+                 std::runtime_error);
+    EXPECT_EQ(pane.GetText(), "printed so far");
 }
 
 // Read gives the text typed into the pane, or without a pane the buffer's.
