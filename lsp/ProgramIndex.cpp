@@ -22,15 +22,6 @@ class CPositionScanner : public CTextScanner {
 public:
     explicit CPositionScanner(std::string_view text) : CTextScanner(text) {}
 
-    bool ScanToken(Token& tok) override {
-        m_start = CurrentOffset();
-        return CScanner::ScanToken(tok);
-    }
-    bool ScanIdentifier(Token& tok) override {
-        m_start = CurrentOffset();
-        return CScanner::ScanIdentifier(tok);
-    }
-
     std::vector<IndexToken> Tokens() {
         std::vector<IndexToken> tokens;
         tokens.reserve(m_text.size() / 4);
@@ -43,23 +34,15 @@ public:
             // ends the text, as it ends a translation.
             if (tok.code == kTokNothing && TextPosition() == before)
                 tok.code = kTokEnd;
-            const int end =
-                current == kEndOfText ? static_cast<int>(m_text.size()) : CurrentOffset();
-            const int start = std::min(m_start, end);
+            const int end = current == kEndOfText ? static_cast<int>(m_text.size())
+                                                  : static_cast<int>(CurrentOffset());
+            const int start = std::min(static_cast<int>(TokenStart()), end);
             const int length = static_cast<int>(std::strlen(tok.text));
             // A name's end is its text's; other tokens may take a blank after them.
             tokens.push_back({tok.code, start, tok.code == kTokIdentifier ? start + length : end});
         } while (tok.code != kTokEnd);
         return tokens;
     }
-
-private:
-    // The offset of the character in `current`, or of the next one when none is read.
-    int CurrentOffset() const {
-        return static_cast<int>(current == kNothingRead ? TextPosition() : TextPosition() - 1);
-    }
-
-    int m_start = 0;
 };
 
 // A name and an adjacent naming arrow make one token, as the translator reads them.

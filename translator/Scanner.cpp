@@ -99,6 +99,29 @@ constexpr std::array<bool, 256> MakeSkippable() {
 }
 constexpr std::array<bool, 256> kSkippable = MakeSkippable();
 
+// The signs that are a token by themselves whatever follows them, by their token code;
+// kTokNothing for every other byte. NextToken takes them without going through ScanToken.
+constexpr std::array<int, 256> MakeSingleSigns() {
+    std::array<int, 256> codes{};
+    for (int& code : codes)
+        code = kTokNothing;
+    codes['#'] = kTokHash;
+    codes['%'] = kTokPercent;
+    codes[')'] = kTokRParen;
+    codes['*'] = kTokStar;
+    codes['+'] = kTokPlus;
+    codes[','] = kTokComma;
+    codes[':'] = kTokColon;
+    codes[';'] = kTokSemicolon;
+    codes['?'] = kTokQuestion;
+    codes[']'] = kTokRBracket;
+    codes['^'] = kTokCaret;
+    codes['|'] = kTokBar;
+    codes['}'] = kTokRBrace;
+    return codes;
+}
+constexpr std::array<int, 256> kSingleSigns = MakeSingleSigns();
+
 // A token's text is copied up to its end, not the whole record.
 void CopyToken(Token& to, const Token& from) {
     to.code = from.code;
@@ -169,11 +192,6 @@ void CScanner::Reset() {
     pushedCount = 0;
 }
 
-void CScanner::GetPosition(int& outLine, int& outRow) {
-    outLine = line;
-    outRow = row;
-}
-
 int CScanner::LookupKeyword(const char* text, std::size_t length) {
     return g_keywordTable.Find(text, length);
 }
@@ -199,7 +217,7 @@ bool CScanner::ScanToken(Token& tok) {
         const int first = current;
         tok.text[0] = static_cast<char>(first);
         tok.text[1] = '\0';
-        tok.code = SingleSignCode(first);
+        tok.code = kSingleSigns[static_cast<unsigned>(first)];
         ReadNext();
         if (first != '/' || current != '*')
             return ScanSign(tok, first);
@@ -207,39 +225,6 @@ bool CScanner::ScanToken(Token& tok) {
         // of comments cannot exhaust the stack).
         if (!SkipBlockComment())
             return false;
-    }
-}
-
-int CScanner::SingleSignCode(int c) {
-    switch (c) {
-    case '#':
-        return kTokHash;
-    case '%':
-        return kTokPercent;
-    case ')':
-        return kTokRParen;
-    case '*':
-        return kTokStar;
-    case '+':
-        return kTokPlus;
-    case ',':
-        return kTokComma;
-    case ':':
-        return kTokColon;
-    case ';':
-        return kTokSemicolon;
-    case '?':
-        return kTokQuestion;
-    case ']':
-        return kTokRBracket;
-    case '^':
-        return kTokCaret;
-    case '|':
-        return kTokBar;
-    case '}':
-        return kTokRBrace;
-    default:
-        return kTokNothing;
     }
 }
 
@@ -369,7 +354,8 @@ bool CScanner::ScanCharacter(Token& tok) {
 // line feed, a tab or a form feed, so each counts one row, and the counters are moved once
 // at the end (stores through the scanner would be repeated per character, since text
 // bytes may alias its members).
-bool CScanner::ScanIdentifier(Token& tok) {
+[[gnu::always_inline]] inline bool CScanner::ScanIdentifier(Token& tok) {
+    m_nTokenStart = m_nTextPosition - 1;
     const char* text = m_view.data();
     const std::size_t size = m_view.size();
     std::size_t position = m_nTextPosition; // just after current
@@ -470,7 +456,7 @@ bool CScanner::ScanString(Token& tok) {
 
 // Passes over current and the bytes after it that begin no token, counting them in locals
 // (see ScanIdentifier), and leaves current on the first that begins one.
-void CScanner::SkipBlanks() {
+[[gnu::always_inline]] inline void CScanner::SkipBlanks() {
     const char* text = m_view.data();
     const std::size_t size = m_view.size();
     std::size_t position = m_nTextPosition;
@@ -494,14 +480,34 @@ void CScanner::SkipBlanks() {
     ReadNext();
 }
 
+// Out of the way of the scanning loop, which then keeps fewer registers.
+void CScanner::NoteError() const {
+    if (g_pfnNoteWriter != nullptr)
+        g_pfnNoteWriter("Scaner error: line " + std::to_string(line) + ", row " +
+                        std::to_string(row) + "\n");
+}
+
+// Names and the signs that stand alone, most of the tokens, are taken here; the rest
+// goes through ScanToken.
 void CScanner::NextToken(Token& tok) {
     for (;;) {
         if (current >= 0 && kSkippable[static_cast<unsigned>(current)])
             SkipBlanks();
-        if (!ScanToken(tok)) {
-            if (g_pfnNoteWriter != nullptr)
-                g_pfnNoteWriter("Scaner error: line " + std::to_string(line) + ", row " +
-                                std::to_string(row) + "\n");
+        m_nTokenStart = CurrentOffset();
+        bool scanned = false;
+        if (charClass == kClassLetter) {
+            scanned = ScanIdentifier(tok);
+        } else if (current >= 0 && kSingleSigns[static_cast<unsigned>(current)] != kTokNothing) {
+            tok.text[0] = static_cast<char>(current);
+            tok.text[1] = '\0';
+            tok.code = kSingleSigns[static_cast<unsigned>(current)];
+            ReadNext();
+            return;
+        } else {
+            scanned = ScanToken(tok);
+        }
+        if (!scanned) {
+            NoteError();
             tok.code = kTokNothing;
             return;
         }

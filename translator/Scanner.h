@@ -67,15 +67,17 @@ public:
             return kEndOfText;
         return static_cast<unsigned char>(m_view[m_nTextPosition++]);
     }
-    virtual bool ScanString(Token& tok);
+    // Only where the text comes from is chosen by a subclass: the scanning steps call one
+    // another directly, without a virtual call between them.
     virtual bool Open(const char* name);
-    virtual bool ScanNumber(Token& tok);
-    virtual void NextToken(Token& tok);
-    virtual bool ScanIdentifier(Token& tok);
-    virtual void GetToken(Token& tok);
-    virtual bool ScanToken(Token& tok);
-    virtual void GetPosition(int& line, int& row);
     virtual void Close();
+    void NextToken(Token& tok);
+    void GetToken(Token& tok);
+    void GetPosition(int& outLine, int& outRow) const {
+        outLine = line;
+        outRow = row;
+    }
+    int Line() const { return line; }
     // The keyword code of a name, or kTokIdentifier.
     static int LookupKeyword(const char* text, std::size_t length);
     // The class of c (kEndOfText included); counts c into the line and row.
@@ -111,16 +113,27 @@ protected:
         m_nTextPosition = 0;
     }
     std::size_t TextPosition() const { return m_nTextPosition; }
+    // The offset of the character in `current`, or of the next one when none is read.
+    std::size_t CurrentOffset() const {
+        return current == kNothingRead ? m_nTextPosition : m_nTextPosition - 1;
+    }
+    // Where the last token scanned began: the offset of its first character, or, for a
+    // sign after a block comment, of the comment.
+    std::size_t TokenStart() const { return m_nTokenStart; }
     std::size_t TextSize() const { return m_view.size(); }
 
 private:
+    bool ScanToken(Token& tok);
+    bool ScanIdentifier(Token& tok);
+    bool ScanNumber(Token& tok);
+    bool ScanString(Token& tok);
     bool ScanCharacter(Token& tok);
     bool ScanSign(Token& tok, int first);
     bool SkipLineComment(Token& tok);
     void SkipBlanks();
+    [[gnu::cold, gnu::noinline]] void NoteError() const;
     bool SkipBlockComment();
     void TakeSecond(Token& tok, char second, int code);
-    static int SingleSignCode(int c);
 
 protected:
     Token pushed{};
@@ -134,6 +147,7 @@ private:
     std::string m_text;      // the whole file, as read by Open
     std::string_view m_view; // the text being scanned: m_text or a caller's
     std::size_t m_nTextPosition = 0;
+    std::size_t m_nTokenStart = 0;
 };
 
 // Reads the text of the "Аргумент" channel of the output sink.
