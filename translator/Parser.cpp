@@ -41,7 +41,7 @@ CModuleNode* ModuleOf(CNode* scope) {
 }
 
 // The parameter name of the top-level definition that contains scope, if scope is inside one.
-bool IsArgumentName(const std::string& name, CNode* scope, CModuleNode* module) {
+bool IsArgumentName(std::string_view name, CNode* scope, CModuleNode* module) {
     if (scope == module)
         return false;
     CNode* top = scope;
@@ -54,7 +54,7 @@ bool IsArgumentName(const std::string& name, CNode* scope, CModuleNode* module) 
 }
 
 // A name defined in scope or an enclosing block or function, not looking into the module.
-bool FindLocal(const std::string& name, CNode* scope, CModuleNode* module, CNode** out) {
+bool FindLocal(std::string_view name, CNode* scope, CModuleNode* module, CNode** out) {
     for (CNode* node = scope; node != nullptr && node != module; node = node->owner) {
         CBlockNode* block = node->AsBlock();
         if (block == nullptr)
@@ -104,13 +104,6 @@ CParser::~CParser() {
 
 void CParser::GetPosition(int& line, int& row) {
     scanner->GetPosition(line, row);
-}
-
-int CParser::CurrentLine() {
-    int line = 0;
-    int row = 0;
-    GetPosition(line, row);
-    return line;
 }
 
 void CParser::Fail(int code, std::string text) {
@@ -597,15 +590,15 @@ bool CParser::Application(CNode* scope, CExpressionNode** expr, CNode** last) {
 
 // term -> atom | list | block | name
 bool CParser::Term(CNode* scope, CNode** out) {
-    if (Atom(scope, out) || List(scope, out) || Block(scope, out))
-        return true;
+    // A name is none of the other terms: the rules for them are not asked.
     if (token.code != kTokIdentifier)
-        return false;
+        return Atom(scope, out) || List(scope, out) || Block(scope, out);
+    const std::string_view name = token.text;
     CNode* found = nullptr;
-    if (!ResolveName(token.text, scope, &found))
+    if (!ResolveName(name, scope, &found))
         Fail(kErrUnknownIdentifier, token.text);
     // Names are looked up again when the program runs; the node found is not kept.
-    *out = Make<CIdentifierNode>(scope, Keep(token.text));
+    *out = Make<CIdentifierNode>(scope, Keep(name));
     NextToken();
     return true;
 }
@@ -731,7 +724,7 @@ bool CParser::Block(CNode* scope, CNode** out) {
 // A name is known as: the enclosing definition's parameter, a function (declared ones
 // too), a name being defined by the current top-level item, an overloaded function, a
 // type, a local name of an enclosing scope, or a constant.
-bool CParser::ResolveName(std::string name, CNode* scope, CNode** out) {
+bool CParser::ResolveName(std::string_view name, CNode* scope, CNode** out) {
     CModuleNode* module = ModuleOf(scope);
     if (module == nullptr)
         return false;
@@ -747,7 +740,7 @@ bool CParser::ResolveName(std::string name, CNode* scope, CNode** out) {
         *out = nullptr;
         return true;
     }
-    if (module->overloads.count(name) != 0)
+    if (module->overloads.count(std::string(name)) != 0)
         return true;
     if (auto it = module->types.find(name); it != module->types.end()) {
         *out = it->second;
@@ -880,7 +873,7 @@ CArgumentParser::CArgumentParser(CScanner* scanner, CModuleNode* context)
 CArgumentParser::~CArgumentParser() = default;
 
 // Known in an argument: the module's functions, names the argument defines, constants.
-bool CArgumentParser::ResolveName(std::string name, CNode* scope, CNode** out) {
+bool CArgumentParser::ResolveName(std::string_view name, CNode* scope, CNode** out) {
     if (auto it = context->named.find(name); it != context->named.end()) {
         *out = it->second;
         return true;

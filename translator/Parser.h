@@ -99,7 +99,7 @@ public:
     virtual ~CParser();
     virtual void GetPosition(int& line, int& row);
     virtual bool Translate(const char* file, CModuleNode** out);
-    virtual bool ResolveName(std::string name, CNode* scope, CNode** out);
+    virtual bool ResolveName(std::string_view name, CNode* scope, CNode** out);
     virtual bool Keyword(CNode** out);
     virtual bool DelayedList(CNode* scope, CNode** out);
     virtual bool ParallelList(CNode* scope, CNode** out);
@@ -138,7 +138,7 @@ public:
 
 protected:
     void NextToken() { scanner->GetToken(token); }
-    int CurrentLine();
+    int CurrentLine() const { return scanner->Line(); }
     [[noreturn]] static void Fail(int code, std::string text = {});
 
     // Shared halves of the twin rules.
@@ -198,7 +198,7 @@ class CArgumentParser : public CParser {
 public:
     CArgumentParser(CScanner* scanner, CModuleNode* context);
     ~CArgumentParser() override;
-    bool ResolveName(std::string name, CNode* scope, CNode** out) override;
+    bool ResolveName(std::string_view name, CNode* scope, CNode** out) override;
     bool DelayedList(CNode* scope, CNode** out) override;
     // Reads one term of the argument text. Names the argument defines go into a scope of
     // its own, never into the context module's tables.
