@@ -154,6 +154,15 @@ private:
     void Sort() const {
         if (m_bSorted)
             return;
+        // A block's few names are put in place one by one, without the keys' memory.
+        if (m_entries.size() <= kSmallTable) {
+            for (std::size_t i = 1; i < m_entries.size(); ++i) {
+                for (std::size_t j = i; j > 0 && m_entries[j].first < m_entries[j - 1].first; --j)
+                    std::swap(m_entries[j], m_entries[j - 1]);
+            }
+            m_bSorted = true;
+            return;
+        }
         struct Key {
             std::uint64_t prefix;
             std::size_t at;
