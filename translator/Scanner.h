@@ -7,6 +7,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -144,8 +146,25 @@ protected:
     int row = 0;
 
 private:
-    std::string m_text;      // the whole file, as read by Open
-    std::string_view m_view; // the text being scanned: m_text or a caller's
+    // The bytes of a file as Open reads them, in memory of its own.
+    class CFileText {
+    public:
+        CFileText() = default;
+        explicit CFileText(std::size_t capacity);
+        char* Data() const { return m_pData.get(); }
+        std::size_t Capacity() const { return m_nCapacity; }
+
+    private:
+        struct CFree {
+            void operator()(char* data) const { std::free(data); }
+        };
+        std::unique_ptr<char, CFree> m_pData;
+        std::size_t m_nCapacity = 0;
+    };
+
+    std::string m_text;      // a text handed over by UseText
+    CFileText m_file;        // the whole file, as read by Open
+    std::string_view m_view; // the text being scanned: m_file's, m_text or a caller's
     std::size_t m_nTextPosition = 0;
     std::size_t m_nTokenStart = 0;
 };
