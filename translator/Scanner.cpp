@@ -420,7 +420,8 @@ bool CScanner::ScanCharacter(Token& tok) {
 
 // Entered on the first digit, or on the digit or point after a "-" already in the text.
 bool CScanner::ScanNumber(Token& tok) {
-    std::size_t length = std::strlen(tok.text);
+    // The token holds nothing yet, or the "-" before the number.
+    std::size_t length = tok.text[0] != '\0' ? 1 : 0;
     bool point = current == '.';
     bool exponent = false;
     if (!Append(tok, length, current))
@@ -515,9 +516,13 @@ void CScanner::NoteError() const {
                         std::to_string(row) + "\n");
 }
 
-// Names and the signs that stand alone, most of the tokens, are taken here; the rest
-// goes through ScanToken.
 void CScanner::NextToken(Token& tok) {
+    ScanNext(tok);
+}
+
+// Names and the signs that stand alone, most of the tokens, are taken here; the rest
+// goes through ScanToken. Inline in GetToken, which reads every token of a translation.
+[[gnu::always_inline]] inline void CScanner::ScanNext(Token& tok) {
     for (;;) {
         if (current >= 0 && kSkippable[static_cast<unsigned>(current)])
             SkipBlanks();
@@ -547,26 +552,25 @@ void CScanner::NextToken(Token& tok) {
 // A name and an adjacent naming arrow make one token, also across blanks and comments.
 void CScanner::GetToken(Token& tok) {
     if (pushedCount == 0) {
-        NextToken(tok);
+        ScanNext(tok);
     } else {
         CopyToken(tok, pushed);
         --pushedCount;
     }
+    if (tok.code != kTokIdentifier && tok.code != kTokRightArrow)
+        return;
     // The token after is read straight into the push-back: it is copied only when taken.
+    ScanNext(pushed);
     if (tok.code == kTokIdentifier) {
-        NextToken(pushed);
         if (pushed.code == kTokLeftArrow)
             tok.code = kTokLeftNaming;
         else
             ++pushedCount;
-    } else if (tok.code == kTokRightArrow) {
-        NextToken(pushed);
-        if (pushed.code == kTokIdentifier) {
-            CopyToken(tok, pushed);
-            tok.code = kTokRightNaming;
-        } else {
-            ++pushedCount;
-        }
+    } else if (pushed.code == kTokIdentifier) {
+        CopyToken(tok, pushed);
+        tok.code = kTokRightNaming;
+    } else {
+        ++pushedCount;
     }
 }
 

@@ -125,6 +125,7 @@ protected:
     std::size_t TextSize() const { return m_view.size(); }
 
 private:
+    void ScanNext(Token& tok);
     bool ScanToken(Token& tok);
     bool ScanIdentifier(Token& tok);
     bool ScanNumber(Token& tok);
