@@ -94,9 +94,13 @@ void CRunController::Run(CModuleNode* module, const std::string& function, int i
     WaitForAllWorkers();
     if (!m_bRunning)
         return; // aborted while the previous run was ending
-    if (!Start(module, function, index, false)) {
+    CMessageBox refusal;
+    if (!Start(module, function, index, false, &refusal)) {
         m_bRunning = false;
         g_bRunning = false;
+        m_host.FlagsChanged();
+        m_host.ShowBox(refusal);
+        return;
     }
     m_host.FlagsChanged();
 }
@@ -117,9 +121,13 @@ void CRunController::Debug(CModuleNode* module, const std::string& function, int
     m_host.StepEnded(); // a step of the ended session may have come in while it ended
     g_OutputSink.Clear(kChannelDebug);
     m_host.ShowChannel(kChannelDebug);
-    if (!Start(module, function, index, true)) {
+    CMessageBox refusal;
+    if (!Start(module, function, index, true, &refusal)) {
         m_bDebugging = false;
         g_bDebugging = false;
+        m_host.FlagsChanged();
+        m_host.ShowBox(refusal);
+        return;
     }
     m_host.FlagsChanged();
 }
@@ -190,20 +198,20 @@ void CRunController::ClearFlags() {
     m_host.StepEnded();
 }
 
-bool CRunController::Start(CModuleNode* module, const std::string& function, int index,
-                           bool debug) {
+// A refused command's box is shown by the caller once the flags are clear again, so that
+// the tool bar does not offer Abort behind it.
+bool CRunController::Start(CModuleNode* module, const std::string& function, int index, bool debug,
+                           CMessageBox* refusal) {
     if (!IsStartFunction(module, function, index)) {
-        m_host.ShowBox(UnknownFunctionBox());
+        *refusal = UnknownFunctionBox();
         return false;
     }
     auto worker = std::make_unique<Worker>(m_host);
     worker->session = std::make_unique<CRunSession>(module, function, index, debug);
     worker->session->SetListener(worker.get());
     worker->report.debug = debug;
-    if (!worker->session->ReadArgument(&worker->report.box)) {
-        m_host.ShowBox(worker->report.box);
+    if (!worker->session->ReadArgument(refusal))
         return false;
-    }
     // The worker writes on a channel of its own, so that a Translate of another document
     // on the host's thread does not take the run's output with it.
     Worker* w = worker.get();
@@ -220,8 +228,8 @@ bool CRunController::Start(CModuleNode* module, const std::string& function, int
         m_host.Post([this] { OnWorkerEnded(); });
     });
     if (!started) {
-        m_host.ShowBox({Cp(u8"Ошибка интерпретации"),
-                        Cp(u8"Не удалось запустить поток выполнения программы.")});
+        *refusal = {Cp(u8"Ошибка интерпретации"),
+                    Cp(u8"Не удалось запустить поток выполнения программы.")};
         return false;
     }
     ++s_nLive;

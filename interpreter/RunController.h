@@ -95,7 +95,8 @@ public:
 private:
     struct Worker;
 
-    bool Start(CModuleNode* module, const std::string& function, int index, bool debug);
+    bool Start(CModuleNode* module, const std::string& function, int index, bool debug,
+               CMessageBox* refusal);
     void OnWorkerEnded();
     void ClearFlags();
     void Abandon();

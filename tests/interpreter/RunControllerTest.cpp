@@ -35,11 +35,15 @@ constexpr const char* kProgram =
 
 class RecordingHost : public CQueuedRunHost {
 public:
-    void ShowBox(const CMessageBox& box) override { boxes.push_back(box); }
+    void ShowBox(const CMessageBox& box) override {
+        boxes.push_back(box);
+        flagsBehindBox = flagsBehindBox || g_bRunning || g_bDebugging;
+    }
     void ShowChannel(int channel) override { channels.push_back(channel); }
     void WorkerEnded(const CRunReport& report) override { reports.push_back(report); }
 
     std::vector<CMessageBox> boxes;
+    bool flagsBehindBox = false; // a box shown while the tool bar offered Abort
     std::vector<int> channels;
     std::vector<CRunReport> reports;
 };
@@ -108,6 +112,7 @@ TEST_F(RunControllerTest, RefusedCommandsAndArgumentsLeaveTheArgumentAsTyped) {
             ASSERT_EQ(host.boxes.size(), 1u) << c.name;
             EXPECT_EQ(host.boxes[0].caption, c.box.caption) << c.name;
             EXPECT_EQ(host.boxes[0].text, c.box.text) << c.name;
+            EXPECT_FALSE(host.flagsBehindBox) << c.name;
             EXPECT_FALSE(controller.HasWorker()) << c.name;
             EXPECT_FALSE(controller.Running() || controller.Debugging()) << c.name;
             EXPECT_FALSE(g_bRunning || g_bDebugging) << c.name;
