@@ -11,21 +11,16 @@ CTerminalPane::~CTerminalPane() {
     std::fflush(m_pStream);
 }
 
-// A terminal cannot take text back: a text that continues what is shown prints only its
-// new end, an empty text forgets what was shown, any other text is printed whole.
+// A terminal cannot take text back: an empty text only starts the count of lines again,
+// any other text is printed whole.
 void CTerminalPane::SetText(const std::string& text) {
     std::lock_guard lock(m_mutex);
-    if (text.compare(0, m_strShown.size(), m_strShown) == 0 && text.size() >= m_strShown.size())
-        Print(text.substr(m_strShown.size()));
-    else
-        Print(text);
-    m_strShown = text;
+    Print(text);
     m_nLines = 1 + CountLineBreaks(text);
 }
 
 std::string CTerminalPane::GetText() const {
-    std::lock_guard lock(m_mutex);
-    return m_strShown;
+    return {};
 }
 
 int CTerminalPane::GetLineCount() const {
@@ -38,7 +33,6 @@ void CTerminalPane::ScrollDown(int) {
 
 void CTerminalPane::AppendText(const std::string& text) {
     std::lock_guard lock(m_mutex);
-    m_strShown += text;
     m_nLines += CountLineBreaks(text);
     Print(text);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A pane of the output sink shown on a terminal stream: Windows-1251 text is printed as
-// UTF-8 and the sink's "\r\n" line ends as "\n".
+// UTF-8 and the sink's "\r\n" line ends as "\n". What is printed is not kept: a terminal
+// cannot take it back, and a long trace would otherwise stay in memory to the end.
 
 #include "output/OutputSink.h"
 
@@ -20,13 +21,13 @@ public:
     int GetLineCount() const override;
     void ScrollDown(int lines) override;
     void AppendText(const std::string& text) override;
+    bool PassesTextOn() const override { return true; }
 
 private:
     void Print(const std::string& text);
 
     std::FILE* m_pStream;
     mutable std::mutex m_mutex;
-    std::string m_strShown;
     int m_nLines = 1;
     bool m_bPendingReturn = false; // a "\r" whose "\n" may come with the next text
 };

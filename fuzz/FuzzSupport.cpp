@@ -120,7 +120,7 @@ std::string EntryName(const CModuleNode& module, std::size_t* index) {
 
 void RunTracedAndUntraced(CModuleNode* module, const std::string& argument, std::size_t index) {
     const std::string function = EntryName(*module, &index);
-    const twin::CRunLimits limits{kApplicationBudget, kWorkerStack};
+    const twin::CRunLimits limits{kApplicationBudget, kWorkerStack, kTraceBytes};
     auto runOnce = [&](bool trace, int jobs) {
         SetParallelJobs(jobs);
         SetSplitEveryList(jobs > 1);

@@ -38,6 +38,10 @@ constexpr const char* kMemoryLimitMb = "4";
 // Stack of the worker of a fuzzed run. Large enough for the usable depth that the stack
 // guard allows in a sanitized build.
 constexpr std::size_t kWorkerStack = std::size_t(64) << 20;
+// Text of a traced run's trace: each of its applications may print a value as large as the
+// arena allows, or far larger where lists are shared, which made traces of gigabytes
+// within the application budget. The instrumented build prints about 2 MB a second.
+constexpr std::size_t kTraceBytes = std::size_t(512) << 10;
 
 // Scanner notes and what the core prints on standard output ("out") go nowhere unless
 // TIRVANE_FUZZ_VERBOSE is set; the run arena gets the fuzzing limit.

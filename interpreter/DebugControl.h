@@ -56,6 +56,11 @@ public:
         if (m_bStop.load(std::memory_order_relaxed) || m_bSlowCheck)
             SlowCheck();
     }
+    // A stop request only, with no budget spent: between the pieces of a long result's text.
+    void CheckStopRequest() {
+        if (m_bStop.load(std::memory_order_relaxed) || (m_pOwner != nullptr && m_pOwner->m_bStop))
+            Stopped();
+    }
     // Marks the step as waiting and blocks until the shell releases it.
     void WaitForStep();
 

@@ -152,11 +152,17 @@ void CRunSession::PrintResult(const CValue* value, const std::function<void()>& 
     m_sink.Select(kChannelResult);
     if (showResultChannel)
         showResultChannel();
-    PrintGathered(m_sink, [&](COutputSink& text) {
-        if (value != nullptr)
-            value->PrintTo(text);
-        text.Write(g_szNewLine);
-    });
+    // A result's text can be far longer than its memory (a list that holds one list twice,
+    // nested): an abort ends the printing at its next piece instead of after gigabytes.
+    const std::function<void()> stopBetweenPieces = [this] { m_pRun->control.CheckStopRequest(); };
+    PrintGathered(
+        m_sink,
+        [&](COutputSink& text) {
+            if (value != nullptr)
+                value->PrintTo(text);
+            text.Write(g_szNewLine);
+        },
+        &stopBetweenPieces);
 }
 
 CRunSession::Outcome CRunSession::Execute(const std::function<void()>& showResultChannel,

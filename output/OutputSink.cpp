@@ -87,8 +87,11 @@ void CGatheringSink::Flush() {
 void CGatheringSink::WriteText(const std::string& text) {
     constexpr std::size_t kPiece = std::size_t(64) << 10;
     m_text += text;
-    if (m_text.size() >= kPiece)
-        Flush();
+    if (m_text.size() < kPiece)
+        return;
+    Flush();
+    if (m_pBetweenPieces != nullptr)
+        (*m_pBetweenPieces)();
 }
 
 COutputSink& COutputSink::Write(const std::string& text) {
@@ -176,8 +179,9 @@ std::string COutputPanelSink::Buffer(int channel) const {
 void COutputPanelSink::WriteText(const std::string& text) {
     std::lock_guard lock(m_mutex);
     const int current = Current();
-    m_strBuffers[current] += text;
     IOutputPane* pane = m_pPanes[current];
+    if (pane == nullptr || !pane->PassesTextOn())
+        m_strBuffers[current] += text;
     if (pane == nullptr)
         return;
     pane->AppendText(text);

@@ -3,6 +3,7 @@
 // the argument text typed by the user comes back in. Texts are Windows-1251 bytes.
 
 #include <algorithm>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -35,6 +36,10 @@ public:
     virtual void ScrollDown(int lines) = 0;
     // Appends to the shown text, so that a write need not resend the whole buffer.
     virtual void AppendText(const std::string& text) = 0;
+    // A pane that passes its text on (a terminal) keeps none of it and cannot give it back.
+    // The sink keeps no copy of such a channel either: a trace or result of gigabytes then
+    // streams through in constant memory instead of being held twice until the run ends.
+    virtual bool PassesTextOn() const { return false; }
 };
 
 class COutputSink {
@@ -76,6 +81,7 @@ public:
 
     // The channel Select made current for the calling thread.
     int CurrentChannel() const;
+    // The channel's text; empty while a pane that passes its text on is attached to it.
     std::string Buffer(int channel) const;
 
     // Gives the calling thread a current channel of its own, starting at channel, so that
@@ -100,10 +106,13 @@ private:
 // Many small writes as few: a long value's text goes on to its sink in pieces of about
 // 64 KiB, where a write for every element and bracket was converted and shown on its own.
 // Flush writes on what is gathered; the owner flushes also when printing ends with an
-// exception, so that the text printed so far still arrives.
+// exception, so that the text printed so far still arrives. betweenPieces, if given, is
+// called after each full piece and may throw to end the printing there.
 class CGatheringSink final : public COutputSink {
 public:
-    explicit CGatheringSink(COutputSink& target) : m_target(target) {}
+    explicit CGatheringSink(COutputSink& target,
+                            const std::function<void()>* betweenPieces = nullptr)
+        : m_target(target), m_pBetweenPieces(betweenPieces) {}
     CGatheringSink(const CGatheringSink&) = delete;
     CGatheringSink& operator=(const CGatheringSink&) = delete;
 
@@ -115,13 +124,16 @@ private:
     void WriteText(const std::string& text) override;
 
     COutputSink& m_target;
+    const std::function<void()>* m_pBetweenPieces;
     std::string m_text;
 };
 
 // Calls print(sink) with the writes gathered; what was gathered is written on also when
-// print throws.
-template <class Print> void PrintGathered(COutputSink& target, const Print& print) {
-    CGatheringSink gathered(target);
+// print throws, betweenPieces included.
+template <class Print>
+void PrintGathered(COutputSink& target, const Print& print,
+                   const std::function<void()>* betweenPieces = nullptr) {
+    CGatheringSink gathered(target, betweenPieces);
     try {
         print(static_cast<COutputSink&>(gathered));
     } catch (...) {

@@ -52,6 +52,7 @@ constexpr const char* kProgram =
     "}\n"
     "runaway << funcdef x { x : runaway >> return }\n"
     "funcdef n { (1, n) : .. : out : out >> return } >> twice\n"
+    "funcdef n { (1, n) : .. >> return } >> upto\n"
     "funcdef n { ((1, n) : .. : [] : down, \"done\") >> return } >> work\n"
     // "in" evaluates {n} with the delayed term itself as n: forcing it never ends.
     "funcdef n { ({n}, {() : n}) : in >> r } >> selfish\n"
@@ -176,6 +177,19 @@ TEST_F(FaultRunTest, AnAbortDuringALongBuiltinEndsTheRunAtTheNextApplication) {
         whole += std::to_string(i) + (i < kCount ? "," : ")");
     EXPECT_EQ(stopping.GetText(), whole + "\r\n");
     EXPECT_TRUE(session.Control().StopRequested());
+}
+
+// A result's text may be far longer than its memory: an abort while it prints ends the
+// printing at its next piece of text, and the run as stopped.
+TEST_F(FaultRunTest, AnAbortWhileTheResultPrintsEndsItAtTheNextPiece) {
+    CStoppingPane stopping;
+    g_OutputSink.Attach(&stopping, kChannelResult);
+    const Ran ran = Run("upto", "200000");
+    ASSERT_TRUE(ran.prepared);
+    EXPECT_EQ(ran.outcome, CRunSession::Outcome::Stopped);
+    const std::string text = stopping.GetText();
+    EXPECT_EQ(text.rfind("(1,2,3,", 0), 0u);
+    EXPECT_LT(text.size(), 200000u) << "the whole text is 1,288,898 bytes";
 }
 
 // Found by fuzzing: forcing a delayed term that yields itself applies nothing, so the stop

@@ -149,6 +149,16 @@ TEST_F(OutputSinkTest, AttachEmptiesTheBufferMakesTheChannelCurrentAndDetachForg
     m_sink.Detach(&other);
     m_sink.Write(" lost");
     EXPECT_EQ(other.GetText(), "new more");
+
+    // A pane that passes its text on (a terminal) gets every write, and the sink keeps no
+    // copy: a long trace would otherwise be held twice until the run ends.
+    struct CPassingPane : CMemoryPane {
+        bool PassesTextOn() const override { return true; }
+    } passing;
+    m_sink.Attach(&passing, kChannelDebug);
+    m_sink.Write("step ").Write(1);
+    EXPECT_EQ(passing.GetText(), "step 1");
+    EXPECT_EQ(m_sink.Buffer(kChannelDebug), "");
 }
 
 TEST_F(OutputSinkTest, WritesFromTwoThreadsAreNotTorn) {

@@ -3,6 +3,7 @@
 #include "interpreter/DebugControl.h"
 #include "output/Encoding.h"
 #include "output/OutputSink.h"
+#include "values/Exeption.h"
 #include "values/StackGuard.h"
 #include "values/Value.h"
 
@@ -31,6 +32,31 @@ public:
 
 private:
     CRunRecord& m_run;
+};
+
+// The trace is not compared, only counted: its text goes nowhere, and a run whose trace
+// passes the bound is stopped like one that spends its applications, in the middle of the
+// line: one step may print a value whose text is exponential in its size (shared lists).
+class CTraceCounter : public IOutputPane {
+public:
+    CTraceCounter(CRunControl& control, std::size_t bound) : m_control(control), m_nBound(bound) {}
+    void SetText(const std::string&) override {}
+    std::string GetText() const override { return {}; }
+    int GetLineCount() const override { return 1; }
+    void ScrollDown(int) override {}
+    void AppendText(const std::string& text) override {
+        m_nBytes += text.size();
+        if (m_nBound != 0 && m_nBytes > m_nBound) {
+            m_control.RequestStop();
+            throw CExeption(nullptr, "", kErrUserStop);
+        }
+    }
+    bool PassesTextOn() const override { return true; }
+
+private:
+    CRunControl& m_control;
+    const std::size_t m_nBound;
+    std::size_t m_nBytes = 0;
 };
 
 void ClearChannels() {
@@ -67,6 +93,8 @@ CRunRecord RunOnce(CModuleNode* module, const std::string& function, int index,
     CRunRecord run;
     ClearChannels();
     CRunSession session(module, index == 0 ? EvaluateArgumentEntry() : function, index, trace);
+    CTraceCounter traceCounter(session.Control(), limits.traceBytes);
+    g_OutputSink.Attach(&traceCounter, kChannelDebug);
     g_OutputSink.Select(kChannelArgument);
     g_OutputSink.Write(argument);
     run.prepared = session.ReadArgument(&run.box);
@@ -84,6 +112,7 @@ CRunRecord RunOnce(CModuleNode* module, const std::string& function, int index,
         run.result.erase(0, std::min(run.outBytes, run.result.size()));
     }
     run.limited = EndedByABound(run);
+    g_OutputSink.Detach(&traceCounter);
     ClearChannels();
     return run;
 }

@@ -32,6 +32,9 @@ struct CRunLimits {
     // its steps waits once more for the stop check. Negative: no bound.
     long long applications = -1;
     std::size_t stack = 0; // the worker's stack; 0: the runs' usual large stack
+    // Bytes of trace after which a traced run is stopped (the trace is counted, not kept);
+    // 0: no bound. A few thousand steps may each print a value of megabytes.
+    std::size_t traceBytes = 0;
 };
 
 // The Run command on module, as the runner and the IDE do it: the argument text (empty:
