@@ -6,6 +6,8 @@
 
 #include "interpreter/BuiltinHelpers.h"
 #include "interpreter/Interpreter.h"
+#include "interpreter/ParallelEval.h"
+#include "interpreter/RunContext.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -42,6 +44,9 @@ bool IsRectangular(const CListValue* rows) {
     return true;
 }
 
+// About what gathering one element into a column costs, for FillInPieces.
+constexpr std::int64_t kTransposeItemNs = 10;
+
 // The columns hold the rows' elements: without an error in the rows there is none in them;
 // with one, each column finds out for itself when asked.
 void NoteColumnsHoldNoError(const CListValue* rows, const CListValue* columns) {
@@ -52,16 +57,38 @@ void NoteColumnsHoldNoError(const CListValue* rows, const CListValue* columns) {
     columns->SetHoldsError(false);
 }
 
-CValue* TransposeRectangular(const CListValue* rows) {
+// Columns are independent, so a long list of them is filled in pieces.
+CValue* TransposeRectangular(const CListValue* rows, const CRunContext& run) {
     const std::int32_t m = RowLength(rows->elements[0]);
+    const std::int32_t n = rows->count;
     CListValue* result = NewDataList(m);
-    for (std::int32_t j = 0; j < m; ++j) {
-        CListValue* column = NewDataList(rows->count);
-        for (std::int32_t i = 0; i < rows->count; ++i)
-            column->elements[i] = CopyValue(AsList(rows->elements[i])->elements[j]);
-        result->elements[j] = column;
-    }
-    NoteColumnsHoldNoError(rows, result);
+    const bool noError = !rows->HoldsError();
+    auto element = [&](std::int32_t i, std::int64_t j) {
+        return AsList(rows->elements[i])->elements[j];
+    };
+    FillInPieces(
+        run, m, kTransposeItemNs * n,
+        [&](std::int64_t begin, std::int64_t end) {
+            std::size_t bytes = std::size_t(end - begin) *
+                                (sizeof(CListValue) + (std::size_t(n) + 1) * sizeof(CValue*));
+            for (std::int64_t j = begin; j < end; ++j) {
+                for (std::int32_t i = 0; i < n; ++i)
+                    bytes += CopiedBytes(element(i, j));
+            }
+            return bytes;
+        },
+        [&](std::int64_t begin, std::int64_t end) {
+            for (std::int64_t j = begin; j < end; ++j) {
+                CListValue* column = NewDataList(n);
+                for (std::int32_t i = 0; i < n; ++i)
+                    column->elements[i] = CopyValue(element(i, j));
+                if (noError)
+                    column->SetHoldsError(false);
+                result->elements[j] = column;
+            }
+        });
+    if (noError)
+        result->SetHoldsError(false);
     return result;
 }
 
@@ -133,13 +160,14 @@ bool CInterpreter::Length(CValue* arg, CValue** out) {
     return Succeed(out, new CIntValue(list->count));
 }
 
-bool CInterpreter::Transpose(CValue* arg, CValue** out) {
+bool CInterpreter::Transpose(CValue* arg, CValue** out, const CRunContext& run) {
     if (!IsDataList(arg))
         return Succeed(out, CopyValue(arg));
     const CListValue* rows = AsList(arg);
     if (!AllDataLists(rows))
         return Fail(out, kIErrInterpretation);
-    return Succeed(out, IsRectangular(rows) ? TransposeRectangular(rows) : TransposeRagged(rows));
+    return Succeed(out,
+                   IsRectangular(rows) ? TransposeRectangular(rows, run) : TransposeRagged(rows));
 }
 
 // 1-based positions of the true elements; a single position stays a list.

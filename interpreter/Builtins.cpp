@@ -5,6 +5,8 @@
 #include "interpreter/BuiltinHelpers.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/NumberPair.h"
+#include "interpreter/ParallelEval.h"
+#include "interpreter/RunContext.h"
 
 #include <cstdint>
 #include <limits>
@@ -14,6 +16,9 @@ using namespace builtin;
 namespace {
 
 enum class Arith { Add, Subtract, Multiply };
+
+// About what making one element of a range costs, for FillInPieces.
+constexpr std::int64_t kRangeItemNs = 5;
 
 std::int32_t Wrap(std::uint32_t bits) {
     return static_cast<std::int32_t>(bits);
@@ -196,7 +201,7 @@ bool CInterpreter::Modulo(CValue* arg, CValue** out) {
 
 // The count is computed in double precision from the exact operands and truncated once;
 // a zero step or a count beyond 32 bits is no range.
-bool CInterpreter::Range(CValue* arg, CValue** out) {
+bool CInterpreter::Range(CValue* arg, CValue** out, const CRunContext& run) {
     if (!IsDataList(arg) || AsList(arg)->count < 2 || !AllNumbers(arg))
         return Fail(out, kIErrInterpretation);
     const CListValue* list = AsList(arg);
@@ -209,14 +214,29 @@ bool CInterpreter::Range(CValue* arg, CValue** out) {
         return Fail(out, kIErrInterpretation);
     const auto n = static_cast<std::int32_t>(count);
     CListValue* result = NewDataList(n);
+    CValue** elements = result->elements;
     if (start->kind == kKindInt && (step == nullptr || step->kind == kKindInt)) {
         const std::uint32_t base = Bits(IntOf(start));
         const std::uint32_t delta = step ? Bits(IntOf(step)) : 1u;
-        for (std::int32_t k = 0; k < n; ++k)
-            result->elements[k] = new CIntValue(Wrap(base + std::uint32_t(k) * delta));
+        FillInPieces(
+            run, n, kRangeItemNs,
+            [](std::int64_t begin, std::int64_t end) {
+                return std::size_t(end - begin) * sizeof(CIntValue);
+            },
+            [&](std::int64_t begin, std::int64_t end) {
+                for (auto k = static_cast<std::int32_t>(begin); k < end; ++k)
+                    elements[k] = new CIntValue(Wrap(base + std::uint32_t(k) * delta));
+            });
     } else {
-        for (std::int32_t k = 0; k < n; ++k)
-            result->elements[k] = new CRealValue(static_cast<float>(first + k * stride));
+        FillInPieces(
+            run, n, kRangeItemNs,
+            [](std::int64_t begin, std::int64_t end) {
+                return std::size_t(end - begin) * sizeof(CRealValue);
+            },
+            [&](std::int64_t begin, std::int64_t end) {
+                for (auto k = static_cast<std::int32_t>(begin); k < end; ++k)
+                    elements[k] = new CRealValue(static_cast<float>(first + k * stride));
+            });
     }
     result->SetHoldsError(false);
     return Succeed(out, result);

@@ -433,14 +433,13 @@ bool CListNode::Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter
     for (std::int32_t i = 0; i < count; ++i) {
         if (split.Now(i)) {
             std::int32_t failed = count;
-            const std::int32_t next = split.Run(i, list->elements, evalElement, &failed);
+            const std::int32_t next = split.Run(i, list->elements, evalElement, &failed, survey);
             if (failed < count) {
                 // As if the elements after the failing one had never been evaluated.
                 std::fill(list->elements + failed + 1, list->elements + count, nullptr);
                 return false;
             }
-            for (; i < next; ++i)
-                survey.Note(list->elements[i]);
+            i = next;
             if (i == count)
                 break;
         }
@@ -448,7 +447,7 @@ bool CListNode::Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter
             return false;
         survey.Note(list->elements[i]);
     }
-    *out = Normalize(list, survey);
+    *out = survey.parallel ? Normalize(list, survey, SlotCopies(run)) : Normalize(list, survey);
     return true;
 }
 

@@ -37,6 +37,29 @@ bool Fail(CValue** out, int code) {
     return false;
 }
 
+// The least an application of a built-in costs: it takes a value of the run's arena.
+constexpr std::int64_t kBuiltinApplicationNs = 20;
+
+// What the first application of a spread says of the cost of its items: a built-in that
+// neither evaluates terms of the program nor prints costs at least
+// kBuiltinApplicationNs; anything else is timed (0).
+template <class PairAt> std::int64_t BuiltinItemNs(const PairAt& pairAt) {
+    CValue* arg = nullptr;
+    CValue* func = nullptr;
+    pairAt(0, &arg, &func);
+    if (IsDelayed(arg) || func->IsList() || IsDelayed(func))
+        return 0;
+    switch (func->kind) {
+    case kKindFuncRef:
+    case kKindTypeRef:
+    case kKwIn:
+    case kKwOut:
+        return 0;
+    default:
+        return kBuiltinApplicationNs;
+    }
+}
+
 } // namespace
 
 CInterpreter::~CInterpreter() = default;
@@ -162,13 +185,17 @@ bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValu
     if (count > std::numeric_limits<std::int32_t>::max())
         throw CMemoryLimitError();
     auto* list = new CListValue(kind, static_cast<std::int32_t>(count));
-    for (std::int32_t i = 0; i < list->count; ++i)
-        list->elements[i] = nullptr;
+    CListSplit split(run, list->count, false, list->count > 0 ? BuiltinItemNs(pairAt) : 0);
+    // The pieces of a list split from the start fill every slot they get to (the first
+    // touch of its pages is theirs too).
+    if (!split.FromStart()) {
+        for (std::int32_t i = 0; i < list->count; ++i)
+            list->elements[i] = nullptr;
+    }
     bool ok = true;
     CElementSurvey survey;
     // What the applications leave behind besides their results is given back as it grows.
     CSpreadRegion region(list->elements);
-    CListSplit split(run, list->count, false);
     for (std::int32_t i = 0; i < list->count; ++i) {
         if (split.Now(i)) {
             std::int32_t failed = list->count;
@@ -180,10 +207,9 @@ bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValu
                     pairAt(k, &arg, &func);
                     return Interpret(input, arg, func, &list->elements[k], share);
                 },
-                &failed);
+                &failed, survey);
             ok = ok && failed >= next;
-            for (; i < next; ++i)
-                survey.Note(list->elements[i]);
+            i = next;
             region.Filled(i);
             if (i == list->count)
                 break;
@@ -196,7 +222,7 @@ bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValu
         survey.Note(list->elements[i]);
         region.Filled(i + 1);
     }
-    *out = Normalize(list, survey);
+    *out = survey.parallel ? Normalize(list, survey, SlotCopies(run)) : Normalize(list, survey);
     return ok;
 }
 
@@ -224,7 +250,7 @@ bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** o
         *out = CopyValue(arg);
         return true;
     case kTokRange:
-        return Range(arg, out);
+        return Range(arg, out, run);
     case kTokLess:
     case kTokGreater:
     case kTokLessEqual:
@@ -235,7 +261,7 @@ bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** o
     case kTokBar:
         return Length(arg, out);
     case kTokHash:
-        return Transpose(arg, out);
+        return Transpose(arg, out, run);
     case kTokQuestion:
         return Positions(arg, out);
     case kTokDup:

@@ -45,10 +45,10 @@ private:
     bool Modulo(CValue* arg, CValue** out);
     bool MakeDataList(CValue* arg, CValue** out);
     bool MakeParallelList(CValue* arg, CValue** out);
-    bool Range(CValue* arg, CValue** out);
+    bool Range(CValue* arg, CValue** out, const CRunContext& run);
     bool Compare(int code, CValue* arg, CValue** out);
     bool Length(CValue* arg, CValue** out);
-    bool Transpose(CValue* arg, CValue** out);
+    bool Transpose(CValue* arg, CValue** out, const CRunContext& run);
     bool Positions(CValue* arg, CValue** out);
     bool Duplicate(CValue* arg, CValue** out);
     bool TypeCheck(CValue* arg, CValue* func, CValue** out, CRunContext& run);

@@ -15,6 +15,8 @@ namespace {
 // The least work worth handing out: waking the pool's threads, their views of the arena
 // and the captures of their pieces cost some tens of microseconds.
 constexpr std::int64_t kWorthSplittingNs = 200'000;
+// About what copying one element's slot costs.
+constexpr std::int64_t kSlotCopyNs = 2;
 // The cheapest item worth handing out: an item on the pool costs a few nanoseconds more
 // (its capture mark, its region, the check of an earlier failure), which the application
 // of a built-in to two numbers (about 100 ns) hardly feels.
@@ -68,6 +70,36 @@ void LowerTo(std::atomic<std::int32_t>& value, std::int32_t item) {
 
 } // namespace
 
+void FillInPieces(const CRunContext& run, std::int64_t count, std::int64_t itemNs,
+                  const std::function<std::size_t(std::int64_t, std::int64_t)>& bytes,
+                  const std::function<void(std::int64_t, std::int64_t)>& fill) {
+    if (run.debug || count < 2 || InParallelPiece() || ParallelJobs() < 2 ||
+        (count * itemNs < kWorthSplittingNs && !SplitEveryList())) {
+        fill(0, count);
+        return;
+    }
+    CArena& arena = CArena::Current();
+    const int threads = static_cast<int>(std::min<std::int64_t>(ParallelJobs(), count));
+    RunInOrder(
+        0, count, threads,
+        [&](std::int64_t begin, std::int64_t end, int, CPieceCursor&) {
+            CArena piece(arena, bytes(begin, end));
+            CArenaScope scope(piece);
+            fill(begin, end);
+        },
+        run.output, [](const void*) {});
+}
+
+CSlotCopies SlotCopies(const CRunContext& run) {
+    if (run.debug || InParallelPiece() || ParallelJobs() < 2)
+        return nullptr;
+    return [&run](std::int64_t count, const std::function<void(std::int64_t, std::int64_t)>& copy) {
+        FillInPieces(
+            run, count, kSlotCopyNs, [](std::int64_t, std::int64_t) { return std::size_t(0); },
+            copy);
+    };
+}
+
 CRunContext::CRunContext(CRunContext& outer)
     : frames(outer.frames), control(&outer.control),
       listener(outer.listener != nullptr ? &g_captureListener : nullptr), arena(outer.arena),
@@ -80,11 +112,11 @@ CRunContext& CRunContext::Share(int slot) {
     return *m_shares[static_cast<std::size_t>(slot)];
 }
 
-CListSplit::CListSplit(CRunContext& run, std::int32_t count, bool falseEnds)
+CListSplit::CListSplit(CRunContext& run, std::int32_t count, bool falseEnds, std::int64_t itemNs)
     : m_run(run), m_nCount(count), m_bFalseEnds(falseEnds) {
     if (count < 1 || run.debug || InParallelPiece() || ParallelJobs() < 2)
         return;
-    if (SplitEveryList()) {
+    if (SplitEveryList() || (count > 1 && count * itemNs >= kWorthSplittingNs)) {
         m_nNextCheck = 0;
     } else if (count > 2) {
         m_nNextCheck = 1;
@@ -103,7 +135,7 @@ CListSplit::CListSplit(CRunContext& run, std::int32_t count, bool falseEnds)
 bool CListSplit::Decide(std::int32_t next) {
     m_nNextCheck = -1;
     if (next == 0)
-        return true; // every list is split
+        return true; // split from the start
     const std::int64_t left = m_nCount - next;
     if (left < 2)
         return false;
@@ -155,20 +187,22 @@ void CListSplit::Failed(std::int64_t item) {
 }
 
 std::int32_t CListSplit::RunPieces(std::int32_t first, CValue** results, const Piece& piece,
-                                   std::int32_t* failed) {
+                                   std::int32_t* failed, CElementSurvey& survey) {
     m_nNextCheck = -1;
     const int threads =
         static_cast<int>(std::min<std::int64_t>(ParallelJobs(), std::int64_t(m_nCount) - first));
     std::vector<CRunContext*> shares; // made here, on the run's thread
     for (int slot = 0; slot < threads; ++slot)
         shares.push_back(&m_run.Share(slot));
+    std::vector<CElementSurvey> noted(static_cast<std::size_t>(threads));
     m_nFirstFailed = m_nCount;
     std::int64_t end = m_nCount;
     try {
         end = RunInOrder(
             first, m_nCount, threads,
             [&](std::int64_t begin, std::int64_t stop, int slot, CPieceCursor& cursor) {
-                piece(begin, stop, *shares[static_cast<std::size_t>(slot)], cursor);
+                const auto at = static_cast<std::size_t>(slot);
+                piece(begin, stop, *shares[at], cursor, noted[at]);
             },
             m_run.output,
             [&](const void* mark) {
@@ -179,6 +213,14 @@ std::int32_t CListSplit::RunPieces(std::int32_t first, CValue** results, const P
     } catch (const CFailedItem& failure) {
         *failed = static_cast<std::int32_t>(failure.item);
         return m_nCount;
+    }
+    if (end == m_nCount) {
+        for (const CElementSurvey& each : noted)
+            survey.Merge(each);
+    } else {
+        // The threads noted items after end too, which count as never evaluated.
+        for (std::int64_t i = first; i < end; ++i)
+            survey.Note(results[i]);
     }
     const std::int32_t failure = m_nFirstFailed.load();
     *failed = failure < end ? failure : m_nCount;

@@ -64,6 +64,13 @@ CArena::CArena(CArena& parent)
       m_nNextLease(kSmallestLease) {
 }
 
+CArena::CArena(CArena& parent, std::size_t bytes) : CArena(parent) {
+    if (bytes == 0)
+        return;
+    m_pBase = m_pTop = parent.Lease(RoundUp(bytes, kAlignment));
+    m_pCommitted = m_pReservedEnd = m_pBase + RoundUp(bytes, kAlignment);
+}
+
 CArena::~CArena() {
     m_adopted.clear();
     if (m_pMapping != nullptr)

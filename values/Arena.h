@@ -48,6 +48,9 @@ public:
     // A view of parent for one thread; the parent must outlive it and must not allocate
     // itself while views of it allocate.
     explicit CArena(CArena& parent);
+    // A view whose first block holds exactly bytes, leased at once: for a piece of work
+    // that knows what it will allocate, so that it wastes none of the parent.
+    CArena(CArena& parent, std::size_t bytes);
     CArena(const CArena&) = delete;
     CArena& operator=(const CArena&) = delete;
     ~CArena();

@@ -3,10 +3,13 @@
 #include "values/Arena.h"
 #include "values/StackGuard.h"
 
+#include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 const char* const g_apszInterpErrors[10] = {
     "No Errors!",       "Unknown error!",        "Error type cast(real)!", "Error type cast (int)!",
@@ -82,6 +85,43 @@ CValue* CopyValue(const CValue* value) {
     }
 }
 
+std::size_t CopiedBytes(const CValue* value) {
+    std::size_t bytes = sizeof(CSignValue);
+    switch (value->kind) {
+    case kKindDataList:
+    case kKindParList:
+    case kKindDelayList:
+        bytes = sizeof(CListValue);
+        break;
+    case kKindFuncRef:
+    case kKindTypeRef:
+    case kKindDelayed:
+        bytes = sizeof(CRefValue);
+        break;
+    case kKindTyped:
+        bytes = sizeof(CTypedValue);
+        break;
+    case kKindInt:
+        bytes = sizeof(CIntValue);
+        break;
+    case kKindReal:
+        bytes = sizeof(CRealValue);
+        break;
+    case kKindBool:
+        bytes = sizeof(CBoolValue);
+        break;
+    case kKindChar:
+        bytes = sizeof(CCharValue);
+        break;
+    case kKindError:
+        bytes = sizeof(CErrorValue);
+        break;
+    default:
+        break;
+    }
+    return (bytes + CArena::kAlignment - 1) & ~(CArena::kAlignment - 1);
+}
+
 CValue* CloneValue(const CValue* value) {
     if (value->IsList())
         return new CListValue(*AsList(value));
@@ -89,10 +129,26 @@ CValue* CloneValue(const CValue* value) {
 }
 
 namespace {
-CListValue* SpliceParallelElements(CListValue* list) {
+// The element of list whose part of the spliced list starts at or before slot: starts[i]
+// is where element i's part starts.
+std::int32_t ElementAt(const std::vector<std::int32_t>& starts, std::int64_t slot) {
+    return static_cast<std::int32_t>(std::upper_bound(starts.begin(), starts.end(), slot) -
+                                     starts.begin()) -
+           1;
+}
+
+// *markers: whether the spliced list may hold an empty marker (always so without copies,
+// where the spliced elements are not looked at).
+CListValue* SpliceParallelElements(CListValue* list, const CSlotCopies& copies, bool* markers) {
+    *markers = true;
     std::int32_t total = 0;
     bool any = false;
+    std::vector<std::int32_t> starts;
+    if (copies)
+        starts.reserve(static_cast<std::size_t>(list->count));
     for (std::int32_t i = 0; i < list->count; ++i) {
+        if (copies)
+            starts.push_back(total);
         const CValue* element = list->elements[i];
         if (element->kind == kKindParList) {
             any = true;
@@ -104,6 +160,36 @@ CListValue* SpliceParallelElements(CListValue* list) {
     if (!any)
         return list;
     auto* spliced = new CListValue(list->kind, total);
+    if (copies) {
+        // Elements of one part may go to several pieces: each starts where its first slot
+        // is. The pieces look for markers among the slots they copy, while they are at hand.
+        std::atomic<bool> marker{false};
+        copies(total, [&](std::int64_t begin, std::int64_t end) {
+            bool found = false;
+            std::int32_t i = ElementAt(starts, begin);
+            for (std::int64_t next = begin; next < end; ++i) {
+                CValue* element = list->elements[i];
+                if (element->kind != kKindParList) {
+                    found = found || IsEmptyMarker(element);
+                    spliced->elements[next++] = element;
+                    continue;
+                }
+                const CListValue* inner = AsList(element);
+                const std::int64_t from = next - starts[static_cast<std::size_t>(i)];
+                const std::int64_t count = std::min<std::int64_t>(inner->count - from, end - next);
+                for (std::int64_t k = 0; k < count; ++k) {
+                    CValue* slot = inner->elements[from + k];
+                    found = found || IsEmptyMarker(slot);
+                    spliced->elements[next + k] = slot;
+                }
+                next += count;
+            }
+            if (found)
+                marker = true;
+        });
+        *markers = marker;
+        return spliced;
+    }
     std::int32_t next = 0;
     for (std::int32_t i = 0; i < list->count; ++i) {
         CValue* element = list->elements[i];
@@ -147,15 +233,16 @@ CValue* Normalize(CListValue* list) {
     return Normalize(list, survey);
 }
 
-CValue* Normalize(CListValue* list, const CElementSurvey& survey) {
+CValue* Normalize(CListValue* list, const CElementSurvey& survey, const CSlotCopies& copies) {
     if (list->kind == kKindParList && list->count == 1)
         return list->elements[0];
     list->SetHoldsError(survey.error);
     bool markers = survey.markers;
     if (survey.parallel) {
-        list = SpliceParallelElements(list);
+        bool spliced = true;
+        list = SpliceParallelElements(list, copies, &spliced);
         list->SetHoldsError(survey.error);
-        markers = true; // the spliced elements have not been looked at
+        markers = markers || spliced;
     }
     if (list->kind == kKindParList || list->count < 2 || !markers)
         return list;

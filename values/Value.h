@@ -21,6 +21,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <type_traits>
 
 class CNodeBase;
@@ -262,6 +263,8 @@ CValue* CloneValue(const CValue* value);
 // A copy of the outermost object only; a list copy shares the element array. For every use
 // where the rules ask for a copy: values never change, so nothing can tell the two apart.
 CValue* CopyValue(const CValue* value);
+// What CopyValue allocates for value.
+std::size_t CopiedBytes(const CValue* value);
 
 // An error value, or a list that holds one at any depth. Delayed terms, references and
 // typed values are not looked into.
@@ -291,9 +294,20 @@ struct CElementSurvey {
         markers = markers || IsEmptyMarker(element);
         error = error || ContainsErrorValue(element);
     }
+    void Merge(const CElementSurvey& other) {
+        parallel = parallel || other.parallel;
+        markers = markers || other.markers;
+        error = error || other.error;
+    }
 };
-// Normalize for a list whose every element the survey has noted.
-CValue* Normalize(CListValue* list, const CElementSurvey& survey);
+// Normalize for a list whose every element the survey has noted. Splicing copies the
+// slots of the elements into a new array: when copies is given, it is called as
+// copies(count, copy) and calls copy(begin, end) for pieces that make [0, count), on
+// whatever threads it likes.
+using CSlotCopies = std::function<void(
+    std::int64_t count, const std::function<void(std::int64_t, std::int64_t)>& copy)>;
+CValue* Normalize(CListValue* list, const CElementSurvey& survey,
+                  const CSlotCopies& copies = nullptr);
 
 // Numeric conversions shared by the built-ins.
 inline float IntToReal(std::int32_t value) {
