@@ -23,8 +23,9 @@ constexpr std::int64_t kSlotCopyNs = 2;
 constexpr std::int64_t kCheapestItemNs = 50;
 // The first items of a list are slower than the rest (cold caches, fresh pages: a huge
 // page costs some hundred microseconds to clear), so the cost of an item is taken from
-// this many, unless the first ones took long enough for such noise not to matter.
-constexpr std::int32_t kFewestTimedItems = 8;
+// this many, unless the first ones took long enough for such noise not to matter (the
+// thread's processor time then confirms it over as many items again).
+constexpr std::int32_t kFewestTimedItems = 4;
 constexpr std::int64_t kLongFirstItemsNs = 1'000'000;
 // Every value is at least 16 bytes, and an item of a microsecond makes several: items
 // that allocate less than this on average are timed only from kAlwaysTimedItems on,
@@ -32,6 +33,9 @@ constexpr std::int64_t kLongFirstItemsNs = 1'000'000;
 // the items.
 constexpr std::size_t kLeastItemBytes = 48;
 constexpr std::int32_t kAlwaysTimedItems = 1024;
+// An item that allocates this much takes some microseconds at least, more than the system
+// call that reads the thread's processor time.
+constexpr std::size_t kCostlyItemBytes = std::size_t(64) << 10;
 
 std::int64_t ThreadProcessorNs() {
     timespec now{};
@@ -150,10 +154,10 @@ bool CListSplit::Decide(std::int32_t next) {
         m_nClockFrom = -1;
         return false;
     }
-    return Timed(next, left, items);
+    return Timed(next, left, items, made);
 }
 
-bool CListSplit::Timed(std::int32_t next, std::int64_t left, std::int32_t items) {
+bool CListSplit::Timed(std::int32_t next, std::int64_t left, std::int32_t items, std::size_t made) {
     if (m_nTimedFrom >= 0) {
         const std::int64_t used = (ThreadProcessorNs() - m_nTimedNs) / (next - m_nTimedFrom);
         if (used >= kCheapestItemNs && used * left >= kWorthSplittingNs)
@@ -161,10 +165,16 @@ bool CListSplit::Timed(std::int32_t next, std::int64_t left, std::int32_t items)
         m_nTimedFrom = -1;
         m_nClockFrom = -1;
     } else if (m_nClockFrom < 0) {
-        // Timed from here, if the next check can still split the list.
+        // Timed from here, if the next check can still split the list; items that allocate
+        // that much are costly whatever the clock would say, and go straight to the
+        // thread's processor time.
         if (m_nNextCheck >= 0 && m_nCount - m_nNextCheck >= 2) {
             m_nClockFrom = next;
             m_nClockFromNs = m_nLastCheckNs = ClockNs();
+            if (made >= kCostlyItemBytes * std::size_t(items)) {
+                m_nTimedFrom = next;
+                m_nTimedNs = ThreadProcessorNs();
+            }
         }
     } else {
         const std::int64_t now = ClockNs();

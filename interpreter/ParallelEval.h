@@ -79,7 +79,7 @@ private:
 
     bool Decide(std::int32_t next);
     // Decide for items that allocate enough to be timed: reads the clocks.
-    bool Timed(std::int32_t next, std::int64_t left, std::int32_t items);
+    bool Timed(std::int32_t next, std::int64_t left, std::int32_t items, std::size_t made);
     std::int32_t RunPieces(std::int32_t first, CValue** results, const Piece& piece,
                            std::int32_t* failed, CElementSurvey& survey);
     // Item i failed: ends the list when failures end it, else is noted.
