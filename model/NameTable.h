@@ -6,10 +6,17 @@
 // order they came, found through a hash index, and sorted once, at the first walk over the
 // table (begin()); Prepare walks every table, so a prepared tree's tables are sorted and
 // never change again.
+//
+// A translation makes a table for every block and function, most of them of a name or two:
+// the entries may live in memory that outlives the table (UseMemory: the parser's node
+// store), which spares the heap tens of thousands of small allocations.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <memory_resource>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -22,28 +29,41 @@ public:
     using iterator = value_type*;
     using const_iterator = const value_type*;
 
+    CNameTable() = default;
+    CNameTable(const CNameTable&) = delete;
+    CNameTable& operator=(const CNameTable&) = delete;
+    ~CNameTable() { Release(); }
+
+    // Where the entries' memory comes from, the heap unless set; memory that is freed only
+    // with the whole of it may be given, for a table it outlives. Set while the table is empty.
+    void UseMemory(std::pmr::memory_resource* memory) {
+        clear();
+        Release();
+        m_pMemory = memory;
+    }
+
     // A walk sorts the table first: positions found before it may have moved. Sorting
     // happens in place, so end() stays where it was.
     iterator begin() {
         Sort();
-        return m_entries.data();
+        return m_pEntries;
     }
     const_iterator begin() const {
         Sort();
-        return m_entries.data();
+        return m_pEntries;
     }
-    iterator end() { return m_entries.data() + m_entries.size(); }
-    const_iterator end() const { return m_entries.data() + m_entries.size(); }
-    std::size_t size() const { return m_entries.size(); }
-    bool empty() const { return m_entries.empty(); }
+    iterator end() { return m_pEntries + m_nSize; }
+    const_iterator end() const { return m_pEntries + m_nSize; }
+    std::size_t size() const { return m_nSize; }
+    bool empty() const { return m_nSize == 0; }
 
     iterator find(std::string_view name) {
         const std::size_t at = Position(name);
-        return at != kNone ? m_entries.data() + at : end();
+        return at != kNone ? m_pEntries + at : end();
     }
     const_iterator find(std::string_view name) const {
         const std::size_t at = Position(name);
-        return at != kNone ? m_entries.data() + at : end();
+        return at != kNone ? m_pEntries + at : end();
     }
     std::size_t count(std::string_view name) const { return Position(name) != kNone ? 1 : 0; }
     T& at(std::string_view name) { return const_cast<T&>(std::as_const(*this).at(name)); }
@@ -51,21 +71,22 @@ public:
         const std::size_t found = Position(name);
         if (found == kNone)
             throw std::out_of_range("name table: no such name");
-        return m_entries[found].second;
+        return m_pEntries[found].second;
     }
     // Adds name unless it is there already, like std::map::emplace.
     std::pair<iterator, bool> emplace(std::string_view name, T value) {
         if (const std::size_t found = Position(name); found != kNone)
-            return {m_entries.data() + found, false};
+            return {m_pEntries + found, false};
         return {Append(name, std::move(value)), true};
     }
     T& operator[](std::string_view name) {
         if (const std::size_t found = Position(name); found != kNone)
-            return m_entries[found].second;
+            return m_pEntries[found].second;
         return Append(name, T{})->second;
     }
     void clear() {
-        m_entries.clear();
+        std::destroy_n(m_pEntries, m_nSize);
+        m_nSize = 0;
         m_index.clear();
         m_bSorted = true;
     }
@@ -85,8 +106,8 @@ private:
 
     std::size_t Position(std::string_view name) const {
         if (m_index.empty()) {
-            for (std::size_t i = 0; i < m_entries.size(); ++i) {
-                if (m_entries[i].first == name)
+            for (std::size_t i = 0; i < m_nSize; ++i) {
+                if (m_pEntries[i].first == name)
                     return i;
             }
             return kNone;
@@ -96,44 +117,70 @@ private:
             const std::uint32_t held = m_index[slot];
             if (held == 0)
                 return kNone;
-            if (m_entries[held - 1].first == name)
+            if (m_pEntries[held - 1].first == name)
                 return held - 1;
         }
     }
 
     iterator Append(std::string_view name, T value) {
-        if (m_bSorted && !m_entries.empty() && std::string_view(m_entries.back().first) >= name)
+        if (m_bSorted && m_nSize != 0 && std::string_view(m_pEntries[m_nSize - 1].first) >= name)
             m_bSorted = false;
-        if (m_entries.capacity() == 0)
-            m_entries.reserve(4); // a block's few names in one allocation
-        m_entries.emplace_back(std::string(name), std::move(value));
-        if (m_entries.size() > kSmallTable) {
-            if (2 * m_entries.size() > m_index.size())
+        if (m_nSize == m_nCapacity)
+            Grow();
+        ::new (static_cast<void*>(m_pEntries + m_nSize))
+            value_type(std::string(name), std::move(value));
+        ++m_nSize;
+        if (m_nSize > kSmallTable) {
+            if (2 * m_nSize > m_index.size())
                 Reindex();
             else
-                IndexEntry(m_entries.size() - 1);
+                IndexEntry(m_nSize - 1);
         }
-        return &m_entries.back();
+        return m_pEntries + m_nSize - 1;
+    }
+
+    void Grow() {
+        // A block's few names take one allocation.
+        const std::uint32_t capacity = m_nCapacity == 0 ? 4 : 2 * m_nCapacity;
+        auto* grown = static_cast<value_type*>(
+            m_pMemory->allocate(capacity * sizeof(value_type), alignof(value_type)));
+        std::uninitialized_move_n(m_pEntries, m_nSize, grown);
+        const std::uint32_t size = m_nSize;
+        Release();
+        m_pEntries = grown;
+        m_nSize = size;
+        m_nCapacity = capacity;
+    }
+
+    // Destroys the entries and gives their memory back.
+    void Release() {
+        std::destroy_n(m_pEntries, m_nSize);
+        if (m_pEntries != nullptr)
+            m_pMemory->deallocate(m_pEntries, m_nCapacity * sizeof(value_type),
+                                  alignof(value_type));
+        m_pEntries = nullptr;
+        m_nSize = 0;
+        m_nCapacity = 0;
     }
 
     void IndexEntry(std::size_t at) const {
         const std::size_t mask = m_index.size() - 1;
-        std::size_t slot = Hash(m_entries[at].first) & mask;
+        std::size_t slot = Hash(m_pEntries[at].first) & mask;
         while (m_index[slot] != 0)
             slot = (slot + 1) & mask;
         m_index[slot] = static_cast<std::uint32_t>(at + 1);
     }
 
     void Reindex() const {
-        if (m_entries.size() <= kSmallTable) {
+        if (m_nSize <= kSmallTable) {
             m_index.clear();
             return;
         }
         std::size_t capacity = 16;
-        while (capacity < 4 * m_entries.size())
+        while (capacity < 4 * m_nSize)
             capacity *= 2;
         m_index.assign(capacity, 0);
-        for (std::size_t i = 0; i < m_entries.size(); ++i)
+        for (std::size_t i = 0; i < m_nSize; ++i)
             IndexEntry(i);
     }
 
@@ -155,10 +202,10 @@ private:
         if (m_bSorted)
             return;
         // A block's few names are put in place one by one, without the keys' memory.
-        if (m_entries.size() <= kSmallTable) {
-            for (std::size_t i = 1; i < m_entries.size(); ++i) {
-                for (std::size_t j = i; j > 0 && m_entries[j].first < m_entries[j - 1].first; --j)
-                    std::swap(m_entries[j], m_entries[j - 1]);
+        if (m_nSize <= kSmallTable) {
+            for (std::size_t i = 1; i < m_nSize; ++i) {
+                for (std::size_t j = i; j > 0 && m_pEntries[j].first < m_pEntries[j - 1].first; --j)
+                    std::swap(m_pEntries[j], m_pEntries[j - 1]);
             }
             m_bSorted = true;
             return;
@@ -167,25 +214,28 @@ private:
             std::uint64_t prefix;
             std::size_t at;
         };
-        std::vector<Key> keys(m_entries.size());
-        for (std::size_t i = 0; i < m_entries.size(); ++i)
-            keys[i] = {Prefix(m_entries[i].first), i};
+        std::vector<Key> keys(m_nSize);
+        for (std::size_t i = 0; i < m_nSize; ++i)
+            keys[i] = {Prefix(m_pEntries[i].first), i};
         std::sort(keys.begin(), keys.end(), [this](const Key& a, const Key& b) {
             if (a.prefix != b.prefix)
                 return a.prefix < b.prefix;
             // Equal prefixes ending in a zero are two names of under eight bytes: equal.
-            return (a.prefix & 0xFF) != 0 && m_entries[a.at].first < m_entries[b.at].first;
+            return (a.prefix & 0xFF) != 0 && m_pEntries[a.at].first < m_pEntries[b.at].first;
         });
         std::vector<value_type> sorted;
-        sorted.reserve(m_entries.size());
+        sorted.reserve(m_nSize);
         for (const Key& key : keys)
-            sorted.push_back(std::move(m_entries[key.at]));
-        std::move(sorted.begin(), sorted.end(), m_entries.begin()); // in place: end() stays
+            sorted.push_back(std::move(m_pEntries[key.at]));
+        std::move(sorted.begin(), sorted.end(), m_pEntries); // in place: end() stays
         m_bSorted = true;
         Reindex();
     }
 
-    mutable std::vector<value_type> m_entries;
+    value_type* m_pEntries = nullptr; // in the order added, until sorted
+    std::uint32_t m_nSize = 0;        // the index holds 32-bit places too
+    std::uint32_t m_nCapacity = 0;
+    std::pmr::memory_resource* m_pMemory = std::pmr::new_delete_resource();
     mutable std::vector<std::uint32_t> m_index; // entry + 1 by hash, 0 free; empty if small
     mutable bool m_bSorted = true;
 };

@@ -104,7 +104,6 @@ void CBlockNode::PrepareBody(const char* resultName) {
         entry.second->Prepare();
     for (CNode* node : unnamed)
         node->Prepare();
-    m_namedNodes.reserve(named.size());
     for (const auto& entry : named)
         m_namedNodes.push_back(entry.second);
     m_nResultSlot = SlotOf(resultName);

@@ -123,7 +123,7 @@ public:
     }
     // The nodes of the named table in its order, which is also the order of their slots
     // (prepared scopes only).
-    const std::vector<CNode*>& NamedNodes() const { return m_namedNodes; }
+    const CNodeList& NamedNodes() const { return m_namedNodes; }
 
 protected:
     void PrepareBody(const char* resultName);
@@ -131,7 +131,7 @@ protected:
 
 private:
     int m_nResultSlot = -1;
-    std::vector<CNode*> m_namedNodes;
+    CNodeList m_namedNodes; // most scopes name a few nodes: they live in the node itself
 };
 
 class CFunctionNode : public CBlockNode {

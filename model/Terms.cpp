@@ -4,6 +4,7 @@
 #include "values/NestingGuard.h"
 #include "values/Value.h"
 
+#include <cstring>
 #include <new>
 
 CSignAtom::CSignAtom(std::int32_t code) : CTermNode(nullptr, "atom"), code(code), m_value(code) {
@@ -77,8 +78,7 @@ void CListNode::Prepare() {
     for (CNode* element : elements)
         element->Prepare();
     if (KeepsDelayedTerm()) {
-        m_constantStorage = std::make_unique<std::byte[]>(sizeof(CRefValue));
-        constant = ::new (m_constantStorage.get()) CRefValue(kKindDelayed, elements[0]);
+        constant = ::new (TakeStorage(sizeof(CRefValue))) CRefValue(kKindDelayed, elements[0]);
         return;
     }
     if (kind == kKindDelayList || (kind == kKindParList && elements.size() == 1))
@@ -97,17 +97,27 @@ void CListNode::Prepare() {
 
 void CListNode::KeepAsConstant() {
     const std::size_t count = elements.size();
-    m_constantStorage =
-        std::make_unique<std::byte[]>(sizeof(CListValue) + (count + 1) * sizeof(CValue*));
-    auto* slots = reinterpret_cast<CValue**>(m_constantStorage.get() + sizeof(CListValue)) + 1;
+    std::byte* storage = TakeStorage(sizeof(CListValue) + (count + 1) * sizeof(CValue*));
+    auto* slots = reinterpret_cast<CValue**>(storage + sizeof(CListValue)) + 1;
     for (std::size_t i = 0; i < count; ++i)
         slots[i] =
             elements[i]->sameAs != nullptr ? elements[i]->sameAs->constant : elements[i]->constant;
-    auto* value = ::new (m_constantStorage.get()) CListValue(kind, 0);
+    auto* value = ::new (storage) CListValue(kind, 0);
     value->count = static_cast<std::int32_t>(count);
     value->elements = slots;
     value->SetHoldsError(false);
     constant = value;
+}
+
+// Zeroed, as a fresh value's memory is.
+std::byte* CListNode::TakeStorage(std::size_t bytes) {
+    if (m_pMemory == nullptr) {
+        m_constantStorage = std::make_unique<std::byte[]>(bytes);
+        return m_constantStorage.get();
+    }
+    auto* storage = static_cast<std::byte*>(m_pMemory->allocate(bytes, alignof(std::max_align_t)));
+    std::memset(storage, 0, bytes);
+    return storage;
 }
 
 CKeywordNode::CKeywordNode(std::int32_t code)

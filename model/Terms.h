@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <memory_resource>
 #include <vector>
 
 // The program node a value denotes, or null: the node of a reference, or for a list whose
@@ -121,18 +122,24 @@ public:
     bool IsList() const override;
     void Prepare() override;
 
+    // Where Prepare takes the memory of a constant value: the heap unless set, or memory
+    // that outlives the node and is freed only as a whole (the parser's node store).
+    void UseMemory(std::pmr::memory_resource* memory) { m_pMemory = memory; }
+
     CNodeList elements;
     std::int32_t kind; // kKindDataList, kKindParList or kKindDelayList
 
 private:
     bool KeepsDelayedTerm() const { return kind == kKindDelayList && elements.size() == 1; }
     void KeepAsConstant();
+    std::byte* TakeStorage(std::size_t bytes);
 
     // A data or parallel list whose elements are all constant is itself constant: its
     // value and element array live here, made when the tree is prepared; so does the value
     // of a delay list of one term. Most lists are neither, so the node holds no value of
     // its own.
-    std::unique_ptr<std::byte[]> m_constantStorage;
+    std::unique_ptr<std::byte[]> m_constantStorage; // from the heap
+    std::pmr::memory_resource* m_pMemory = nullptr;
 };
 
 class CKeywordNode : public CTermNode {

@@ -351,6 +351,7 @@ bool CParser::Definition(CModuleNode* module, CNode** out, int keyword) {
         NextToken();
     }
     auto* function = Make<CFunctionNode>(module);
+    function->named.UseMemory(&m_nodes);
     *out = function;
     function->firstLine = firstLine;
     function->argName = argName;
@@ -638,6 +639,7 @@ bool CParser::AtomOfToken(CNode** out) {
     } else if (code == kTokString) {
         // A string is the data list of its characters.
         auto* list = Make<CListNode>(kKindDataList);
+        list->UseMemory(&m_nodes);
         *out = list;
         for (const char* c = token.text; *c != '\0'; ++c) {
             CCharAtom*& shared = atoms.chars[static_cast<unsigned char>(*c)];
@@ -673,6 +675,7 @@ bool CParser::ListOf(CNode** out, int open, int close, int kind, ElementRule ele
     if (token.code != open)
         return false;
     auto* list = Make<CListNode>(kind);
+    list->UseMemory(&m_nodes);
     *out = list;
     for (;;) {
         NextToken();
@@ -710,6 +713,7 @@ bool CParser::Block(CNode* scope, CNode** out) {
     if (token.code != kKwBlock)
         return false;
     auto* block = Make<CBlockNode>(scope);
+    block->named.UseMemory(&m_nodes);
     *out = block;
     NextToken();
     if (token.code != kTokLBrace)

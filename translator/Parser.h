@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <memory_resource>
 #include <new>
 #include <string>
 #include <string_view>
@@ -24,12 +25,16 @@ class CModuleNode;
 // instead of one per node, and destroyed together. Nodes only borrow one another, so
 // they may go in any order. The list of nodes to destroy lives in the blocks too, in
 // chunks: a vector of them would copy itself and touch fresh memory at every doubling.
-class CNodeStore {
+//
+// The name tables of the scopes and the constants of the lists that the parser makes take
+// their memory here too (a memory resource that frees nothing before Clear): a translation
+// makes tens of thousands of them, each a small allocation that grew the heap.
+class CNodeStore : public std::pmr::memory_resource {
 public:
     CNodeStore() = default;
     CNodeStore(const CNodeStore&) = delete;
     CNodeStore& operator=(const CNodeStore&) = delete;
-    ~CNodeStore() { Clear(); }
+    ~CNodeStore() override { Clear(); }
 
     template <class T, class... Args> T* Make(Args&&... args) {
         // An identifier frees nothing when destroyed (its text and its resolution are
@@ -59,6 +64,13 @@ public:
     std::size_t size() const { return m_nCount; }
 
 private:
+    void* do_allocate(std::size_t bytes, std::size_t alignment) override {
+        return Allocate(bytes, alignment);
+    }
+    void do_deallocate(void*, std::size_t, std::size_t) override {}
+    bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override {
+        return this == &other;
+    }
     // Inline, since every node comes this way: only a full block takes a call.
     void* Allocate(std::size_t bytes, std::size_t alignment) {
         // Alignments are powers of two.
