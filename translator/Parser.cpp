@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <unordered_map>
+#include <vector>
 
 #include <sys/mman.h>
 
@@ -110,14 +110,65 @@ void CParser::Fail(int code, std::string text) {
     throw CExeption(nullptr, std::move(text), code);
 }
 
+namespace {
+
+// Nodes by a 32-bit key, in one array probed from the key's hash: a long program has
+// thousands of different numbers, and a map of them made a heap node each.
+template <class T> class CAtomsByKey {
+public:
+    T*& operator[](std::uint32_t key) {
+        if (2 * (m_nUsed + 1) > m_slots.size())
+            Grow();
+        Slot& slot = Find(m_slots, key);
+        if (slot.node == nullptr) {
+            slot.key = key;
+            ++m_nUsed;
+        }
+        return slot.node;
+    }
+
+private:
+    struct Slot {
+        std::uint32_t key = 0;
+        T* node = nullptr; // null: free, or made by the caller through the reference
+    };
+    static Slot& Find(std::vector<Slot>& slots, std::uint32_t key) {
+        const std::size_t mask = slots.size() - 1;
+        // The high half of the product carries every bit of the key: the bits of a real
+        // number often end in zeros.
+        std::uint64_t hash = key * 0x9E3779B97F4A7C15ull;
+        hash ^= hash >> 32;
+        std::size_t at = static_cast<std::size_t>(hash) & mask;
+        while (slots[at].node != nullptr && slots[at].key != key)
+            at = (at + 1) & mask;
+        return slots[at];
+    }
+    // A slot the caller left null counts as used until the table grows.
+    void Grow() {
+        std::vector<Slot> grown(std::max<std::size_t>(64, 2 * m_slots.size()));
+        m_nUsed = 0;
+        for (const Slot& slot : m_slots) {
+            if (slot.node != nullptr) {
+                Find(grown, slot.key) = slot;
+                ++m_nUsed;
+            }
+        }
+        m_slots = std::move(grown);
+    }
+    std::vector<Slot> m_slots;
+    std::size_t m_nUsed = 0;
+};
+
+} // namespace
+
 // The shared nodes of the atoms read so far (SharedAtom in Parser.h), by value.
 struct CParser::CSharedAtoms {
     CSignAtom* signs[kTokDup - kTokPlus + 1] = {};
     CKeywordNode* keywords[kKwValue - kKwBool + 1] = {};
     CCharAtom* chars[256] = {};
     CBoolAtom* bools[2] = {};
-    std::unordered_map<std::int32_t, CIntAtom*> ints;
-    std::unordered_map<std::uint32_t, CRealAtom*> reals; // by the bits of the value
+    CAtomsByKey<CIntAtom> ints;   // by the bits of the value
+    CAtomsByKey<CRealAtom> reals; // by the bits of the value
 };
 
 CParser::CSharedAtoms& CParser::Atoms() {
@@ -621,7 +672,7 @@ bool CParser::AtomOfToken(CNode** out) {
     } else if (code == kTokInteger) {
         const std::int32_t value = ParseInt(token.text);
         NextToken();
-        *out = SharedAtom(atoms.ints[value], value);
+        *out = SharedAtom(atoms.ints[static_cast<std::uint32_t>(value)], value);
     } else if (code == kTokReal) {
         const auto value = static_cast<float>(std::atof(token.text));
         std::uint32_t bits = 0;
