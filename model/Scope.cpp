@@ -139,6 +139,7 @@ CModuleNode::CModuleNode() : CBlockNode(nullptr) {
 
 void CModuleNode::AddNamed(const std::string& name, CNode* node) {
     named[name] = node;
+    Remember(node);
 }
 
 CNode* CModuleNode::FindNamed(const std::string& name) {
@@ -160,6 +161,12 @@ void CModuleNode::Prepare() {
         return;
     prepared = true;
     NumberScope(this);
+    // The definitions in the order of the text first: their nodes lie in memory in that
+    // order, and a walk in the order of the tables' names went back and forth over all of
+    // them, a cache miss at every definition. The tables' walks then find them prepared,
+    // and prepare what was entered in them directly.
+    for (CNode* definition : m_definitions)
+        definition->Prepare();
     for (const auto& entry : named) {
         if (entry.second != nullptr)
             entry.second->Prepare();
@@ -193,14 +200,17 @@ void CModuleNode::AddOverload(std::pair<std::string, CNode*> entry, float index)
     auto at = std::upper_bound(list.begin(), list.end(), index,
                                [](float value, const auto& item) { return value < item.first; });
     list.insert(at, {index, entry.second});
+    Remember(entry.second);
 }
 
 void CModuleNode::AddConstant(const std::string& name, CNode* node) {
     constants.emplace(name, node);
+    Remember(node);
 }
 
 void CModuleNode::AddType(const std::string& name, CNode* node) {
     types.emplace(name, node);
+    Remember(node);
 }
 
 CFunctionNode* EnclosingFunction(CNode* node) {

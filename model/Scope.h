@@ -178,7 +178,17 @@ public:
     void NumberScope(CBlockNode* scope);
 
 private:
+    // Keeps a definition entered in the tables, for Prepare's walk.
+    void Remember(CNode* definition) {
+        if (definition != nullptr && (m_definitions.empty() || m_definitions.back() != definition))
+            m_definitions.push_back(definition);
+    }
+
     std::vector<CBlockNode*> m_scopes;
+    // The definitions entered through AddNamed, AddConstant, AddType and AddOverload, in the
+    // order they came, which is the order of the text (a definition of several names may
+    // come more than once).
+    std::vector<CNode*> m_definitions;
 };
 
 // Pushes an empty frame for one evaluation and removes it again, also when an exception
