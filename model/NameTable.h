@@ -227,11 +227,23 @@ private:
             // Equal prefixes ending in a zero are two names of under eight bytes: equal.
             return (a.prefix & 0xFF) != 0 && m_pEntries[a.at].first < m_pEntries[b.at].first;
         });
-        std::vector<value_type> sorted;
-        sorted.reserve(m_nSize);
-        for (const Key& key : keys)
-            sorted.push_back(std::move(m_pEntries[key.at]));
-        std::move(sorted.begin(), sorted.end(), m_pEntries); // in place: end() stays
+        // In place (end() stays), along the cycles of the order: every entry moves once, and
+        // no second array of them takes fresh memory.
+        for (std::size_t i = 0; i < m_nSize; ++i) {
+            if (keys[i].at == i)
+                continue;
+            value_type held = std::move(m_pEntries[i]);
+            std::size_t to = i;
+            for (;;) {
+                const std::size_t from = keys[to].at;
+                keys[to].at = to;
+                if (from == i)
+                    break;
+                m_pEntries[to] = std::move(m_pEntries[from]);
+                to = from;
+            }
+            m_pEntries[to] = std::move(held);
+        }
         m_bSorted = true;
         Reindex();
     }
