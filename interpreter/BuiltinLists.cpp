@@ -57,31 +57,31 @@ void NoteColumnsHoldNoError(const CListValue* rows, const CListValue* columns) {
     columns->SetHoldsError(false);
 }
 
-// Columns are independent, so a long list of them is filled in pieces.
+// Columns are independent, so a long list of them is filled in pieces. No copy of an
+// element is smaller than an integer's, and most are integers: a piece takes what its
+// columns of integers would need at once.
 CValue* TransposeRectangular(const CListValue* rows, const CRunContext& run) {
+    static_assert(
+        sizeof(CIntValue) <= sizeof(CBoolValue) && sizeof(CIntValue) <= sizeof(CCharValue) &&
+        sizeof(CIntValue) <= sizeof(CRealValue) && sizeof(CIntValue) <= sizeof(CSignValue) &&
+        sizeof(CIntValue) <= sizeof(CErrorValue) && sizeof(CIntValue) <= sizeof(CRefValue) &&
+        sizeof(CIntValue) <= sizeof(CTypedValue) && sizeof(CIntValue) <= sizeof(CListValue));
     const std::int32_t m = RowLength(rows->elements[0]);
     const std::int32_t n = rows->count;
     CListValue* result = NewDataList(m);
     const bool noError = !rows->HoldsError();
-    auto element = [&](std::int32_t i, std::int64_t j) {
-        return AsList(rows->elements[i])->elements[j];
-    };
+    const std::size_t columnBytes =
+        sizeof(CListValue) + (std::size_t(n) + 1) * sizeof(CValue*) + n * sizeof(CIntValue);
     FillInPieces(
         run, m, kTransposeItemNs * n,
         [&](std::int64_t begin, std::int64_t end) {
-            std::size_t bytes = std::size_t(end - begin) *
-                                (sizeof(CListValue) + (std::size_t(n) + 1) * sizeof(CValue*));
-            for (std::int64_t j = begin; j < end; ++j) {
-                for (std::int32_t i = 0; i < n; ++i)
-                    bytes += CopiedBytes(element(i, j));
-            }
-            return bytes;
+            return std::size_t(end - begin) * columnBytes;
         },
         [&](std::int64_t begin, std::int64_t end) {
             for (std::int64_t j = begin; j < end; ++j) {
                 CListValue* column = NewDataList(n);
                 for (std::int32_t i = 0; i < n; ++i)
-                    column->elements[i] = CopyValue(element(i, j));
+                    column->elements[i] = CopyValue(AsList(rows->elements[i])->elements[j]);
                 if (noError)
                     column->SetHoldsError(false);
                 result->elements[j] = column;

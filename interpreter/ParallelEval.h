@@ -22,10 +22,11 @@ class CValue;
 // The whole-list built-ins (a range, a transposition) fill lists whose items cost some
 // nanoseconds each, too little to time: a run that writes no trace fills a list long
 // enough to pay (count items of about itemNs each) in pieces on the pool. fill(begin, end)
-// fills items [begin, end) in the current arena; bytes(begin, end) is what that allocates,
-// taken for each piece in one block of the run's arena, so that the pieces use no more of
-// it than one thread would. Otherwise fill(0, count) runs on this thread. An exception of a
-// piece is rethrown, the first in order.
+// fills items [begin, end) in the current arena; bytes(begin, end) is what that allocates
+// at the least, taken for each piece in one block of the run's arena (what it needs
+// beyond comes in blocks as for any thread of the pool), so that where it is exact the
+// pieces use no more of the arena than one thread would. Otherwise fill(0, count) runs on
+// this thread. An exception of a piece is rethrown, the first in order.
 void FillInPieces(const CRunContext& run, std::int64_t count, std::int64_t itemNs,
                   const std::function<std::size_t(std::int64_t, std::int64_t)>& bytes,
                   const std::function<void(std::int64_t, std::int64_t)>& fill);

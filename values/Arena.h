@@ -49,7 +49,8 @@ public:
     // itself while views of it allocate.
     explicit CArena(CArena& parent);
     // A view whose first block holds exactly bytes, leased at once: for a piece of work
-    // that knows what it will allocate, so that it wastes none of the parent.
+    // that knows what it will allocate, so that it wastes none of the parent; beyond it
+    // the view leases as any other.
     CArena(CArena& parent, std::size_t bytes);
     CArena(const CArena&) = delete;
     CArena& operator=(const CArena&) = delete;

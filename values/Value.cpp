@@ -85,43 +85,6 @@ CValue* CopyValue(const CValue* value) {
     }
 }
 
-std::size_t CopiedBytes(const CValue* value) {
-    std::size_t bytes = sizeof(CSignValue);
-    switch (value->kind) {
-    case kKindDataList:
-    case kKindParList:
-    case kKindDelayList:
-        bytes = sizeof(CListValue);
-        break;
-    case kKindFuncRef:
-    case kKindTypeRef:
-    case kKindDelayed:
-        bytes = sizeof(CRefValue);
-        break;
-    case kKindTyped:
-        bytes = sizeof(CTypedValue);
-        break;
-    case kKindInt:
-        bytes = sizeof(CIntValue);
-        break;
-    case kKindReal:
-        bytes = sizeof(CRealValue);
-        break;
-    case kKindBool:
-        bytes = sizeof(CBoolValue);
-        break;
-    case kKindChar:
-        bytes = sizeof(CCharValue);
-        break;
-    case kKindError:
-        bytes = sizeof(CErrorValue);
-        break;
-    default:
-        break;
-    }
-    return (bytes + CArena::kAlignment - 1) & ~(CArena::kAlignment - 1);
-}
-
 CValue* CloneValue(const CValue* value) {
     if (value->IsList())
         return new CListValue(*AsList(value));

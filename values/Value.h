@@ -263,8 +263,6 @@ CValue* CloneValue(const CValue* value);
 // A copy of the outermost object only; a list copy shares the element array. For every use
 // where the rules ask for a copy: values never change, so nothing can tell the two apart.
 CValue* CopyValue(const CValue* value);
-// What CopyValue allocates for value.
-std::size_t CopiedBytes(const CValue* value);
 
 // An error value, or a list that holds one at any depth. Delayed terms, references and
 // typed values are not looked into.
