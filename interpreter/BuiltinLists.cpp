@@ -18,7 +18,7 @@ using namespace builtin;
 namespace {
 
 CValue* EmptyMarker() {
-    return new CSignValue(kTokDot);
+    return SharedEmptyMarker();
 }
 
 std::int32_t RowLength(const CValue* row) {

@@ -45,20 +45,20 @@ bool ToFloat(const CValue* arg, CValue** out) {
 
 bool ToBool(const CValue* arg, CValue** out) {
     if (arg->kind == kKindInt)
-        return Succeed(out, new CBoolValue(IntOf(arg) != 0));
+        return Succeed(out, SharedBool(IntOf(arg) != 0));
     if (arg->kind == kKindReal)
-        return Succeed(out, new CBoolValue(RealOf(arg) != 0.0f));
-    return Succeed(out, new CBoolValue(SmallCode(arg) != 0));
+        return Succeed(out, SharedBool(RealOf(arg) != 0.0f));
+    return Succeed(out, SharedBool(SmallCode(arg) != 0));
 }
 
 bool ToChar(const CValue* arg, CValue** out) {
     if (arg->kind == kKindInt)
-        return Succeed(out, new CCharValue(static_cast<unsigned char>(IntOf(arg) & 0xFF)));
+        return Succeed(out, SharedChar(static_cast<unsigned char>(IntOf(arg) & 0xFF)));
     if (arg->kind != kKindReal)
-        return Succeed(out, new CCharValue(static_cast<unsigned char>(SmallCode(arg))));
+        return Succeed(out, SharedChar(static_cast<unsigned char>(SmallCode(arg))));
     bool ok = false;
     const unsigned char value = RealToChar(RealOf(arg), &ok);
-    return ok ? Succeed(out, new CCharValue(value)) : Fail(out, kIErrCastInt);
+    return ok ? Succeed(out, SharedChar(value)) : Fail(out, kIErrCastInt);
 }
 
 int TypeCode(const CValue* v) {

@@ -128,8 +128,8 @@ bool ApplyToNumberPair(int code, const CValue* a, const CValue* b, CValue** out)
     }
     if (!IsComparisonCode(code))
         return false;
-    *out = new CBoolValue(integers ? Holds(code, IntToReal(IntOf(a)), IntToReal(IntOf(b)))
-                                   : Holds(code, NumberToReal(a), NumberToReal(b)));
+    *out = SharedBool(integers ? Holds(code, IntToReal(IntOf(a)), IntToReal(IntOf(b)))
+                               : Holds(code, NumberToReal(a), NumberToReal(b)));
     return true;
 }
 
@@ -139,10 +139,10 @@ bool CInterpreter::Add(CValue* arg, CValue** out) {
     if (IsPair(arg) && BothNumbers(arg))
         return Succeed(out, NumberArith(Arith::Add, arg));
     if (IsPair(arg) && BothAre(arg, kKindChar))
-        return Succeed(out, new CCharValue(static_cast<unsigned char>(ByteOf(First(arg)) +
-                                                                      ByteOf(Second(arg)))));
+        return Succeed(
+            out, SharedChar(static_cast<unsigned char>(ByteOf(First(arg)) + ByteOf(Second(arg)))));
     if (IsBooleanList(arg))
-        return Succeed(out, new CBoolValue(AnyTrue(arg)));
+        return Succeed(out, SharedBool(AnyTrue(arg)));
     return Fail(out, kIErrInterpretation);
 }
 
@@ -153,15 +153,15 @@ bool CInterpreter::Subtract(CValue* arg, CValue** out) {
     case kKindReal:
         return Succeed(out, new CRealValue(-RealOf(arg)));
     case kKindBool:
-        return Succeed(out, new CBoolValue(!BoolOf(arg)));
+        return Succeed(out, SharedBool(!BoolOf(arg)));
     default:
         break;
     }
     if (IsPair(arg) && BothNumbers(arg))
         return Succeed(out, NumberArith(Arith::Subtract, arg));
     if (IsPair(arg) && BothAre(arg, kKindChar))
-        return Succeed(out, new CCharValue(static_cast<unsigned char>(ByteOf(First(arg)) -
-                                                                      ByteOf(Second(arg)))));
+        return Succeed(
+            out, SharedChar(static_cast<unsigned char>(ByteOf(First(arg)) - ByteOf(Second(arg)))));
     return Fail(out, kIErrInterpretation);
 }
 
@@ -169,7 +169,7 @@ bool CInterpreter::Multiply(CValue* arg, CValue** out) {
     if (IsPair(arg) && BothNumbers(arg))
         return Succeed(out, NumberArith(Arith::Multiply, arg));
     if (IsDataList(arg) && IsBooleanList(arg))
-        return Succeed(out, new CBoolValue(AllTrue(arg)));
+        return Succeed(out, SharedBool(AllTrue(arg)));
     return Fail(out, kIErrInterpretation);
 }
 
@@ -247,7 +247,7 @@ bool CInterpreter::Compare(int code, CValue* arg, CValue** out) {
     if (!IsPair(arg))
         return Fail(out, kIErrInterpretation);
     if (BothAre(arg, kKindChar))
-        return Succeed(out, new CBoolValue(Holds(code, ByteOf(First(arg)), ByteOf(Second(arg)))));
+        return Succeed(out, SharedBool(Holds(code, ByteOf(First(arg)), ByteOf(Second(arg)))));
     if (BothNumbers(arg) && ApplyToNumberPair(code, First(arg), Second(arg), out))
         return true;
     return Fail(out, kIErrInterpretation);

@@ -280,7 +280,7 @@ bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** o
     case kKwChar:
         return Cast(arg, func, out);
     case kKwSignal:
-        *out = new CSignValue(kTokDot);
+        *out = SharedEmptyMarker();
         return true;
     case kKwType:
         return TypeOf(arg, out);

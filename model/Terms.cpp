@@ -39,7 +39,7 @@ CBoolAtom::CBoolAtom(bool value) : CTermNode(nullptr, "atom"), value(value), m_v
 }
 
 bool CBoolAtom::Eval(CValue*, CValue** out, CRunContext&, CInterpreter*) {
-    *out = new CBoolValue(value);
+    *out = SharedBool(value);
     return true;
 }
 
@@ -49,7 +49,7 @@ CCharAtom::CCharAtom(char value)
 }
 
 bool CCharAtom::Eval(CValue*, CValue** out, CRunContext&, CInterpreter*) {
-    *out = new CCharValue(static_cast<unsigned char>(value));
+    *out = SharedChar(static_cast<unsigned char>(value));
     return true;
 }
 

@@ -9,12 +9,24 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 const char* const g_apszInterpErrors[10] = {
     "No Errors!",       "Unknown error!",        "Error type cast(real)!", "Error type cast (int)!",
     "Zero division!",   "Interpretation error!", "Bound error!",           "No expression error!",
     "Error type cast!", "Value extract error!"};
+
+namespace {
+template <std::size_t... Codes>
+std::array<CCharValue, sizeof...(Codes)> MakeChars(std::index_sequence<Codes...>) {
+    return {CCharValue(static_cast<unsigned char>(Codes))...};
+}
+} // namespace
+
+std::array<CBoolValue, 2> g_sharedBools = {CBoolValue(false), CBoolValue(true)};
+std::array<CCharValue, 256> g_sharedChars = MakeChars(std::make_index_sequence<256>());
+CSignValue g_sharedEmptyMarker(kTokDot);
 
 void CValue::PrintTo(COutputSink&) const {
 }
@@ -75,13 +87,13 @@ CValue* CopyValue(const CValue* value) {
     case kKindReal:
         return new CRealValue(AsReal(value)->value);
     case kKindBool:
-        return new CBoolValue(AsBool(value)->value != 0);
+        return SharedBool(AsBool(value)->value != 0);
     case kKindChar:
-        return new CCharValue(AsChar(value)->value);
+        return SharedChar(AsChar(value)->value);
     case kKindError:
         return new CErrorValue(AsError(value)->code);
     default:
-        return new CSignValue(value->kind);
+        return value->kind == kTokDot ? SharedEmptyMarker() : new CSignValue(value->kind);
     }
 }
 

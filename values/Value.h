@@ -19,6 +19,7 @@
 #include "values/Arena.h"
 #include "values/Codes.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -256,6 +257,22 @@ inline const CSignValue* AsSign(const CValue* v) {
 }
 inline CSignValue* AsSign(CValue* v) {
     return ValueAs<CSignValue>(v, IsSignKind(v->kind), "a sign");
+}
+
+// The booleans, the characters and the empty marker are few: every use shares one object
+// of the process instead of allocating its own. Values never change, and the reclamation
+// of regions leaves whatever lies outside the arena alone.
+extern std::array<CBoolValue, 2> g_sharedBools;
+extern std::array<CCharValue, 256> g_sharedChars;
+extern CSignValue g_sharedEmptyMarker;
+inline CValue* SharedBool(bool value) {
+    return &g_sharedBools[value ? 1 : 0];
+}
+inline CValue* SharedChar(unsigned char value) {
+    return &g_sharedChars[value];
+}
+inline CValue* SharedEmptyMarker() {
+    return &g_sharedEmptyMarker;
 }
 
 // A deep copy: new objects at every level of lists.
