@@ -133,14 +133,28 @@ bool ApplyToNumberPair(int code, const CValue* a, const CValue* b, CValue** out)
     return true;
 }
 
+bool ApplyToCharPair(int code, const CValue* a, const CValue* b, CValue** out) {
+    if (a->kind != kKindChar || b->kind != kKindChar)
+        return false;
+    const unsigned char x = ByteOf(a);
+    const unsigned char y = ByteOf(b);
+    if (code == kTokPlus || code == kTokMinus) {
+        *out = SharedChar(static_cast<unsigned char>(code == kTokPlus ? x + y : x - y));
+        return true;
+    }
+    if (!IsComparisonCode(code))
+        return false;
+    *out = SharedBool(Holds(code, x, y));
+    return true;
+}
+
 bool CInterpreter::Add(CValue* arg, CValue** out) {
     if (!IsDataList(arg))
         return Succeed(out, CopyValue(arg));
     if (IsPair(arg) && BothNumbers(arg))
         return Succeed(out, NumberArith(Arith::Add, arg));
-    if (IsPair(arg) && BothAre(arg, kKindChar))
-        return Succeed(
-            out, SharedChar(static_cast<unsigned char>(ByteOf(First(arg)) + ByteOf(Second(arg)))));
+    if (IsPair(arg) && ApplyToCharPair(kTokPlus, First(arg), Second(arg), out))
+        return true;
     if (IsBooleanList(arg))
         return Succeed(out, SharedBool(AnyTrue(arg)));
     return Fail(out, kIErrInterpretation);
@@ -159,9 +173,8 @@ bool CInterpreter::Subtract(CValue* arg, CValue** out) {
     }
     if (IsPair(arg) && BothNumbers(arg))
         return Succeed(out, NumberArith(Arith::Subtract, arg));
-    if (IsPair(arg) && BothAre(arg, kKindChar))
-        return Succeed(
-            out, SharedChar(static_cast<unsigned char>(ByteOf(First(arg)) - ByteOf(Second(arg)))));
+    if (IsPair(arg) && ApplyToCharPair(kTokMinus, First(arg), Second(arg), out))
+        return true;
     return Fail(out, kIErrInterpretation);
 }
 
@@ -246,8 +259,8 @@ bool CInterpreter::Range(CValue* arg, CValue** out, const CRunContext& run) {
 bool CInterpreter::Compare(int code, CValue* arg, CValue** out) {
     if (!IsPair(arg))
         return Fail(out, kIErrInterpretation);
-    if (BothAre(arg, kKindChar))
-        return Succeed(out, SharedBool(Holds(code, ByteOf(First(arg)), ByteOf(Second(arg)))));
+    if (ApplyToCharPair(code, First(arg), Second(arg), out))
+        return true;
     if (BothNumbers(arg) && ApplyToNumberPair(code, First(arg), Second(arg), out))
         return true;
     return Fail(out, kIErrInterpretation);

@@ -198,7 +198,8 @@ CExpressionNode::Shape CExpressionNode::Classify() const {
 }
 
 // `(x, y) : op`: the elements are evaluated as the list would evaluate them; two numbers
-// go straight to the built-in, anything else makes the list and the usual application.
+// or two characters go straight to the built-in, anything else makes the list and the usual
+// application.
 bool CExpressionNode::EvalPairOperation(CValue* input, CValue** v, CRunContext& run,
                                         CInterpreter* interp) {
     auto* pair = static_cast<CListNode*>(terms[0]);
@@ -208,7 +209,8 @@ bool CExpressionNode::EvalPairOperation(CValue* input, CValue** v, CRunContext& 
         !EvalTerm(pair->elements[1], input, &b, run, interp))
         return false;
     run.control.CheckStop();
-    if (!run.debug && ApplyToNumberPair(static_cast<CSignAtom*>(terms[1])->code, a, b, v))
+    const int code = static_cast<CSignAtom*>(terms[1])->code;
+    if (!run.debug && (ApplyToNumberPair(code, a, b, v) || ApplyToCharPair(code, a, b, v)))
         return true;
     auto* list = new CListValue(kKindDataList, 2);
     list->elements[0] = a;

@@ -1,8 +1,8 @@
 #pragma once
-// The arithmetic and comparison built-ins applied to a pair of numbers given as its two
-// elements. The evaluation of `(x, y) : op` uses it to skip building a list that nothing
-// but the built-in would see; the built-ins themselves use it for their pairs of numbers,
-// so that both give the same results.
+// The arithmetic and comparison built-ins applied to a pair of numbers or of characters
+// given as its two elements. The evaluation of `(x, y) : op` uses them to skip building a
+// list that nothing but the built-in would see; the built-ins themselves use them for such
+// pairs, so that both give the same results.
 
 #include "values/Codes.h"
 
@@ -12,6 +12,11 @@ class CValue;
 // and b are numbers; every such application succeeds. False, with *out untouched, for
 // any other code or operand.
 bool ApplyToNumberPair(int code, const CValue* a, const CValue* b, CValue** out);
+
+// (a, b) : code for the codes of "+", "-" and the comparisons when a and b are characters:
+// a character of the sum or difference of the codes, or the comparison of the codes. False,
+// with *out untouched, for any other code or operand.
+bool ApplyToCharPair(int code, const CValue* a, const CValue* b, CValue** out);
 
 // The codes of "+", "-" and "*".
 constexpr bool IsArithmeticCode(int code) {
