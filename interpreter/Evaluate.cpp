@@ -108,13 +108,10 @@ bool EvalTerm(CNode* term, CValue* input, CValue** out, CRunContext& run, CInter
     return term->Eval(input, out, run, interp);
 }
 
-// One application of an expression, after its stop check: term's value applied to *v,
+// One application of an expression, after its stop check: term's value w applied to *v,
 // traced and paused in a debug session; a failure takes the term's alternative.
-bool ApplyTerm(int line, CNode* term, CValue* input, CValue** v, CRunContext& run,
-               CInterpreter* interp) {
-    CValue* w = nullptr;
-    if (!EvalTerm(term, input, &w, run, interp))
-        return false;
+bool ApplyValue(int line, CNode* term, CValue* w, CValue* input, CValue** v, CRunContext& run,
+                CInterpreter* interp) {
     if (run.debug) {
         TraceStep(run.output, *v, w);
         if (run.listener != nullptr)
@@ -140,6 +137,35 @@ bool ApplyTerm(int line, CNode* term, CValue* input, CValue** v, CRunContext& ru
     return true;
 }
 
+bool ApplyTerm(int line, CNode* term, CValue* input, CValue** v, CRunContext& run,
+               CInterpreter* interp) {
+    CValue* w = nullptr;
+    if (!EvalTerm(term, input, &w, run, interp))
+        return false;
+    return ApplyValue(line, term, w, input, v, run, interp);
+}
+
+// The constant value of a term, or null.
+CValue* ConstantOf(CNode* term) {
+    return term->sameAs != nullptr ? term->sameAs->constant : term->constant;
+}
+
+// A constant data list of delayed terms only: the choices of `({a}, {b}) : k : .`.
+bool IsChoiceList(const CValue* value) {
+    if (value == nullptr || value->kind != kKindDataList)
+        return false;
+    const CListValue* list = AsList(value);
+    for (std::int32_t i = 0; i < list->count; ++i) {
+        if (list->elements[i]->kind != kKindDelayed)
+            return false;
+    }
+    return list->count > 0;
+}
+
+bool IsSign(CNode* term, int code) {
+    return typeid(*term) == typeid(CSignAtom) && static_cast<CSignAtom*>(term)->code == code;
+}
+
 } // namespace
 
 // The stack is checked where evaluation nests: an expression that applies, a list, a
@@ -159,6 +185,10 @@ bool CExpressionNode::Eval(CValue* input, CValue** out, CRunContext& run, CInter
         if (!EvalPairOperation(input, &v, run, interp))
             return false;
         next = 2;
+    } else if (m_shape == Shape::Choice) {
+        if (!EvalChoice(input, &v, run, interp))
+            return false;
+        next = 3;
     } else if (!EvalTerm(terms[0], input, &v, run, interp)) {
         return false;
     }
@@ -187,6 +217,10 @@ void CExpressionNode::Prepare() {
 }
 
 CExpressionNode::Shape CExpressionNode::Classify() const {
+    // An alternative of the choosing or forcing term would need their statuses.
+    if (terms.size() >= 3 && IsChoiceList(ConstantOf(terms[0])) && IsSign(terms[2], kTokDot) &&
+        AlternativeOf(terms[1]) == nullptr && AlternativeOf(terms[2]) == nullptr)
+        return Shape::Choice;
     auto* pair = terms[0]->IsList() ? static_cast<CListNode*>(terms[0]) : nullptr;
     // Taken apart first: clang warns of a call inside typeid's operand.
     CNode* second = terms[1];
@@ -217,6 +251,31 @@ bool CExpressionNode::EvalPairOperation(CValue* input, CValue** v, CRunContext& 
     list->elements[1] = b;
     *v = Normalize(list);
     return ApplyTerm(line, terms[1], input, v, run, interp);
+}
+
+// `({a}, {b}) : k : .`: the list of delayed terms is constant, so where k selects one of
+// them and no trace is written, the chosen term is forced without selecting it from the
+// list first. Any other k takes the usual applications.
+bool CExpressionNode::EvalChoice(CValue* input, CValue** v, CRunContext& run,
+                                 CInterpreter* interp) {
+    CValue* choices = ConstantOf(terms[0]);
+    *v = choices;
+    run.control.CheckStop();
+    CValue* k = nullptr;
+    if (!EvalTerm(terms[1], input, &k, run, interp))
+        return false;
+    const std::int32_t count = AsList(choices)->count;
+    if (run.debug || k->kind != kKindInt || AsInt(k)->value < 1 || AsInt(k)->value > count) {
+        if (!ApplyValue(line, terms[1], k, input, v, run, interp))
+            return false;
+        run.control.CheckStop();
+        return ApplyTerm(line, terms[2], input, v, run, interp);
+    }
+    CValue* chosen = AsList(choices)->elements[AsInt(k)->value - 1];
+    run.control.CheckStop();
+    // Without an alternative a failure is the result as it is.
+    interp->InterpretErrorFree(input, chosen, ConstantOf(terms[2]), v, run);
+    return true;
 }
 
 // The lookup order: the argument of the enclosing top-level function, the function table,

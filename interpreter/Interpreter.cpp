@@ -91,6 +91,11 @@ bool CInterpreter::Interpret(CValue* input, CValue* arg, CValue* func, CValue** 
         *out = CopyValue(arg);
         return false;
     }
+    return InterpretErrorFree(input, arg, func, out, run);
+}
+
+bool CInterpreter::InterpretErrorFree(CValue* input, CValue* arg, CValue* func, CValue** out,
+                                      CRunContext& run) {
     if (IsDelayed(arg) || IsDelayed(func)) {
         if (!ForceDelayed(input, &arg, run) || !ForceDelayed(input, &func, run) ||
             !ForceDelayList(input, &arg, run) || !ForceDelayList(input, &func, run))

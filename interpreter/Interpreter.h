@@ -19,6 +19,10 @@ public:
     // Applies func to arg (x : f). input is the input value of the function whose body is
     // evaluated, used for delayed terms. Always stores a result; false when it failed.
     bool Interpret(CValue* input, CValue* arg, CValue* func, CValue** out, CRunContext& run);
+    // Interpret for an argument and a function known to hold no error: what Interpret does
+    // after its error test.
+    bool InterpretErrorFree(CValue* input, CValue* arg, CValue* func, CValue** out,
+                            CRunContext& run);
 
     bool ContainsError(const CValue* value) const;
     std::int32_t GetInt(const CValue* value) const;

@@ -74,11 +74,14 @@ public:
     int line = 0; // source line where the expression starts (for the debugger's marker)
 
 private:
-    // What the first application is, found by Prepare: a pair literal given to an
-    // arithmetic or comparison sign needs no list when both elements are numbers.
-    enum class Shape : std::uint8_t { Unknown, General, PairOperation };
+    // What the first applications are, found by Prepare: a pair literal given to an
+    // arithmetic or comparison sign needs no list when both elements are numbers or
+    // characters; a choice among delayed terms forced at once (`({a}, {b}) : k : .`)
+    // evaluates the chosen term only.
+    enum class Shape : std::uint8_t { Unknown, General, PairOperation, Choice };
     Shape Classify() const;
     bool EvalPairOperation(CValue* input, CValue** v, CRunContext& run, CInterpreter* interp);
+    bool EvalChoice(CValue* input, CValue** v, CRunContext& run, CInterpreter* interp);
 
     Shape m_shape = Shape::Unknown;
 };
