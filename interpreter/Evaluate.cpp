@@ -97,13 +97,32 @@ CNode* TopLevelOf(CNode* node, CNode* module) {
     return node;
 }
 
-// A term's value: the one it keeps, or a fresh evaluation.
-bool EvalTerm(CNode* term, CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) {
+} // namespace
+
+inline CValue* CIdentifierNode::Known(CValue* input, CRunContext& run) const {
+    if (m_resolved.meaning == Meaning::Argument)
+        return input;
+    CValue** slot = run.frames.Of(*m_resolved.scope).TopSlot(m_resolved.slot);
+    return slot != nullptr ? *slot : nullptr;
+}
+
+namespace {
+
+// A term's value: the one it keeps, one its frame has, or a fresh evaluation. Inlined in
+// every caller: most terms are constants or names, and a call would cost more than them.
+[[gnu::always_inline]] inline bool EvalTerm(CNode* term, CValue* input, CValue** out,
+                                            CRunContext& run, CInterpreter* interp) {
     if (term->sameAs != nullptr)
         term = term->sameAs;
     if (term->constant != nullptr) {
         *out = term->constant;
         return true;
+    }
+    if (term->namesValue) {
+        if (CValue* known = static_cast<CIdentifierNode*>(term)->Known(input, run)) {
+            *out = known;
+            return true;
+        }
     }
     return term->Eval(input, out, run, interp);
 }
@@ -343,6 +362,8 @@ void CIdentifierNode::Prepare() {
     prepared = true;
     CTermNode::Prepare();
     m_resolved = Resolve();
+    namesValue = m_resolved.meaning == Meaning::Argument ||
+                 (m_resolved.meaning == Meaning::Value && m_resolved.scope != nullptr);
     if (m_resolved.meaning == Meaning::Function || m_resolved.meaning == Meaning::Type) {
         if (m_resolved.meaning == Meaning::Type)
             m_reference.kind = kKindTypeRef;
@@ -483,12 +504,7 @@ bool CListNode::Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter
     *out = list;
     CElementSurvey survey;
     auto evalElement = [&](std::int32_t i, CRunContext& context) {
-        CNode* element = elements[i]->sameAs != nullptr ? elements[i]->sameAs : elements[i];
-        if (element->constant != nullptr) {
-            list->elements[i] = element->constant;
-            return true;
-        }
-        return element->Eval(input, &list->elements[i], context, interp);
+        return EvalTerm(elements[i], input, &list->elements[i], context, interp);
     };
     CListSplit split(run, kind == kKindParList ? count : 0, true);
     for (std::int32_t i = 0; i < count; ++i) {

@@ -48,6 +48,9 @@ public:
 
     // First, so that it takes the bytes after the name's length instead of eight of its own.
     bool prepared = false;
+    // A prepared identifier of the argument or of a named value: the evaluation of terms
+    // takes a value it has already without a call (CIdentifierNode::Known).
+    bool namesValue = false;
     CNode* owner; // the enclosing scope (block, function or module), or null
     // For a node whose every evaluation yields an equal value (an atom, a keyword, a name
     // of the function table): one such value, which the evaluation of an expression or a

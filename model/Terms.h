@@ -77,6 +77,9 @@ public:
     CIdentifierNode(CNode* owner, std::string_view text);
     bool Eval(CValue* input, CValue** out, CRunContext& run, CInterpreter* interp) override;
     void Prepare() override;
+    // For an identifier with namesValue: the argument, or the named value computed already
+    // in the running evaluation of its scope; null when Eval has more to do.
+    CValue* Known(CValue* input, CRunContext& run) const;
     std::string_view text;
 
 private:
