@@ -195,19 +195,30 @@ bool CInterpreter::Divide(CValue* arg, CValue** out) {
     return Succeed(out, new CRealValue(NumberToReal(First(arg)) / divisor));
 }
 
-// Quotient truncated toward zero, remainder with the dividend's sign. The most negative
-// integer divided by -1 wraps like all integer arithmetic: the quotient is itself.
+// The most negative integer divided by -1 wraps like all integer arithmetic: the quotient
+// is itself.
+bool DivideIntPair(const CValue* a, const CValue* b, std::int32_t* quotient,
+                   std::int32_t* remainder) {
+    if (a->kind != kKindInt || b->kind != kKindInt || IntOf(b) == 0)
+        return false;
+    const std::int32_t x = IntOf(a);
+    const std::int32_t y = IntOf(b);
+    const bool overflows = x == std::numeric_limits<std::int32_t>::min() && y == -1;
+    *quotient = overflows ? x : x / y;
+    *remainder = overflows ? 0 : x % y;
+    return true;
+}
+
 bool CInterpreter::Modulo(CValue* arg, CValue** out) {
     if (!IsPair(arg) || !BothAre(arg, kKindInt))
         return Fail(out, kIErrInterpretation);
-    const std::int32_t a = IntOf(First(arg));
-    const std::int32_t b = IntOf(Second(arg));
-    if (b == 0)
+    std::int32_t quotient = 0;
+    std::int32_t remainder = 0;
+    if (!DivideIntPair(First(arg), Second(arg), &quotient, &remainder))
         return Fail(out, kIErrZeroDivision);
-    const bool overflows = a == std::numeric_limits<std::int32_t>::min() && b == -1;
     CListValue* result = NewDataList(2);
-    result->elements[0] = new CIntValue(overflows ? a : a / b);
-    result->elements[1] = new CIntValue(overflows ? 0 : a % b);
+    result->elements[0] = new CIntValue(quotient);
+    result->elements[1] = new CIntValue(remainder);
     result->SetHoldsError(false);
     return Succeed(out, result);
 }

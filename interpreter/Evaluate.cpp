@@ -204,6 +204,9 @@ bool CExpressionNode::Eval(CValue* input, CValue** out, CRunContext& run, CInter
         if (!EvalPairOperation(input, &v, run, interp))
             return false;
         next = 2;
+    } else if (m_shape == Shape::PairDivision) {
+        if (!EvalPairDivision(input, &v, &next, run, interp))
+            return false;
     } else if (m_shape == Shape::Choice) {
         if (!EvalChoice(input, &v, run, interp))
             return false;
@@ -247,6 +250,12 @@ CExpressionNode::Shape CExpressionNode::Classify() const {
     if (pair == nullptr || pair->kind != kKindDataList || pair->elements.size() != 2 ||
         sign == nullptr)
         return Shape::General;
+    if (sign->code == kTokPercent && terms.size() >= 3) {
+        const CValue* index = ConstantOf(terms[2]);
+        if (index != nullptr && index->kind == kKindInt &&
+            (AsInt(index)->value == 1 || AsInt(index)->value == 2))
+            return Shape::PairDivision;
+    }
     return IsPairOperation(sign->code) ? Shape::PairOperation : Shape::General;
 }
 
@@ -265,6 +274,35 @@ bool CExpressionNode::EvalPairOperation(CValue* input, CValue** v, CRunContext& 
     const int code = static_cast<CSignAtom*>(terms[1])->code;
     if (!run.debug && (ApplyToNumberPair(code, a, b, v) || ApplyToCharPair(code, a, b, v)))
         return true;
+    return ApplyToPairList(a, b, input, v, run, interp);
+}
+
+// `(a, b) : % : k` with k 1 or 2 and two integers (no zero divisor) takes the quotient or
+// the remainder straight away: both applications succeed, so no else can come into it.
+bool CExpressionNode::EvalPairDivision(CValue* input, CValue** v, std::size_t* next,
+                                       CRunContext& run, CInterpreter* interp) {
+    auto* pair = static_cast<CListNode*>(terms[0]);
+    CValue* a = nullptr;
+    CValue* b = nullptr;
+    if (!EvalTerm(pair->elements[0], input, &a, run, interp) ||
+        !EvalTerm(pair->elements[1], input, &b, run, interp))
+        return false;
+    run.control.CheckStop();
+    std::int32_t quotient = 0;
+    std::int32_t remainder = 0;
+    if (!run.debug && DivideIntPair(a, b, &quotient, &remainder)) {
+        run.control.CheckStop();
+        *v = new CIntValue(AsInt(ConstantOf(terms[2]))->value == 1 ? quotient : remainder);
+        *next = 3;
+        return true;
+    }
+    *next = 2;
+    return ApplyToPairList(a, b, input, v, run, interp);
+}
+
+// The pair as the list would make it, and the application of the second term to it.
+bool CExpressionNode::ApplyToPairList(CValue* a, CValue* b, CValue* input, CValue** v,
+                                      CRunContext& run, CInterpreter* interp) {
     auto* list = new CListValue(kKindDataList, 2);
     list->elements[0] = a;
     list->elements[1] = b;

@@ -6,6 +6,8 @@
 
 #include "values/Codes.h"
 
+#include <cstdint>
+
 class CValue;
 
 // (a, b) : code for the codes of "+", "-", "*", "<", ">", "=<", ">=", "=" and "!=" when a
@@ -17,6 +19,12 @@ bool ApplyToNumberPair(int code, const CValue* a, const CValue* b, CValue** out)
 // a character of the sum or difference of the codes, or the comparison of the codes. False,
 // with *out untouched, for any other code or operand.
 bool ApplyToCharPair(int code, const CValue* a, const CValue* b, CValue** out);
+
+// (a, b) : "%" for two integers and a divisor other than zero: the quotient, truncated
+// toward zero, and the remainder, with the dividend's sign. False, with nothing stored,
+// for any other operands.
+bool DivideIntPair(const CValue* a, const CValue* b, std::int32_t* quotient,
+                   std::int32_t* remainder);
 
 // The codes of "+", "-" and "*".
 constexpr bool IsArithmeticCode(int code) {

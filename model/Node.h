@@ -79,11 +79,17 @@ public:
 private:
     // What the first applications are, found by Prepare: a pair literal given to an
     // arithmetic or comparison sign needs no list when both elements are numbers or
-    // characters; a choice among delayed terms forced at once (`({a}, {b}) : k : .`)
-    // evaluates the chosen term only.
-    enum class Shape : std::uint8_t { Unknown, General, PairOperation, Choice };
+    // characters, nor one given to "%" and then an index of the quotient or the remainder
+    // (`(a, b) : % : 2`) when both are integers; a choice among delayed terms forced at
+    // once (`({a}, {b}) : k : .`) evaluates the chosen term only.
+    enum class Shape : std::uint8_t { Unknown, General, PairOperation, PairDivision, Choice };
     Shape Classify() const;
     bool EvalPairOperation(CValue* input, CValue** v, CRunContext& run, CInterpreter* interp);
+    // *next: the first term still to apply.
+    bool EvalPairDivision(CValue* input, CValue** v, std::size_t* next, CRunContext& run,
+                          CInterpreter* interp);
+    bool ApplyToPairList(CValue* a, CValue* b, CValue* input, CValue** v, CRunContext& run,
+                         CInterpreter* interp);
     bool EvalChoice(CValue* input, CValue** v, CRunContext& run, CInterpreter* interp);
 
     Shape m_shape = Shape::Unknown;
