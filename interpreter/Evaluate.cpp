@@ -330,8 +330,23 @@ bool CExpressionNode::EvalChoice(CValue* input, CValue** v, CRunContext& run,
     }
     CValue* chosen = AsList(choices)->elements[AsInt(k)->value - 1];
     run.control.CheckStop();
-    // Without an alternative a failure is the result as it is.
-    interp->InterpretErrorFree(input, chosen, ConstantOf(terms[2]), v, run);
+    // The forcing application, its common case here: the term yields a value that is
+    // neither delayed nor a list to spread, and "." copies it. Anything else goes on as
+    // the application would after the term's first evaluation. Without an alternative a
+    // failure is the result as it is.
+    run.control.CheckStop();
+    CNode* term = TermOf(chosen);
+    CValue* value = nullptr;
+    if (term == nullptr || !term->Eval(input, &value, run, interp) || value == nullptr) {
+        *v = new CErrorValue(kIErrInterpretation);
+        return true;
+    }
+    if (value->kind == kKindDelayed || value->kind == kKindDelayList ||
+        value->kind == kKindParList) {
+        interp->InterpretErrorFree(input, value, ConstantOf(terms[2]), v, run);
+        return true;
+    }
+    *v = CopyValue(value);
     return true;
 }
 
