@@ -127,6 +127,12 @@ namespace {
     return term->Eval(input, out, run, interp);
 }
 
+// A number, boolean or character.
+bool IsPlainScalar(const CValue* value) {
+    return value->kind == kKindInt || value->kind == kKindReal || value->kind == kKindBool ||
+           value->kind == kKindChar;
+}
+
 // One application of an expression, after its stop check: term's value w applied to *v,
 // traced and paused in a debug session; a failure takes the term's alternative.
 bool ApplyValue(int line, CNode* term, CValue* w, CValue* input, CValue** v, CRunContext& run,
@@ -138,7 +144,10 @@ bool ApplyValue(int line, CNode* term, CValue* w, CValue* input, CValue** v, CRu
         run.control.WaitForStep();
     }
     CValue* r = nullptr;
-    if (!interp->Interpret(input, *v, w, &r, run)) {
+    const bool ok = IsPlainScalar(*v) && (IsSignKind(w->kind) || w->kind == kKindBool)
+                        ? interp->InterpretScalar(input, *v, w, &r, run)
+                        : interp->Interpret(input, *v, w, &r, run);
+    if (!ok) {
         if (run.debug)
             TraceResult(run.output, r);
         if (CNode* alternative = AlternativeOf(term)) {

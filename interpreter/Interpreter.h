@@ -23,6 +23,11 @@ public:
     // after its error test.
     bool InterpretErrorFree(CValue* input, CValue* arg, CValue* func, CValue** out,
                             CRunContext& run);
+    // Interpret for a number, boolean or character given to a sign, a keyword or a boolean:
+    // there is no error, delayed term or list to look for.
+    bool InterpretScalar(CValue* input, CValue* arg, CValue* func, CValue** out, CRunContext& run) {
+        return ApplyOne(input, arg, func, out, run);
+    }
 
     bool ContainsError(const CValue* value) const;
     std::int32_t GetInt(const CValue* value) const;
