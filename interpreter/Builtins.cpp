@@ -113,23 +113,20 @@ template <class T> bool Holds(int code, T a, T b) {
 
 // Two integers are the common case: they take no branch of the reals' rules.
 bool ApplyToNumberPair(int code, const CValue* a, const CValue* b, CValue** out) {
-    const bool integers = a->kind == kKindInt && b->kind == kKindInt;
-    if (!integers && (!IsNumber(a) || !IsNumber(b)))
+    if (a->kind == kKindInt && b->kind == kKindInt)
+        return ApplyToIntPair(code, IntOf(a), IntOf(b), out);
+    if (!IsNumber(a) || !IsNumber(b))
         return false;
     if (IsArithmeticCode(code)) {
         const Arith op = code == kTokPlus    ? Arith::Add
                          : code == kTokMinus ? Arith::Subtract
                                              : Arith::Multiply;
-        if (integers)
-            *out = new CIntValue(IntArith(op, IntOf(a), IntOf(b)));
-        else
-            *out = new CRealValue(RealArith(op, NumberToReal(a), NumberToReal(b)));
+        *out = new CRealValue(RealArith(op, NumberToReal(a), NumberToReal(b)));
         return true;
     }
     if (!IsComparisonCode(code))
         return false;
-    *out = SharedBool(integers ? Holds(code, IntToReal(IntOf(a)), IntToReal(IntOf(b)))
-                               : Holds(code, NumberToReal(a), NumberToReal(b)));
+    *out = SharedBool(Holds(code, NumberToReal(a), NumberToReal(b)));
     return true;
 }
 

@@ -281,8 +281,12 @@ bool CExpressionNode::EvalPairOperation(CValue* input, CValue** v, CRunContext& 
         return false;
     run.control.CheckStop();
     const int code = static_cast<CSignAtom*>(terms[1])->code;
-    if (!run.debug && (ApplyToNumberPair(code, a, b, v) || ApplyToCharPair(code, a, b, v)))
-        return true;
+    if (!run.debug) {
+        if (a->kind == kKindInt && b->kind == kKindInt
+                ? ApplyToIntPair(code, AsInt(a)->value, AsInt(b)->value, v)
+                : ApplyToNumberPair(code, a, b, v) || ApplyToCharPair(code, a, b, v))
+            return true;
+    }
     return ApplyToPairList(a, b, input, v, run, interp);
 }
 

@@ -5,10 +5,9 @@
 // pairs, so that both give the same results.
 
 #include "values/Codes.h"
+#include "values/Value.h"
 
 #include <cstdint>
-
-class CValue;
 
 // (a, b) : code for the codes of "+", "-", "*", "<", ">", "=<", ">=", "=" and "!=" when a
 // and b are numbers; every such application succeeds. False, with *out untouched, for
@@ -38,4 +37,46 @@ constexpr bool IsComparisonCode(int code) {
 // The codes ApplyToNumberPair computes.
 constexpr bool IsPairOperation(int code) {
     return IsArithmeticCode(code) || IsComparisonCode(code);
+}
+
+// ApplyToNumberPair for two integers, inline for the evaluation of `(x, y) : op`: the sum,
+// difference or product wraps at 32 bits (computed unsigned, so that overflow is defined);
+// a comparison compares the integers as single-precision reals, as it compares any pair
+// of numbers.
+inline bool ApplyToIntPair(int code, std::int32_t a, std::int32_t b, CValue** out) {
+    const auto x = static_cast<std::uint32_t>(a);
+    const auto y = static_cast<std::uint32_t>(b);
+    const float p = IntToReal(a);
+    const float q = IntToReal(b);
+    switch (code) {
+    case kTokPlus:
+        *out = new CIntValue(static_cast<std::int32_t>(x + y));
+        return true;
+    case kTokMinus:
+        *out = new CIntValue(static_cast<std::int32_t>(x - y));
+        return true;
+    case kTokStar:
+        *out = new CIntValue(static_cast<std::int32_t>(x * y));
+        return true;
+    case kTokLess:
+        *out = SharedBool(p < q);
+        return true;
+    case kTokGreater:
+        *out = SharedBool(p > q);
+        return true;
+    case kTokLessEqual:
+        *out = SharedBool(p <= q);
+        return true;
+    case kTokGreaterEqual:
+        *out = SharedBool(p >= q);
+        return true;
+    case kTokEqual:
+        *out = SharedBool(p == q);
+        return true;
+    case kTokNotEqual:
+        *out = SharedBool(p != q);
+        return true;
+    default:
+        return false;
+    }
 }
