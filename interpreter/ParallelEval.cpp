@@ -96,12 +96,15 @@ void FillInPieces(const CRunContext& run, std::int64_t count, std::int64_t itemN
 
 CSlotCopies SlotCopies(const CRunContext& run) {
     if (run.debug || InParallelPiece() || ParallelJobs() < 2)
-        return nullptr;
-    return [&run](std::int64_t count, const std::function<void(std::int64_t, std::int64_t)>& copy) {
-        FillInPieces(
-            run, count, kSlotCopyNs, [](std::int64_t, std::int64_t) { return std::size_t(0); },
-            copy);
-    };
+        return {};
+    // Shorter lists are copied in place, without the pieces' bookkeeping.
+    return {
+        SplitEveryList() ? 2 : kWorthSplittingNs / kSlotCopyNs,
+        [&run](std::int64_t count, const std::function<void(std::int64_t, std::int64_t)>& copy) {
+            FillInPieces(
+                run, count, kSlotCopyNs, [](std::int64_t, std::int64_t) { return std::size_t(0); },
+                copy);
+        }};
 }
 
 CRunContext::CRunContext(CRunContext& outer)

@@ -60,16 +60,19 @@ public:
     std::int32_t Run(std::int32_t first, CValue** results, const Item& item, std::int32_t* failed,
                      CElementSurvey& survey) {
         // Each thread goes through its pieces of consecutive items in a loop of its own,
-        // and notes their results while they are at hand.
+        // and notes their results while they are at hand, in a survey on its own stack (the
+        // threads' surveys share a cache line).
         return RunPieces(
             first, results,
             [&](std::int64_t begin, std::int64_t end, CRunContext& share, CPieceCursor& cursor,
                 CElementSurvey& noted) {
+                CElementSurvey piece;
                 for (std::int64_t i = begin; i < end && cursor.Start(i); ++i) {
                     if (!item(static_cast<std::int32_t>(i), share))
                         Failed(i);
-                    noted.Note(results[i]);
+                    piece.Note(results[i]);
                 }
+                noted.Merge(piece);
             },
             failed, survey);
     }

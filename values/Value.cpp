@@ -112,18 +112,13 @@ std::int32_t ElementAt(const std::vector<std::int32_t>& starts, std::int64_t slo
            1;
 }
 
-// *markers: whether the spliced list may hold an empty marker (always so without copies,
-// where the spliced elements are not looked at).
+// *markers: whether the spliced list may hold an empty marker (always so where the slots
+// are copied here, since the spliced elements are not looked at).
 CListValue* SpliceParallelElements(CListValue* list, const CSlotCopies& copies, bool* markers) {
     *markers = true;
     std::int32_t total = 0;
     bool any = false;
-    std::vector<std::int32_t> starts;
-    if (copies)
-        starts.reserve(static_cast<std::size_t>(list->count));
     for (std::int32_t i = 0; i < list->count; ++i) {
-        if (copies)
-            starts.push_back(total);
         const CValue* element = list->elements[i];
         if (element->kind == kKindParList) {
             any = true;
@@ -135,11 +130,18 @@ CListValue* SpliceParallelElements(CListValue* list, const CSlotCopies& copies, 
     if (!any)
         return list;
     auto* spliced = new CListValue(list->kind, total);
-    if (copies) {
+    if (copies.copy && total >= copies.least) {
+        std::vector<std::int32_t> starts; // where each element's part starts
+        starts.reserve(static_cast<std::size_t>(list->count));
+        for (std::int32_t i = 0, start = 0; i < list->count; ++i) {
+            starts.push_back(start);
+            const CValue* element = list->elements[i];
+            start += element->kind == kKindParList ? AsList(element)->count : 1;
+        }
         // Elements of one part may go to several pieces: each starts where its first slot
         // is. The pieces look for markers among the slots they copy, while they are at hand.
         std::atomic<bool> marker{false};
-        copies(total, [&](std::int64_t begin, std::int64_t end) {
+        copies.copy(total, [&](std::int64_t begin, std::int64_t end) {
             bool found = false;
             std::int32_t i = ElementAt(starts, begin);
             for (std::int64_t next = begin; next < end; ++i) {

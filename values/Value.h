@@ -315,14 +315,15 @@ struct CElementSurvey {
         error = error || other.error;
     }
 };
-// Normalize for a list whose every element the survey has noted. Splicing copies the
-// slots of the elements into a new array: when copies is given, it is called as
-// copies(count, copy) and calls copy(begin, end) for pieces that make [0, count), on
-// whatever threads it likes.
-using CSlotCopies = std::function<void(
-    std::int64_t count, const std::function<void(std::int64_t, std::int64_t)>& copy)>;
-CValue* Normalize(CListValue* list, const CElementSurvey& survey,
-                  const CSlotCopies& copies = nullptr);
+// How normalisation may copy the slots of spliced elements into the new array: when the
+// new list has at least `least` slots, copy(count, fill) is called, which calls
+// fill(begin, end) for pieces that make [0, count), on whatever threads it likes.
+struct CSlotCopies {
+    std::int64_t least = 0;
+    std::function<void(std::int64_t, const std::function<void(std::int64_t, std::int64_t)>&)> copy;
+};
+// Normalize for a list whose every element the survey has noted.
+CValue* Normalize(CListValue* list, const CElementSurvey& survey, const CSlotCopies& copies = {});
 
 // Numeric conversions shared by the built-ins.
 inline float IntToReal(std::int32_t value) {
