@@ -46,6 +46,22 @@ bool IsRectangular(const CListValue* rows) {
 
 // About what gathering one element into a column costs, for FillInPieces.
 constexpr std::int64_t kTransposeItemNs = 10;
+// About what copying a value of a deep copy costs.
+constexpr std::int64_t kCopiedValueNs = 5;
+
+// What CloneValue allocates for value at the least: every value takes at least an
+// integer's bytes.
+std::size_t ClonedBytesAtLeast(const CValue* value) {
+    if (!value->IsList())
+        return sizeof(CIntValue);
+    const CListValue* list = AsList(value);
+    std::size_t bytes = sizeof(CListValue);
+    if (list->count > 0)
+        bytes += (std::size_t(list->count) + 1) * sizeof(CValue*);
+    for (std::int32_t i = 0; i < list->count; ++i)
+        bytes += ClonedBytesAtLeast(list->elements[i]);
+    return bytes;
+}
 
 // The columns hold the rows' elements: without an error in the rows there is none in them;
 // with one, each column finds out for itself when asked.
@@ -190,16 +206,25 @@ bool CInterpreter::Positions(CValue* arg, CValue** out) {
     return Succeed(out, result);
 }
 
-bool CInterpreter::Duplicate(CValue* arg, CValue** out) {
+bool CInterpreter::Duplicate(CValue* arg, CValue** out, const CRunContext& run) {
     if (!IsPair(arg) || Second(arg)->kind != kKindInt || IntOf(Second(arg)) < 0)
         return Fail(out, kIErrInterpretation);
     const std::int32_t n = IntOf(Second(arg));
     CListValue* result = NewDataList(n);
+    CValue** elements = result->elements;
+    const CValue* original = First(arg);
     // Deep copies, each as large as the original: a program that repeats its own growth
-    // reaches the memory limit as fast as its values grow.
-    for (std::int32_t i = 0; i < n; ++i)
-        result->elements[i] = CloneValue(First(arg));
-    result->SetHoldsError(ContainsErrorValue(First(arg)));
+    // reaches the memory limit as fast as its values grow. Copies are independent, so many
+    // of them are made in pieces.
+    const std::size_t each = n > 1 && MayFillInPieces(run) ? ClonedBytesAtLeast(original) : 0;
+    FillInPieces(
+        run, n, std::int64_t(each / sizeof(CIntValue)) * kCopiedValueNs,
+        [&](std::int64_t begin, std::int64_t end) { return std::size_t(end - begin) * each; },
+        [&](std::int64_t begin, std::int64_t end) {
+            for (auto i = static_cast<std::int32_t>(begin); i < end; ++i)
+                elements[i] = CloneValue(original);
+        });
+    result->SetHoldsError(ContainsErrorValue(original));
     return Succeed(out, result);
 }
 

@@ -270,7 +270,7 @@ bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** o
     case kTokQuestion:
         return Positions(arg, out);
     case kTokDup:
-        return Duplicate(arg, out);
+        return Duplicate(arg, out, run);
     case kKindFuncRef:
         return CallFunction(arg, func, out, run);
     case kKindTypeRef:

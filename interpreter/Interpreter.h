@@ -59,7 +59,7 @@ private:
     bool Length(CValue* arg, CValue** out);
     bool Transpose(CValue* arg, CValue** out, const CRunContext& run);
     bool Positions(CValue* arg, CValue** out);
-    bool Duplicate(CValue* arg, CValue** out);
+    bool Duplicate(CValue* arg, CValue** out, const CRunContext& run);
     bool TypeCheck(CValue* arg, CValue* func, CValue** out, CRunContext& run);
     bool SelectByIndex(CValue* arg, CValue* func, CValue** out);
     bool Guard(CValue* arg, CValue* func, CValue** out);

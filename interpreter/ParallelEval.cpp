@@ -74,10 +74,14 @@ void LowerTo(std::atomic<std::int32_t>& value, std::int32_t item) {
 
 } // namespace
 
+bool MayFillInPieces(const CRunContext& run) {
+    return !run.debug && !InParallelPiece() && ParallelJobs() > 1;
+}
+
 void FillInPieces(const CRunContext& run, std::int64_t count, std::int64_t itemNs,
                   const std::function<std::size_t(std::int64_t, std::int64_t)>& bytes,
                   const std::function<void(std::int64_t, std::int64_t)>& fill) {
-    if (run.debug || count < 2 || InParallelPiece() || ParallelJobs() < 2 ||
+    if (count < 2 || !MayFillInPieces(run) ||
         (count * itemNs < kWorthSplittingNs && !SplitEveryList())) {
         fill(0, count);
         return;
@@ -95,7 +99,7 @@ void FillInPieces(const CRunContext& run, std::int64_t count, std::int64_t itemN
 }
 
 CSlotCopies SlotCopies(const CRunContext& run) {
-    if (run.debug || InParallelPiece() || ParallelJobs() < 2)
+    if (!MayFillInPieces(run))
         return {};
     // Shorter lists are copied in place, without the pieces' bookkeeping.
     return {

@@ -19,7 +19,7 @@ class CArena;
 class CRunContext;
 class CValue;
 
-// The whole-list built-ins (a range, a transposition) fill lists whose items cost some
+// The whole-list built-ins (a range, a transposition, dup) fill lists whose items cost some
 // nanoseconds each, too little to time: a run that writes no trace fills a list long
 // enough to pay (count items of about itemNs each) in pieces on the pool. fill(begin, end)
 // fills items [begin, end) in the current arena; bytes(begin, end) is what that allocates
@@ -27,6 +27,9 @@ class CValue;
 // beyond comes in blocks as for any thread of the pool), so that where it is exact the
 // pieces use no more of the arena than one thread would. Otherwise fill(0, count) runs on
 // this thread. An exception of a piece is rethrown, the first in order.
+// Whether FillInPieces may split a list here at all (not in a debug session or a trace,
+// not inside a piece, not with one job): what it needs to know may be left uncounted.
+bool MayFillInPieces(const CRunContext& run);
 void FillInPieces(const CRunContext& run, std::int64_t count, std::int64_t itemNs,
                   const std::function<std::size_t(std::int64_t, std::int64_t)>& bytes,
                   const std::function<void(std::int64_t, std::int64_t)>& fill);
