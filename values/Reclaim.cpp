@@ -94,7 +94,9 @@ private:
         const int forwarded = kForwardedKind;
         std::memcpy(reinterpret_cast<std::byte*>(value) + KindOffset(), &forwarded,
                     sizeof forwarded);
-        m_pending.push_back({copy, -1});
+        // Only lists and typed values point to other values: a scalar's copy is final.
+        if (HasPointers(reinterpret_cast<CValue*>(copy)->kind))
+            m_pending.push_back({copy, -1});
         return moved;
     }
 
@@ -133,6 +135,11 @@ private:
         default:
             return CopyAs<CSignValue>(value);
         }
+    }
+
+    static bool HasPointers(int kind) {
+        return kind == kKindDataList || kind == kKindParList || kind == kKindDelayList ||
+               kind == kKindTyped;
     }
 
     // The pointers of a copied value, turned to the final addresses of their targets.
