@@ -268,18 +268,26 @@ CExpressionNode::Shape CExpressionNode::Classify() const {
     return IsPairOperation(sign->code) ? Shape::PairOperation : Shape::General;
 }
 
+// The elements of the pair literal that is the first term, as the list would evaluate them.
+bool CExpressionNode::EvalPairElements(CValue* input, CValue** a, CValue** b, CRunContext& run,
+                                       CInterpreter* interp) {
+    auto* pair = static_cast<CListNode*>(terms[0]);
+    if (!EvalTerm(pair->elements[0], input, a, run, interp) ||
+        !EvalTerm(pair->elements[1], input, b, run, interp))
+        return false;
+    run.control.CheckStop();
+    return true;
+}
+
 // `(x, y) : op`: the elements are evaluated as the list would evaluate them; two numbers
 // or two characters go straight to the built-in, anything else makes the list and the usual
 // application.
 bool CExpressionNode::EvalPairOperation(CValue* input, CValue** v, CRunContext& run,
                                         CInterpreter* interp) {
-    auto* pair = static_cast<CListNode*>(terms[0]);
     CValue* a = nullptr;
     CValue* b = nullptr;
-    if (!EvalTerm(pair->elements[0], input, &a, run, interp) ||
-        !EvalTerm(pair->elements[1], input, &b, run, interp))
+    if (!EvalPairElements(input, &a, &b, run, interp))
         return false;
-    run.control.CheckStop();
     const int code = static_cast<CSignAtom*>(terms[1])->code;
     if (!run.debug) {
         if (a->kind == kKindInt && b->kind == kKindInt
@@ -294,13 +302,10 @@ bool CExpressionNode::EvalPairOperation(CValue* input, CValue** v, CRunContext& 
 // the remainder straight away: both applications succeed, so no else can come into it.
 bool CExpressionNode::EvalPairDivision(CValue* input, CValue** v, std::size_t* next,
                                        CRunContext& run, CInterpreter* interp) {
-    auto* pair = static_cast<CListNode*>(terms[0]);
     CValue* a = nullptr;
     CValue* b = nullptr;
-    if (!EvalTerm(pair->elements[0], input, &a, run, interp) ||
-        !EvalTerm(pair->elements[1], input, &b, run, interp))
+    if (!EvalPairElements(input, &a, &b, run, interp))
         return false;
-    run.control.CheckStop();
     std::int32_t quotient = 0;
     std::int32_t remainder = 0;
     if (!run.debug && DivideIntPair(a, b, &quotient, &remainder)) {

@@ -84,6 +84,8 @@ private:
     // once (`({a}, {b}) : k : .`) evaluates the chosen term only.
     enum class Shape : std::uint8_t { Unknown, General, PairOperation, PairDivision, Choice };
     Shape Classify() const;
+    bool EvalPairElements(CValue* input, CValue** a, CValue** b, CRunContext& run,
+                          CInterpreter* interp);
     bool EvalPairOperation(CValue* input, CValue** v, CRunContext& run, CInterpreter* interp);
     // *next: the first term still to apply.
     bool EvalPairDivision(CValue* input, CValue** v, std::size_t* next, CRunContext& run,
