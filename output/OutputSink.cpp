@@ -123,10 +123,7 @@ COutputSink& COutputSink::Write(const char* text) {
 std::string& COutputPanelSink::Read(std::string& out) {
     std::lock_guard lock(m_mutex);
     const int current = Current();
-    std::string& buffer = m_strBuffers[current];
-    if (m_pPanes[current] != nullptr)
-        buffer = m_pPanes[current]->GetText();
-    out = buffer;
+    out = m_pPanes[current] != nullptr ? m_pPanes[current]->GetText() : m_strBuffers[current];
     return out;
 }
 
@@ -172,7 +169,12 @@ int COutputPanelSink::Current() const {
 
 std::string COutputPanelSink::Buffer(int channel) const {
     std::lock_guard lock(m_mutex);
-    return IsChannel(channel) ? m_strBuffers[channel] : std::string();
+    if (!IsChannel(channel))
+        return std::string();
+    const IOutputPane* pane = m_pPanes[channel];
+    if (pane == nullptr)
+        return m_strBuffers[channel];
+    return pane->PassesTextOn() ? std::string() : pane->GetText();
 }
 
 // Only the debug trace follows its end: the other channels are read from the top.
@@ -180,10 +182,10 @@ void COutputPanelSink::WriteText(const std::string& text) {
     std::lock_guard lock(m_mutex);
     const int current = Current();
     IOutputPane* pane = m_pPanes[current];
-    if (pane == nullptr || !pane->PassesTextOn())
+    if (pane == nullptr) {
         m_strBuffers[current] += text;
-    if (pane == nullptr)
         return;
+    }
     pane->AppendText(text);
     if (current == kChannelDebug)
         pane->ScrollDown(pane->GetLineCount());

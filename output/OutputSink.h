@@ -37,8 +37,6 @@ public:
     // Appends to the shown text, so that a write need not resend the whole buffer.
     virtual void AppendText(const std::string& text) = 0;
     // A pane that passes its text on (a terminal) keeps none of it and cannot give it back.
-    // The sink keeps no copy of such a channel either: a trace or result of gigabytes then
-    // streams through in constant memory instead of being held twice until the run ends.
     virtual bool PassesTextOn() const { return false; }
 };
 
@@ -68,12 +66,12 @@ public:
     void Clear(int channel) override;
     void Select(int channel) override;
 
-    // Copies the current pane's text into the current buffer, then the buffer into out.
+    // The current channel's text (what the user typed into its pane) into out.
     virtual std::string& Read(std::string& out);
     virtual ~COutputPanelSink();
 
     void Attach(IOutputPane* pane, int channel);
-    // Forgets every pane (the panel is going away); buffers stay.
+    // Forgets every pane (the panel is going away); their channels start over empty.
     void DetachAll();
     // Forgets pane wherever it is attached. A panel that goes after a newer one attached
     // its panes must not take the newer panes with it.
@@ -81,7 +79,7 @@ public:
 
     // The channel Select made current for the calling thread.
     int CurrentChannel() const;
-    // The channel's text; empty while a pane that passes its text on is attached to it.
+    // The channel's text: its pane's, empty while that pane passes its text on.
     std::string Buffer(int channel) const;
 
     // Gives the calling thread a current channel of its own, starting at channel, so that
@@ -98,6 +96,8 @@ private:
     int Current() const;
 
     mutable std::recursive_mutex m_mutex;
+    // A channel's text while no pane is attached to it; a pane keeps its own (or passes it
+    // on), so that a result or trace of gigabytes is not held once more here.
     std::string m_strBuffers[kChannelCount];
     IOutputPane* m_pPanes[kChannelCount] = {};
     int m_nCurrent = 0;

@@ -146,12 +146,13 @@ TEST_F(OutputSinkTest, AttachEmptiesTheBufferMakesTheChannelCurrentAndDetachForg
     m_sink.Detach(&m_panes[kChannelTranslation]);
     m_sink.Write(" more");
     EXPECT_EQ(other.GetText(), "new more");
+    // The text was the pane's: without it the channel starts over.
     m_sink.Detach(&other);
     m_sink.Write(" lost");
     EXPECT_EQ(other.GetText(), "new more");
+    EXPECT_EQ(m_sink.Buffer(kChannelTranslation), " lost");
 
-    // A pane that passes its text on (a terminal) gets every write, and the sink keeps no
-    // copy: a long trace would otherwise be held twice until the run ends.
+    // A pane that passes its text on (a terminal) gets every write and cannot give it back.
     struct CPassingPane : CMemoryPane {
         bool PassesTextOn() const override { return true; }
     } passing;
