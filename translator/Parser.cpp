@@ -2,6 +2,7 @@
 
 #include "model/Scope.h"
 #include "model/Terms.h"
+#include "values/Arena.h"
 #include "values/Exeption.h"
 #include "values/StackGuard.h"
 #include "values/Value.h"
@@ -12,8 +13,6 @@
 #include <cstring>
 #include <new>
 #include <vector>
-
-#include <sys/mman.h>
 
 namespace {
 
@@ -213,13 +212,11 @@ void* CNodeStore::AllocateInNewBlock(std::size_t bytes, std::size_t alignment) {
     constexpr std::size_t kSmallBlocks = 8;
     constexpr std::size_t kHugeBlock = std::size_t(2) << 20;
     const bool huge = m_blocks.size() >= kSmallBlocks && bytes + alignment <= kHugeBlock;
-    const std::size_t size = huge ? kHugeBlock : std::max(kSmallBlock, bytes + alignment);
+    std::size_t size = huge ? kHugeBlock : std::max(kSmallBlock, bytes + alignment);
     m_blocks.emplace_back(); // first, so that a full vector cannot lose a block
-    void* block = huge ? std::aligned_alloc(kHugeBlock, kHugeBlock) : std::malloc(size);
+    void* block = huge ? AllocateWithHugePages(size) : std::malloc(size);
     if (block == nullptr)
         throw std::bad_alloc();
-    if (huge)
-        madvise(block, kHugeBlock, MADV_HUGEPAGE);
     m_blocks.back().reset(static_cast<std::byte*>(block));
     m_pNext = m_blocks.back().get();
     m_nLeft = size;

@@ -1,6 +1,7 @@
 #include "translator/Scanner.h"
 
 #include "output/OutputSink.h"
+#include "values/Arena.h"
 
 #include <array>
 #include <cstdio>
@@ -8,8 +9,6 @@
 #include <cstring>
 #include <new>
 #include <string>
-
-#include <sys/mman.h>
 
 namespace {
 
@@ -205,15 +204,10 @@ void CScanner::Close() {
 }
 
 // A large text is given whole huge pages: a few page faults instead of one every 4 KiB.
-CScanner::CFileText::CFileText(std::size_t capacity) {
-    constexpr std::size_t kHugePage = std::size_t(2) << 20;
-    const bool huge = capacity >= kHugePage;
-    m_nCapacity = huge ? (capacity + kHugePage - 1) / kHugePage * kHugePage : capacity;
-    void* memory = huge ? std::aligned_alloc(kHugePage, m_nCapacity) : std::malloc(m_nCapacity);
+CScanner::CFileText::CFileText(std::size_t capacity) : m_nCapacity(capacity) {
+    void* memory = AllocateWithHugePages(m_nCapacity);
     if (memory == nullptr)
         throw std::bad_alloc();
-    if (huge)
-        madvise(memory, m_nCapacity, MADV_HUGEPAGE);
     m_pData.reset(static_cast<char*>(memory));
 }
 

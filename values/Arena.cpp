@@ -176,3 +176,13 @@ CArenaScope::CArenaScope(CArena& arena) : m_pPrevious(CArena::s_pCurrent) {
 CArenaScope::~CArenaScope() {
     CArena::s_pCurrent = m_pPrevious;
 }
+
+void* AllocateWithHugePages(std::size_t& bytes) {
+    if (bytes < kHugePage)
+        return std::malloc(bytes);
+    bytes = RoundUp(bytes, kHugePage);
+    void* memory = std::aligned_alloc(kHugePage, bytes);
+    if (memory != nullptr)
+        madvise(memory, bytes, MADV_HUGEPAGE);
+    return memory;
+}
