@@ -68,7 +68,10 @@ CListValue::CListValue(const CListValue& source) : CListValue(source.kind, sourc
         elements[i] = CloneValue(source.elements[i]);
 }
 
-CValue* CopyValue(const CValue* value) {
+namespace {
+
+// A new object of the value's outermost one.
+CValue* NewCopy(const CValue* value) {
     switch (value->kind) {
     case kKindDataList:
     case kKindParList:
@@ -97,10 +100,22 @@ CValue* CopyValue(const CValue* value) {
     }
 }
 
+} // namespace
+
+// A number is shared, as booleans and characters are: a transposition of a million pairs
+// of integers then makes no two million integers.
+CValue* CopyValue(const CValue* value) {
+    if (value->kind == kKindInt || value->kind == kKindReal)
+        return const_cast<CValue*>(value);
+    return NewCopy(value);
+}
+
+// dup's copies are new objects down to the numbers: a program that repeats its own growth
+// meets the memory limit as it grows.
 CValue* CloneValue(const CValue* value) {
     if (value->IsList())
         return new CListValue(*AsList(value));
-    return CopyValue(value);
+    return NewCopy(value);
 }
 
 namespace {
