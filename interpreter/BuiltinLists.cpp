@@ -49,9 +49,15 @@ constexpr std::int64_t kTransposeItemNs = 10;
 // About what copying a value of a deep copy costs.
 constexpr std::int64_t kCopiedValueNs = 5;
 
-// What CloneValue allocates for value at the least: every value takes at least an
-// integer's bytes.
+// What CloneValue allocates for value at the least: booleans, characters and the empty
+// marker are shared, every other value takes at least an integer's bytes.
 std::size_t ClonedBytesAtLeast(const CValue* value) {
+    static_assert(
+        sizeof(CIntValue) <= sizeof(CRealValue) && sizeof(CIntValue) <= sizeof(CSignValue) &&
+        sizeof(CIntValue) <= sizeof(CErrorValue) && sizeof(CIntValue) <= sizeof(CRefValue) &&
+        sizeof(CIntValue) <= sizeof(CTypedValue) && sizeof(CIntValue) <= sizeof(CListValue));
+    if (value->kind == kKindBool || value->kind == kKindChar || value->kind == kTokDot)
+        return 0;
     if (!value->IsList())
         return sizeof(CIntValue);
     const CListValue* list = AsList(value);
@@ -73,21 +79,15 @@ void NoteColumnsHoldNoError(const CListValue* rows, const CListValue* columns) {
     columns->SetHoldsError(false);
 }
 
-// Columns are independent, so a long list of them is filled in pieces. No copy of an
-// element is smaller than an integer's, and most are integers: a piece takes what its
-// columns of integers would need at once.
+// Columns are independent, so a long list of them is filled in pieces. Most elements are
+// numbers, booleans or characters, which a copy shares: a piece takes at once what its
+// columns themselves need.
 CValue* TransposeRectangular(const CListValue* rows, const CRunContext& run) {
-    static_assert(
-        sizeof(CIntValue) <= sizeof(CBoolValue) && sizeof(CIntValue) <= sizeof(CCharValue) &&
-        sizeof(CIntValue) <= sizeof(CRealValue) && sizeof(CIntValue) <= sizeof(CSignValue) &&
-        sizeof(CIntValue) <= sizeof(CErrorValue) && sizeof(CIntValue) <= sizeof(CRefValue) &&
-        sizeof(CIntValue) <= sizeof(CTypedValue) && sizeof(CIntValue) <= sizeof(CListValue));
     const std::int32_t m = RowLength(rows->elements[0]);
     const std::int32_t n = rows->count;
     CListValue* result = NewDataList(m);
     const bool noError = !rows->HoldsError();
-    const std::size_t columnBytes =
-        sizeof(CListValue) + (std::size_t(n) + 1) * sizeof(CValue*) + n * sizeof(CIntValue);
+    const std::size_t columnBytes = sizeof(CListValue) + (std::size_t(n) + 1) * sizeof(CValue*);
     FillInPieces(
         run, m, kTransposeItemNs * n,
         [&](std::int64_t begin, std::int64_t end) {
