@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
 #include <vector>
 
 std::atomic<bool> g_bRunning{false};
@@ -75,6 +76,30 @@ void CRunControl::SlowCheck() {
         Stopped();
     if (run.m_bBudgeted && run.m_nBudget.fetch_sub(1, std::memory_order_relaxed) <= 0)
         Stopped();
+}
+
+long long CRunControl::ChecksAllowed() const {
+    const CRunControl& run = m_pOwner != nullptr ? *m_pOwner : *this;
+    if (!run.m_bBudgeted)
+        return std::numeric_limits<long long>::max();
+    return std::max(run.m_nBudget.load(std::memory_order_relaxed), 0LL);
+}
+
+bool CRunControl::OwnerStops() const {
+    return m_pOwner->m_bStop || PieceCancelled();
+}
+
+// A check stops the run once the budget it finds is spent: n checks pass while n are left.
+bool CRunControl::SpendChecks(long long checks) {
+    CRunControl& run = m_pOwner != nullptr ? *m_pOwner : *this;
+    if (!run.m_bBudgeted)
+        return true;
+    long long left = run.m_nBudget.load(std::memory_order_relaxed);
+    do {
+        if (left < checks)
+            return false;
+    } while (!run.m_nBudget.compare_exchange_weak(left, left - checks, std::memory_order_relaxed));
+    return true;
 }
 
 void CRunControl::Stopped() {

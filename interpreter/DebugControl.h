@@ -61,11 +61,21 @@ public:
         if (m_bStop.load(std::memory_order_relaxed) || (m_pOwner != nullptr && m_pOwner->m_bStop))
             Stopped();
     }
+    // For a stretch of evaluation that counts its stop checks itself and spends them at
+    // its end (the compiled form of functions): how many checks the budget still allows
+    // (no budget: the most a count can be), whether a check now would stop the run, and
+    // the spending, false with nothing spent when the budget no longer allows them all.
+    long long ChecksAllowed() const;
+    bool StopPending() const {
+        return m_bStop.load(std::memory_order_relaxed) || (m_pOwner != nullptr && OwnerStops());
+    }
+    bool SpendChecks(long long checks);
     // Marks the step as waiting and blocks until the shell releases it.
     void WaitForStep();
 
 private:
     [[noreturn]] void Stopped();
+    bool OwnerStops() const; // a share's: its owner stops, or its item is cancelled
     // The checks of a budget or of a share of a parallel list.
     void SlowCheck();
 

@@ -4,6 +4,7 @@
 
 #include "interpreter/Interpreter.h"
 
+#include "interpreter/IntForm.h"
 #include "interpreter/ParallelEval.h"
 #include "interpreter/RunContext.h"
 #include "model/Terms.h"
@@ -59,6 +60,21 @@ template <class PairAt> std::int64_t BuiltinItemNs(const PairAt& pairAt) {
         return kBuiltinApplicationNs;
     }
 }
+
+// Keeps the calls inside a call on the general path while it is evaluated again.
+class CGeneralOnly {
+public:
+    CGeneralOnly(CRunContext& run, bool set) : m_run(run), m_bBefore(run.generalOnly) {
+        run.generalOnly = m_bBefore || set;
+    }
+    ~CGeneralOnly() { m_run.generalOnly = m_bBefore; }
+    CGeneralOnly(const CGeneralOnly&) = delete;
+    CGeneralOnly& operator=(const CGeneralOnly&) = delete;
+
+private:
+    CRunContext& m_run;
+    bool m_bBefore;
+};
 
 } // namespace
 
@@ -301,11 +317,16 @@ bool CInterpreter::ApplyOne(CValue* input, CValue* arg, CValue* func, CValue** o
 }
 
 // The argument becomes the called function's input; its result and status are the
-// application's. What the call allocated and its result does not reach is given back.
+// application's. What the call allocated and its result does not reach is given back. A
+// compiled form that gives up leaves the call, and every call inside it, to this path.
 bool CInterpreter::CallFunction(CValue* arg, CValue* func, CValue** out, CRunContext& run) {
     CNode* function = TermOf(func);
     if (function == nullptr)
         return Fail(out, kIErrInterpretation);
+    const CompiledCall compiled = CallCompiled(function, arg, out, run);
+    if (compiled == CompiledCall::Done)
+        return true;
+    CGeneralOnly general(run, compiled == CompiledCall::GaveUp);
     CheckCallDepth(CCallRegion::CallDepth());
     CValue* result = nullptr;
     bool ok = false;

@@ -11,6 +11,7 @@
 // values go into the capture of its piece, played back in the elements' order.
 
 #include "interpreter/DebugControl.h"
+#include "interpreter/IntForm.h"
 #include "model/Scope.h"
 #include "output/OutputCapture.h"
 #include "output/OutputSink.h"
@@ -27,7 +28,10 @@ public:
     explicit CRunContext(CModuleNode* module = nullptr, CArena* arena = nullptr,
                          COutputSink* output = nullptr)
         : frames(module), arena(arena != nullptr ? *arena : CArena::Current()),
-          output(output != nullptr ? *output : *g_pOutput) {}
+          output(output != nullptr ? *output : *g_pOutput) {
+        if (module != nullptr)
+            AttachCompiledForms(*module);
+    }
     CRunContext(const CRunContext&) = delete;
     CRunContext& operator=(const CRunContext&) = delete;
 
@@ -37,6 +41,9 @@ public:
     IRunListener* listener = nullptr; // told of steps and "out", on the run's thread
     CArena& arena;                    // where the run's values live (current on its thread)
     COutputSink& output;              // where the trace and "out" write
+    // Set while a call that its compiled form gave up on is evaluated again: the calls
+    // inside it take the general path too, so that nothing is evaluated a third time.
+    bool generalOnly = false;
 
     // The context of the thread in slot `slot` of this run's parallel lists: made on the
     // run's thread before the list is handed out, kept for the run's later lists.

@@ -21,6 +21,13 @@ class CModuleNode;
 class CInterpreter;
 class CRunContext;
 
+// A form of a node's evaluation that a layer above attaches once the tree is prepared and
+// before any run (the interpreter's compiled integer functions); the node owns it.
+class CCompiledForm {
+public:
+    virtual ~CCompiledForm() = default;
+};
+
 class CNode : public CNodeBase {
 public:
     // Inline, so that a node's class word is copied with its length known.
@@ -76,13 +83,15 @@ public:
     CNodeList terms;
     int line = 0; // source line where the expression starts (for the debugger's marker)
 
-private:
     // What the first applications are, found by Prepare: a pair literal given to an
     // arithmetic or comparison sign needs no list when both elements are numbers or
     // characters, nor one given to "%" and then an index of the quotient or the remainder
     // (`(a, b) : % : 2`) when both are integers; a choice among delayed terms forced at
     // once (`({a}, {b}) : k : .`) evaluates the chosen term only.
     enum class Shape : std::uint8_t { Unknown, General, PairOperation, PairDivision, Choice };
+    Shape ShapeOf() const { return m_shape; }
+
+private:
     Shape Classify() const;
     bool EvalPairElements(CValue* input, CValue** a, CValue** b, CRunContext& run,
                           CInterpreter* interp);

@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <deque>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string_view>
 #include <utility>
 
@@ -144,6 +146,8 @@ public:
     std::string argName;
     std::int32_t firstLine = 0;
     std::int32_t lastLine = 0;
+    // Attached once before the module's first run, or null: the general path only.
+    std::unique_ptr<CCompiledForm> compiled;
 };
 
 // Overloads of one name, sorted by ascending index; equal indexes keep the order of adding.
@@ -176,6 +180,8 @@ public:
     const std::vector<CBlockNode*>& Scopes() const { return m_scopes; }
     // Numbers a scope of this module's tree (Prepare).
     void NumberScope(CBlockNode* scope);
+    // Guards the attachment of the functions' compiled forms: once, whichever run comes first.
+    std::once_flag compileOnce;
 
 private:
     // Keeps a definition entered in the tables, for Prepare's walk.

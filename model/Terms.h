@@ -80,6 +80,13 @@ public:
     // For an identifier with namesValue: the argument, or the named value computed already
     // in the running evaluation of its scope; null when Eval has more to do.
     CValue* Known(CValue* input, CRunContext& run) const;
+    // What a prepared identifier names, for the compiled form of functions: the argument,
+    // or the slot of a named value that scope's frames keep (-1 for anything else).
+    bool NamesArgument() const { return m_resolved.meaning == Meaning::Argument; }
+    int ValueSlotIn(const CBlockNode* scope) const {
+        return m_resolved.meaning == Meaning::Value && m_resolved.scope == scope ? m_resolved.slot
+                                                                                 : -1;
+    }
     std::string_view text;
 
 private:

@@ -57,7 +57,12 @@ constexpr const char* kProgram =
     // "in" evaluates {n} with the delayed term itself as n: forcing it never ends.
     "funcdef n { ({n}, {() : n}) : in >> r } >> selfish\n"
     "funcdef x { (1, 100000) : .. : [] : - : | >> return } >> spin\n"
-    "funcdef n { (1, n) : .. : [] : spin >> return } >> spinning\n";
+    "funcdef n { (1, n) : .. : [] : spin >> return } >> spinning\n"
+    "fib << funcdef n {\n"
+    "  (n, 2) : < >> small ;\n"
+    "  (2, small : int) : - >> branch ;\n"
+    "  ({n}, {((n, 1) : - : fib, (n, 2) : - : fib) : +}) : branch : . >> return\n"
+    "}\n";
 
 // Memory in use by the process's allocator: what 1,000 runs must not make grow.
 std::size_t AllocatedBytes() {
@@ -192,13 +197,16 @@ TEST_F(FaultRunTest, AnAbortWhileTheResultPrintsEndsItAtTheNextPiece) {
     EXPECT_LT(text.size(), 200000u) << "the whole text is 1,288,898 bytes";
 }
 
-// Found by fuzzing: forcing a delayed term that yields itself applies nothing, so the stop
-// check of the applications never came and an abort could not end the run.
-TEST_F(FaultRunTest, AnAbortEndsADelayedTermThatYieldsItself) {
-    const Ran ran = Run("selfish", "", kLargeStackSize, std::chrono::milliseconds(100));
-    ASSERT_TRUE(ran.prepared);
-    EXPECT_EQ(ran.outcome, CRunSession::Outcome::Stopped);
-    EXPECT_EQ(ran.result, "");
+// Runs that would go on for ages without an application of their own: forcing a delayed
+// term that yields itself applies nothing (found by fuzzing), and calls of integer
+// functions count their stop checks themselves. An abort ends both.
+TEST_F(FaultRunTest, AnAbortEndsRunsThatApplyNothingOrCountTheirOwnChecks) {
+    for (const auto& [function, argument] : {std::pair{"selfish", ""}, std::pair{"fib", "60"}}) {
+        const Ran ran = Run(function, argument, kLargeStackSize, std::chrono::milliseconds(100));
+        ASSERT_TRUE(ran.prepared);
+        EXPECT_EQ(ran.outcome, CRunSession::Outcome::Stopped) << function;
+        EXPECT_EQ(ran.result, "");
+    }
 }
 
 // A stop ends the threads of a list that would take hours, every list split over four
@@ -279,12 +287,15 @@ TEST_F(FaultRunTest, TheApplicationBudgetStopsARunAsAnAbortWould) {
     } cases[] = {
         {-1, CRunSession::Outcome::Printed, "0\r\n"},
         {1000, CRunSession::Outcome::Printed, "0\r\n"},
+        // Exactly the checks of the 51 calls (ten per level, eight at the bottom).
+        {508, CRunSession::Outcome::Printed, "0\r\n"},
+        {507, CRunSession::Outcome::Stopped, ""},
         {100, CRunSession::Outcome::Stopped, ""},
         {0, CRunSession::Outcome::Stopped, ""},
     };
     for (const auto& c : cases) {
         g_OutputSink.Attach(&m_argumentPane, kChannelArgument);
-        m_argumentPane.SetText("50"); // about 400 applications
+        m_argumentPane.SetText("50");
         CRunSession session(m_module, "down", 1, false);
         CMessageBox box;
         ASSERT_TRUE(session.ReadArgument(&box));
