@@ -12,6 +12,7 @@
 #include "values/StackGuard.h"
 #include "values/Value.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <map>
@@ -21,50 +22,54 @@
 
 namespace {
 
-// A value of the compiled form: an integer or a boolean.
-// Trivial, so that a frame's row of slots costs nothing to make.
+// A value of the compiled form: an integer or a boolean. Trivial, so that a frame's row of
+// slots and an evaluation's stack cost nothing to make.
 struct CScalar {
     std::int32_t value;
     bool isBool;
 };
 
-enum class Op : std::uint8_t { Constant, Argument, Named, Pair, Divide, Choice, ToInt, Call };
+// The operations of the compiled form, on a stack of scalars. Each one that stands for an
+// application of the general path counts that path's stop checks.
+enum class Op : std::uint8_t {
+    Constant, // pushes the constant
+    Argument, // pushes the function's argument
+    Named,    // pushes the named value of slot `code`, evaluated first if not yet
+    Pair,     // pops b, a and pushes (a, b) : code, a sign of arithmetic or comparison
+    PairWith, // the same with the constant as b: replaces the top a with (a, b) : code
+    Divide,   // pops b, a and pushes the quotient (code 1) or the remainder (code 2)
+    ToInt,    // the top as an integer
+    Call,     // the top given to callee
+    Choice,   // pops k and goes on at the k-th of the `count` places from targets[code]
+    Jump,     // goes on at code
+    End       // the top is the value of the code that began with its segment
+};
 
 class CIntFunction;
 
-struct CStep {
-    Op op = Op::Constant;
-    // Pair: the sign's code; Divide: 1 for the quotient, 2 for the remainder; Named: the
-    // slot; Choice: where its terms begin among the function's choices.
+struct CInstruction {
+    Op op = Op::End;
     std::int32_t code = 0;
     CScalar constant{0, false};
-    int first = -1;  // the operand: Pair's and Divide's first, Choice's index, what ToInt
-                     // and Call are applied to
-    int second = -1; // Pair's and Divide's second operand; Choice: how many terms
+    std::int32_t count = 0;
     CFunctionNode* calleeNode = nullptr;
     const CIntFunction* callee = nullptr; // set once every form is known
 };
 
-// Bodies with more named values stay on the general path: a frame is a fixed row.
+// Bodies with more named values or deeper expressions stay on the general path: a frame
+// and a stack are fixed rows.
 constexpr int kMaxSlots = 16;
+constexpr int kMaxStack = 16;
 
 class CIntFunction : public CCompiledForm {
 public:
-    std::vector<CStep> steps;
-    std::vector<int> choices; // the terms of choices, each a step
-    std::vector<int> named;   // the step of each named value, in slot order
+    std::vector<CInstruction> code;
+    std::vector<int> targets; // the places of the choices' terms
+    std::vector<int> named;   // where each named value's code begins, in slot order
     std::vector<int> unnamed;
     int resultSlot = -1;
     std::vector<CFunctionNode*> callees;
 };
-
-CStep MakeStep(Op op, std::int32_t code = 0, int first = -1) {
-    CStep step;
-    step.op = op;
-    step.code = code;
-    step.first = first;
-    return step;
-}
 
 const CValue* ConstantOf(const CNode* term) {
     return term->sameAs != nullptr ? term->sameAs->constant : term->constant;
@@ -79,6 +84,8 @@ template <class T> T* NodeAs(CNode* node) {
     return typeid(*node) == typeid(T) ? static_cast<T*>(node) : nullptr;
 }
 
+// Emits the code of each named and unnamed expression as a segment that leaves its value
+// on the stack. Every emitting function returns false for a node outside the subset.
 class CCompiler {
 public:
     CCompiler(CFunctionNode& function, CIntFunction& form) : m_function(function), m_form(form) {}
@@ -91,148 +98,184 @@ public:
         if (nodes.size() > kMaxSlots || m_form.resultSlot < 0)
             return false;
         for (CNode* node : nodes) {
-            const int step = Term(node);
-            if (step < 0)
+            m_form.named.push_back(Here());
+            if (!Segment(node))
                 return false;
-            m_form.named.push_back(step);
         }
         for (CNode* node : m_function.unnamed) {
-            const int step = Term(node);
-            if (step < 0)
+            m_form.unnamed.push_back(Here());
+            if (!Segment(node))
                 return false;
-            m_form.unnamed.push_back(step);
         }
         return true;
     }
 
 private:
-    int Add(const CStep& step) {
-        m_form.steps.push_back(step);
-        return static_cast<int>(m_form.steps.size()) - 1;
+    int Here() const { return static_cast<int>(m_form.code.size()); }
+
+    bool Emit(Op op, std::int32_t code = 0, int pushed = 0) {
+        CInstruction instruction;
+        instruction.op = op;
+        instruction.code = code;
+        m_form.code.push_back(instruction);
+        m_nDepth += pushed;
+        return m_nDepth <= kMaxStack;
+    }
+
+    bool Segment(CNode* node) {
+        m_nDepth = 0;
+        return Term(node) && Emit(Op::End, 0, -1);
     }
 
     // A term's value as the general path finds it: the constant it keeps, the argument, a
-    // named value of this function, or an expression's evaluation. -1: outside the subset.
-    int Term(CNode* term) {
+    // named value of this function, or an expression's evaluation.
+    bool Term(CNode* term) {
         if (term->sameAs != nullptr)
             term = term->sameAs;
         if (const CValue* value = term->constant) {
             if (value->kind != kKindInt && value->kind != kKindBool)
-                return -1;
-            CStep step = MakeStep(Op::Constant);
-            step.constant = value->kind == kKindInt ? CScalar{AsInt(value)->value, false}
-                                                    : CScalar{AsBool(value)->value, true};
-            return Add(step);
+                return false;
+            Emit(Op::Constant, 0, 1);
+            m_form.code.back().constant = value->kind == kKindInt
+                                              ? CScalar{AsInt(value)->value, false}
+                                              : CScalar{AsBool(value)->value, true};
+            return m_nDepth <= kMaxStack;
         }
         if (auto* identifier = NodeAs<CIdentifierNode>(term)) {
             if (identifier->NamesArgument())
-                return Add(MakeStep(Op::Argument));
+                return Emit(Op::Argument, 0, 1);
             const int slot = identifier->ValueSlotIn(&m_function);
-            if (slot < 0 || slot >= static_cast<int>(m_function.NamedNodes().size()))
-                return -1;
-            return Add(MakeStep(Op::Named, slot));
+            return slot >= 0 && slot < static_cast<int>(m_function.NamedNodes().size()) &&
+                   Emit(Op::Named, slot, 1);
         }
         if (auto* expression = NodeAs<CExpressionNode>(term))
             return Expression(*expression);
-        return -1;
+        return false;
     }
 
-    int Expression(CExpressionNode& expression) {
+    bool Expression(CExpressionNode& expression) {
         const CNodeList& terms = expression.terms;
         if (terms.size() == 0)
-            return -1;
+            return false;
         if (terms.size() == 1)
             return Term(terms[0]);
         for (CNode* term : terms) {
             if (AlternativeOf(term) != nullptr)
-                return -1;
+                return false;
         }
-        int value = -1;
         std::size_t next = 1;
         switch (expression.ShapeOf()) {
         case CExpressionNode::Shape::PairOperation:
         case CExpressionNode::Shape::PairDivision: {
             auto* pair = static_cast<CListNode*>(terms[0]);
-            CStep step;
-            step.first = Term(pair->elements[0]);
-            step.second = step.first < 0 ? -1 : Term(pair->elements[1]);
-            if (step.second < 0)
-                return -1;
+            if (!Term(pair->elements[0]) || !Term(pair->elements[1]))
+                return false;
             if (expression.ShapeOf() == CExpressionNode::Shape::PairDivision) {
-                step.op = Op::Divide;
-                step.code = AsInt(ConstantOf(terms[2]))->value;
+                Emit(Op::Divide, AsInt(ConstantOf(terms[2]))->value, -1);
                 next = 3;
             } else {
-                step.op = Op::Pair;
-                step.code = static_cast<CSignAtom*>(terms[1])->code;
+                PairOperation(static_cast<CSignAtom*>(terms[1])->code);
                 next = 2;
             }
-            value = Add(step);
             break;
         }
-        case CExpressionNode::Shape::Choice: {
-            const CListValue* list = AsList(ConstantOf(terms[0]));
-            std::vector<int> chosen;
-            for (std::int32_t i = 0; i < list->count; ++i) {
-                CNode* term = TermOf(list->elements[i]);
-                const int step = term != nullptr ? Term(term) : -1;
-                if (step < 0)
-                    return -1;
-                chosen.push_back(step);
-            }
-            CStep step = MakeStep(Op::Choice, static_cast<std::int32_t>(m_form.choices.size()));
-            step.first = Term(terms[1]);
-            step.second = list->count;
-            if (step.first < 0)
-                return -1;
-            m_form.choices.insert(m_form.choices.end(), chosen.begin(), chosen.end());
-            value = Add(step);
+        case CExpressionNode::Shape::Choice:
+            if (!Term(terms[1]) || !Choice(AsList(ConstantOf(terms[0]))))
+                return false;
             next = 3;
             break;
-        }
         case CExpressionNode::Shape::General:
-            value = Term(terms[0]);
+            if (!Term(terms[0]))
+                return false;
             break;
         default:
-            return -1;
+            return false;
         }
-        for (std::size_t i = next; i < terms.size() && value >= 0; ++i)
-            value = Apply(terms[i], value);
-        return value;
+        for (std::size_t i = next; i < terms.size(); ++i) {
+            if (!Apply(terms[i]))
+                return false;
+        }
+        return true;
+    }
+
+    // A constant second operand goes into the operation itself. A jump to the constant's
+    // place finds the operation there, which does what the two did.
+    void PairOperation(std::int32_t code) {
+        CInstruction& last = m_form.code.back();
+        if (last.op == Op::Constant) {
+            last.op = Op::PairWith;
+            last.code = code;
+            --m_nDepth;
+            return;
+        }
+        Emit(Op::Pair, code, -1);
+    }
+
+    // k is on the stack: each term's code, then a jump past the others.
+    bool Choice(const CListValue* list) {
+        const auto first = static_cast<std::int32_t>(m_form.targets.size());
+        Emit(Op::Choice, first, -1);
+        const std::size_t choice = m_form.code.size() - 1;
+        m_form.code[choice].count = list->count;
+        m_form.targets.resize(m_form.targets.size() + static_cast<std::size_t>(list->count));
+        std::vector<std::size_t> jumps;
+        for (std::int32_t i = 0; i < list->count; ++i) {
+            CNode* term = TermOf(list->elements[i]);
+            m_form.targets[static_cast<std::size_t>(first + i)] = Here();
+            if (term == nullptr || !Term(term))
+                return false;
+            jumps.push_back(m_form.code.size());
+            Emit(Op::Jump, 0, -1);
+        }
+        for (std::size_t jump : jumps)
+            m_form.code[jump].code = Here();
+        ++m_nDepth; // the chosen term's value
+        return true;
     }
 
     // An application of a constant term: "int", or a call of a function of the module.
-    int Apply(CNode* term, int operand) {
+    bool Apply(CNode* term) {
         const CValue* function = ConstantOf(term);
         if (function == nullptr)
-            return -1;
+            return false;
         if (function->kind == kKwInt)
-            return Add(MakeStep(Op::ToInt, 0, operand));
+            return Emit(Op::ToInt);
         if (function->kind != kKindFuncRef)
-            return -1;
+            return false;
         CNode* node = TermOf(function);
         if (node == nullptr || !node->IsFunction())
-            return -1;
+            return false;
         auto* callee = static_cast<CFunctionNode*>(node);
         m_form.callees.push_back(callee);
-        CStep step = MakeStep(Op::Call, 0, operand);
-        step.calleeNode = callee;
-        return Add(step);
+        Emit(Op::Call);
+        m_form.code.back().calleeNode = callee;
+        return true;
     }
 
     CFunctionNode& m_function;
     CIntFunction& m_form;
+    int m_nDepth = 0; // values on the stack after the code emitted so far
 };
+
+// Between two looks at the stop request: a few microseconds of work.
+constexpr long long kChecksBetweenLooks = 1024;
 
 // The state of one compiled call from the general path and the calls inside it.
 struct CRunner {
     CRunControl& control;
-    long long checks;
-    long long allowed;
-    int callsLeft; // before the general path would reach the bound on the depth of calls
+    long long allowed; // the checks the budget allows
+    int callsLeft;     // before the general path would reach the bound on the depth of calls
+    long long checks = 0;
+    long long nextLook = 0; // the check that looks at the stop request and the budget
 
     // One stop check of the general path: false when the run would stop at it or after it.
-    bool Check() { return ++checks <= allowed && !control.StopPending(); }
+    bool Check() { return ++checks < nextLook || Look(); }
+    bool Look() {
+        if (checks > allowed || control.StopPending())
+            return false;
+        nextLook = std::min(allowed, checks + kChecksBetweenLooks) + 1;
+        return true;
+    }
 };
 
 struct CFrame {
@@ -296,91 +339,90 @@ bool PairOf(std::int32_t code, std::int32_t a, std::int32_t b, CScalar& out) {
     }
 }
 
-bool Exec(CRunner& runner, CFrame& frame, int index, CScalar& out);
-
-// A step's value: constants, the argument and named values computed already without a call.
-[[gnu::always_inline]] inline bool Operand(CRunner& runner, CFrame& frame, int index,
-                                           CScalar& out) {
-    const CStep& step = frame.function.steps[static_cast<std::size_t>(index)];
-    switch (step.op) {
-    case Op::Constant:
-        out = step.constant;
-        return true;
-    case Op::Argument:
-        out = frame.input;
-        return true;
-    case Op::Named:
-        if ((frame.computed & (std::uint32_t(1) << step.code)) == 0)
+// Evaluates the segment that begins at pc into out.
+bool Run(CRunner& runner, CFrame& frame, int pc, CScalar& out) {
+    const CIntFunction& function = frame.function;
+    const CInstruction* code = function.code.data();
+    CScalar stack[kMaxStack];
+    int top = -1;
+    for (;;) {
+        const CInstruction& instruction = code[pc++];
+        switch (instruction.op) {
+        case Op::Constant:
+            stack[++top] = instruction.constant;
             break;
-        out = frame.slots[step.code];
-        return true;
-    default:
-        break;
-    }
-    return Exec(runner, frame, index, out);
-}
-
-bool Exec(CRunner& runner, CFrame& frame, int index, CScalar& out) {
-    const CStep& step = frame.function.steps[static_cast<std::size_t>(index)];
-    switch (step.op) {
-    case Op::Constant:
-        out = step.constant;
-        return true;
-    case Op::Argument:
-        out = frame.input;
-        return true;
-    case Op::Named: {
-        // Not computed yet in this call: its definition now, kept for the rest of it.
-        const std::uint32_t bit = std::uint32_t(1) << step.code;
-        if ((frame.computed & bit) == 0) {
-            if (!StackAllows() ||
-                !Exec(runner, frame, frame.function.named[static_cast<std::size_t>(step.code)],
-                      frame.slots[step.code]))
-                return false;
-            frame.computed |= bit;
+        case Op::Argument:
+            stack[++top] = frame.input;
+            break;
+        case Op::Named: {
+            // Not computed yet in this call: its definition now, kept for the rest of it.
+            const int slot = instruction.code;
+            const std::uint32_t bit = std::uint32_t(1) << slot;
+            if ((frame.computed & bit) == 0) {
+                if (!StackAllows() ||
+                    !Run(runner, frame, function.named[static_cast<std::size_t>(slot)],
+                         frame.slots[slot]))
+                    return false;
+                frame.computed |= bit;
+            }
+            stack[++top] = frame.slots[slot];
+            break;
         }
-        out = frame.slots[step.code];
-        return true;
+        case Op::Pair: {
+            const CScalar b = stack[top--];
+            CScalar& a = stack[top];
+            if (!runner.Check() || a.isBool || b.isBool ||
+                !PairOf(instruction.code, a.value, b.value, a))
+                return false;
+            break;
+        }
+        case Op::PairWith: {
+            CScalar& a = stack[top];
+            const CScalar b = instruction.constant;
+            if (!runner.Check() || a.isBool || b.isBool ||
+                !PairOf(instruction.code, a.value, b.value, a))
+                return false;
+            break;
+        }
+        case Op::Divide: {
+            const CScalar b = stack[top--];
+            CScalar& a = stack[top];
+            if (!runner.Check() || a.isBool || b.isBool || b.value == 0 || !runner.Check())
+                return false;
+            const bool overflows =
+                a.value == std::numeric_limits<std::int32_t>::min() && b.value == -1;
+            if (instruction.code == 1)
+                a.value = overflows ? a.value : a.value / b.value;
+            else
+                a.value = overflows ? 0 : a.value % b.value;
+            break;
+        }
+        case Op::ToInt:
+            if (!runner.Check())
+                return false;
+            stack[top].isBool = false;
+            break;
+        case Op::Call:
+            if (!runner.Check() || !Invoke(runner, *instruction.callee, stack[top], stack[top]))
+                return false;
+            break;
+        case Op::Choice: {
+            // The check before the choosing application, and two before the forcing one.
+            const CScalar k = stack[top--];
+            if (k.isBool || k.value < 1 || k.value > instruction.count || !runner.Check() ||
+                !runner.Check() || !runner.Check())
+                return false;
+            pc = function.targets[static_cast<std::size_t>(instruction.code + k.value - 1)];
+            break;
+        }
+        case Op::Jump:
+            pc = instruction.code;
+            break;
+        case Op::End:
+            out = stack[top];
+            return true;
+        }
     }
-    case Op::Pair:
-    case Op::Divide: {
-        CScalar a;
-        CScalar b;
-        if (!Operand(runner, frame, step.first, a) || !Operand(runner, frame, step.second, b) ||
-            !runner.Check() || a.isBool || b.isBool)
-            return false;
-        if (step.op == Op::Pair)
-            return PairOf(step.code, a.value, b.value, out);
-        if (b.value == 0 || !runner.Check())
-            return false;
-        const bool overflows = a.value == std::numeric_limits<std::int32_t>::min() && b.value == -1;
-        if (step.code == 1)
-            out = {overflows ? a.value : a.value / b.value, false};
-        else
-            out = {overflows ? 0 : a.value % b.value, false};
-        return true;
-    }
-    case Op::Choice: {
-        // The check before the choosing application, and two before the forcing one.
-        CScalar k;
-        if (!runner.Check() || !Operand(runner, frame, step.first, k) || k.isBool || k.value < 1 ||
-            k.value > step.second || !runner.Check() || !runner.Check())
-            return false;
-        const auto chosen = static_cast<std::size_t>(step.code + k.value - 1);
-        return Operand(runner, frame, frame.function.choices[chosen], out);
-    }
-    case Op::ToInt:
-        if (!Operand(runner, frame, step.first, out) || !runner.Check())
-            return false;
-        out.isBool = false;
-        return true;
-    case Op::Call: {
-        CScalar arg;
-        return Operand(runner, frame, step.first, arg) && runner.Check() &&
-               Invoke(runner, *step.callee, arg, out);
-    }
-    }
-    return false;
 }
 
 // The named values in slot order, each evaluated again even when an earlier one needed it
@@ -392,14 +434,13 @@ bool Invoke(CRunner& runner, const CIntFunction& function, CScalar input, CScala
     CFrame frame(function, input);
     const auto count = static_cast<int>(function.named.size());
     for (int slot = 0; slot < count; ++slot) {
-        if (!Operand(runner, frame, function.named[static_cast<std::size_t>(slot)],
-                     frame.slots[slot]))
+        if (!Run(runner, frame, function.named[static_cast<std::size_t>(slot)], frame.slots[slot]))
             return false;
         frame.computed |= std::uint32_t(1) << slot;
     }
-    for (int step : function.unnamed) {
+    for (int start : function.unnamed) {
         CScalar ignored;
-        if (!Operand(runner, frame, step, ignored))
+        if (!Run(runner, frame, start, ignored))
             return false;
     }
     out = frame.slots[function.resultSlot];
@@ -437,9 +478,9 @@ void AttachCompiledForms(CModuleNode& module) {
             }
         }
         for (auto& [function, form] : forms) {
-            for (CStep& step : form->steps) {
-                if (step.op == Op::Call)
-                    step.callee = forms.at(step.calleeNode).get();
+            for (CInstruction& instruction : form->code) {
+                if (instruction.op == Op::Call)
+                    instruction.callee = forms.at(instruction.calleeNode).get();
             }
         }
         for (auto& [function, form] : forms)
@@ -459,7 +500,7 @@ CompiledCall CallCompiled(CNode* function, CValue* arg, CValue** out, CRunContex
         return CompiledCall::None;
     const CScalar input = arg->kind == kKindInt ? CScalar{AsInt(arg)->value, false}
                                                 : CScalar{AsBool(arg)->value, true};
-    CRunner runner{run.control, 0, run.control.ChecksAllowed(), kMaxCallDepth - depth};
+    CRunner runner{run.control, run.control.ChecksAllowed(), kMaxCallDepth - depth};
     CScalar result;
     if (!Invoke(runner, *form, input, result) || !run.control.SpendChecks(runner.checks))
         return CompiledCall::GaveUp;
