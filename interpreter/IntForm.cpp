@@ -37,6 +37,7 @@ enum class Op : std::uint8_t {
     Named,    // pushes the named value of slot `code`, evaluated first if not yet
     Pair,     // pops b, a and pushes (a, b) : code, a sign of arithmetic or comparison
     PairWith, // the same with the constant as b: replaces the top a with (a, b) : code
+    AddWith,  // adds the constant to the top, wrapping: "+" or "-" of a constant
     Divide,   // pops b, a and pushes the quotient (code 1) or the remainder (code 2)
     ToInt,    // the top as an integer
     Call,     // the top given to callee
@@ -206,6 +207,13 @@ private:
             last.op = Op::PairWith;
             last.code = code;
             --m_nDepth;
+            // Wrapping, a - c is a + (0 - c) for every c.
+            if (!last.constant.isBool && (code == kTokPlus || code == kTokMinus)) {
+                last.op = Op::AddWith;
+                if (code == kTokMinus)
+                    last.constant.value = static_cast<std::int32_t>(
+                        0u - static_cast<std::uint32_t>(last.constant.value));
+            }
             return;
         }
         Emit(Op::Pair, code, -1);
@@ -301,7 +309,8 @@ bool Invoke(CRunner& runner, const CIntFunction& function, CScalar input, CScala
 
 // Sums, differences and products wrap at 32 bits; comparisons compare the integers as
 // single-precision reals, as the general path compares any two numbers.
-bool PairOf(std::int32_t code, std::int32_t a, std::int32_t b, CScalar& out) {
+[[gnu::always_inline]] inline bool PairOf(std::int32_t code, std::int32_t a, std::int32_t b,
+                                          CScalar& out) {
     const auto x = static_cast<std::uint32_t>(a);
     const auto y = static_cast<std::uint32_t>(b);
     const float p = IntToReal(a);
@@ -382,6 +391,15 @@ bool Run(CRunner& runner, CFrame& frame, int pc, CScalar& out) {
             if (!runner.Check() || a.isBool || b.isBool ||
                 !PairOf(instruction.code, a.value, b.value, a))
                 return false;
+            break;
+        }
+        case Op::AddWith: {
+            CScalar& a = stack[top];
+            if (!runner.Check() || a.isBool)
+                return false;
+            a.value =
+                static_cast<std::int32_t>(static_cast<std::uint32_t>(a.value) +
+                                          static_cast<std::uint32_t>(instruction.constant.value));
             break;
         }
         case Op::Divide: {
