@@ -43,7 +43,10 @@ enum class Op : std::uint8_t {
     Call,     // the top given to callee
     Choice,   // pops k and goes on at the k-th of the `count` places from targets[code]
     Jump,     // goes on at code
-    End       // the top is the value of the code that began with its segment
+    End,      // the top is the value of the code that began with its segment
+    Store,    // pops the value of the named value of slot `code`
+    Drop,     // pops the value of an unnamed expression
+    Result    // the value of slot `code` is the call's
 };
 
 class CIntFunction;
@@ -67,7 +70,7 @@ public:
     std::vector<CInstruction> code;
     std::vector<int> targets; // the places of the choices' terms
     std::vector<int> named;   // where each named value's code begins, in slot order
-    std::vector<int> unnamed;
+    int body = -1;            // where the code of a call begins: every expression in turn
     int resultSlot = -1;
     std::vector<CFunctionNode*> callees;
 };
@@ -103,12 +106,20 @@ public:
             if (!Segment(node))
                 return false;
         }
-        for (CNode* node : m_function.unnamed) {
-            m_form.unnamed.push_back(Here());
-            if (!Segment(node))
+        // The call's own run through the body: each named value's code again, stored in its
+        // slot, so that a call is one run of code, apart from values needed before their turn.
+        m_form.body = Here();
+        for (std::size_t slot = 0; slot < nodes.size(); ++slot) {
+            m_nDepth = 0;
+            if (!Term(nodes[slot]) || !Emit(Op::Store, static_cast<std::int32_t>(slot), -1))
                 return false;
         }
-        return true;
+        for (CNode* node : m_function.unnamed) {
+            m_nDepth = 0;
+            if (!Term(node) || !Emit(Op::Drop, 0, -1))
+                return false;
+        }
+        return Emit(Op::Result, m_form.resultSlot);
     }
 
 private:
@@ -439,6 +450,16 @@ bool Run(CRunner& runner, CFrame& frame, int pc, CScalar& out) {
         case Op::End:
             out = stack[top];
             return true;
+        case Op::Store:
+            frame.slots[instruction.code] = stack[top--];
+            frame.computed |= std::uint32_t(1) << instruction.code;
+            break;
+        case Op::Drop:
+            --top;
+            break;
+        case Op::Result:
+            out = frame.slots[instruction.code];
+            return true;
         }
     }
 }
@@ -450,18 +471,8 @@ bool Invoke(CRunner& runner, const CIntFunction& function, CScalar input, CScala
         return false;
     --runner.callsLeft;
     CFrame frame(function, input);
-    const auto count = static_cast<int>(function.named.size());
-    for (int slot = 0; slot < count; ++slot) {
-        if (!Run(runner, frame, function.named[static_cast<std::size_t>(slot)], frame.slots[slot]))
-            return false;
-        frame.computed |= std::uint32_t(1) << slot;
-    }
-    for (int start : function.unnamed) {
-        CScalar ignored;
-        if (!Run(runner, frame, start, ignored))
-            return false;
-    }
-    out = frame.slots[function.resultSlot];
+    if (!Run(runner, frame, function.body, out))
+        return false;
     ++runner.callsLeft;
     return true;
 }
