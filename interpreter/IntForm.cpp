@@ -4,6 +4,7 @@
 
 #include "interpreter/IntForm.h"
 
+#include "interpreter/NumberPair.h"
 #include "interpreter/RunContext.h"
 #include "model/Scope.h"
 #include "model/Terms.h"
@@ -318,45 +319,9 @@ bool StackAllows() {
 
 bool Invoke(CRunner& runner, const CIntFunction& function, CScalar input, CScalar& out);
 
-// Sums, differences and products wrap at 32 bits; comparisons compare the integers as
-// single-precision reals, as the general path compares any two numbers.
 [[gnu::always_inline]] inline bool PairOf(std::int32_t code, std::int32_t a, std::int32_t b,
                                           CScalar& out) {
-    const auto x = static_cast<std::uint32_t>(a);
-    const auto y = static_cast<std::uint32_t>(b);
-    const float p = IntToReal(a);
-    const float q = IntToReal(b);
-    switch (code) {
-    case kTokPlus:
-        out = {static_cast<std::int32_t>(x + y), false};
-        return true;
-    case kTokMinus:
-        out = {static_cast<std::int32_t>(x - y), false};
-        return true;
-    case kTokStar:
-        out = {static_cast<std::int32_t>(x * y), false};
-        return true;
-    case kTokLess:
-        out = {p < q, true};
-        return true;
-    case kTokGreater:
-        out = {p > q, true};
-        return true;
-    case kTokLessEqual:
-        out = {p <= q, true};
-        return true;
-    case kTokGreaterEqual:
-        out = {p >= q, true};
-        return true;
-    case kTokEqual:
-        out = {p == q, true};
-        return true;
-    case kTokNotEqual:
-        out = {p != q, true};
-        return true;
-    default:
-        return false;
-    }
+    return IntPairOf(code, a, b, &out.value, &out.isBool);
 }
 
 // Evaluates the segment that begins at pc into out.

@@ -39,44 +39,64 @@ constexpr bool IsPairOperation(int code) {
     return IsArithmeticCode(code) || IsComparisonCode(code);
 }
 
-// ApplyToNumberPair for two integers, inline for the evaluation of `(x, y) : op`: the sum,
-// difference or product wraps at 32 bits (computed unsigned, so that overflow is defined);
-// a comparison compares the integers as single-precision reals, as it compares any pair
-// of numbers.
-inline bool ApplyToIntPair(int code, std::int32_t a, std::int32_t b, CValue** out) {
+// `(a, b) : op` for two integers, for both evaluators: the sum, difference or product
+// (*isBool false) wraps at 32 bits (computed unsigned, so that overflow is defined); a
+// comparison (*isBool true, *value 0 or 1) compares the integers as single-precision reals,
+// as it compares any pair of numbers. False for any other code.
+[[gnu::always_inline]] inline bool IntPairOf(int code, std::int32_t a, std::int32_t b,
+                                             std::int32_t* value, bool* isBool) {
     const auto x = static_cast<std::uint32_t>(a);
     const auto y = static_cast<std::uint32_t>(b);
     const float p = IntToReal(a);
     const float q = IntToReal(b);
     switch (code) {
     case kTokPlus:
-        *out = new CIntValue(static_cast<std::int32_t>(x + y));
+        *value = static_cast<std::int32_t>(x + y);
+        *isBool = false;
         return true;
     case kTokMinus:
-        *out = new CIntValue(static_cast<std::int32_t>(x - y));
+        *value = static_cast<std::int32_t>(x - y);
+        *isBool = false;
         return true;
     case kTokStar:
-        *out = new CIntValue(static_cast<std::int32_t>(x * y));
+        *value = static_cast<std::int32_t>(x * y);
+        *isBool = false;
         return true;
     case kTokLess:
-        *out = SharedBool(p < q);
+        *value = p < q;
+        *isBool = true;
         return true;
     case kTokGreater:
-        *out = SharedBool(p > q);
+        *value = p > q;
+        *isBool = true;
         return true;
     case kTokLessEqual:
-        *out = SharedBool(p <= q);
+        *value = p <= q;
+        *isBool = true;
         return true;
     case kTokGreaterEqual:
-        *out = SharedBool(p >= q);
+        *value = p >= q;
+        *isBool = true;
         return true;
     case kTokEqual:
-        *out = SharedBool(p == q);
+        *value = p == q;
+        *isBool = true;
         return true;
     case kTokNotEqual:
-        *out = SharedBool(p != q);
+        *value = p != q;
+        *isBool = true;
         return true;
     default:
         return false;
     }
+}
+
+// ApplyToNumberPair for two integers, inline for the evaluation of `(x, y) : op`.
+inline bool ApplyToIntPair(int code, std::int32_t a, std::int32_t b, CValue** out) {
+    std::int32_t value = 0;
+    bool isBool = false;
+    if (!IntPairOf(code, a, b, &value, &isBool))
+        return false;
+    *out = isBool ? SharedBool(value != 0) : new CIntValue(value);
+    return true;
 }
