@@ -9,7 +9,6 @@
 #include "interpreter/RunContext.h"
 
 #include <cstdint>
-#include <limits>
 
 using namespace builtin;
 
@@ -198,11 +197,7 @@ bool DivideIntPair(const CValue* a, const CValue* b, std::int32_t* quotient,
                    std::int32_t* remainder) {
     if (a->kind != kKindInt || b->kind != kKindInt || IntOf(b) == 0)
         return false;
-    const std::int32_t x = IntOf(a);
-    const std::int32_t y = IntOf(b);
-    const bool overflows = x == std::numeric_limits<std::int32_t>::min() && y == -1;
-    *quotient = overflows ? x : x / y;
-    *remainder = overflows ? 0 : x % y;
+    DivideInts(IntOf(a), IntOf(b), quotient, remainder);
     return true;
 }
 

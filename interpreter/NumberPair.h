@@ -8,6 +8,7 @@
 #include "values/Value.h"
 
 #include <cstdint>
+#include <limits>
 
 // (a, b) : code for the codes of "+", "-", "*", "<", ">", "=<", ">=", "=" and "!=" when a
 // and b are numbers; every such application succeeds. False, with *out untouched, for
@@ -24,6 +25,14 @@ bool ApplyToCharPair(int code, const CValue* a, const CValue* b, CValue** out);
 // for any other operands.
 bool DivideIntPair(const CValue* a, const CValue* b, std::int32_t* quotient,
                    std::int32_t* remainder);
+// The same for the integers x and y, y not zero, for both evaluators: the one quotient
+// that overflows (the least integer by -1) stays the dividend, with remainder 0.
+inline void DivideInts(std::int32_t x, std::int32_t y, std::int32_t* quotient,
+                       std::int32_t* remainder) {
+    const bool overflows = x == std::numeric_limits<std::int32_t>::min() && y == -1;
+    *quotient = overflows ? x : x / y;
+    *remainder = overflows ? 0 : x % y;
+}
 
 // The codes of "+", "-" and "*".
 constexpr bool IsArithmeticCode(int code) {
