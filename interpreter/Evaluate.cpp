@@ -18,6 +18,7 @@
 #include "values/Value.h"
 
 #include <algorithm>
+#include <atomic>
 #include <typeinfo>
 
 namespace {
@@ -194,6 +195,18 @@ bool IsSign(CNode* term, int code) {
     return typeid(*term) == typeid(CSignAtom) && static_cast<CSignAtom*>(term)->code == code;
 }
 
+// What the application of the sign code to the pair list (a, b) gives when a and b are
+// two numbers or two characters; false, with *out untouched, when that needs the list.
+[[gnu::always_inline]] inline bool ApplyToElements(int code, const CValue* a, const CValue* b,
+                                                   CValue** out) {
+    return a->kind == kKindInt && b->kind == kKindInt
+               ? ApplyToIntPair(code, AsInt(a)->value, AsInt(b)->value, out)
+               : ApplyToNumberPair(code, a, b, out) || ApplyToCharPair(code, a, b, out);
+}
+
+// About what one element of `: # : [] : op` costs, for FillInPieces.
+constexpr std::int64_t kZipItemNs = 5;
+
 } // namespace
 
 // The stack is checked where evaluation nests: an expression that applies, a list, a
@@ -225,6 +238,13 @@ bool CExpressionNode::Eval(CValue* input, CValue** out, CRunContext& run, CInter
     }
     for (std::size_t i = next; i < terms.size(); ++i) {
         run.control.CheckStop();
+        if (i == m_nZipAt && !run.debug && ZipPairs(v, &v, run)) {
+            // The stop checks of the two applications taken with the transposition.
+            run.control.CheckStop();
+            run.control.CheckStop();
+            i += 2;
+            continue;
+        }
         if (!ApplyTerm(line, terms[i], input, &v, run, interp))
             return false;
     }
@@ -245,6 +265,53 @@ void CExpressionNode::Prepare() {
     } else if (terms.size() > 1) {
         m_shape = Classify();
     }
+    for (std::size_t i = 1; i + 2 < terms.size() && m_nZipAt == 0; ++i) {
+        CNode* op = terms[i + 2];
+        if (IsSign(terms[i], kTokHash) && IsSign(terms[i + 1], kTokEmptyPar) &&
+            typeid(*op) == typeid(CSignAtom) && IsPairOperation(static_cast<CSignAtom*>(op)->code))
+            m_nZipAt = i;
+    }
+}
+
+// `(a, b) : # : [] : op`, a and b data lists of one length, two elements or more: the
+// transposition's columns are the pairs of elements at one position, "[]" spreads op over
+// them, and for two numbers or two characters op needs no pair list. So each element of
+// the result is op of the elements at its position, with no columns made. All three
+// applications succeed then; where a pair is of any other kind nothing is kept, and the
+// general path applies the three terms.
+bool CExpressionNode::ZipPairs(const CValue* v, CValue** out, const CRunContext& run) const {
+    if (v->kind != kKindDataList)
+        return false;
+    const CListValue* rows = AsList(v);
+    if (rows->count != 2 || rows->elements[0]->kind != kKindDataList ||
+        rows->elements[1]->kind != kKindDataList)
+        return false;
+    const CListValue* a = AsList(rows->elements[0]);
+    const CListValue* b = AsList(rows->elements[1]);
+    const std::int32_t n = a->count;
+    if (n < 2 || b->count != n)
+        return false;
+    const int code = static_cast<CSignAtom*>(terms[m_nZipAt + 2])->code;
+    // Arithmetic makes a number of each pair; a comparison's booleans are shared.
+    const std::size_t itemBytes = IsArithmeticCode(code) ? sizeof(CIntValue) : 0;
+    auto* result = new CListValue(kKindParList, n);
+    std::atomic<bool> plain{true};
+    FillInPieces(
+        run, n, kZipItemNs,
+        [&](std::int64_t begin, std::int64_t end) { return std::size_t(end - begin) * itemBytes; },
+        [&](std::int64_t begin, std::int64_t end) {
+            for (std::int64_t j = begin; j < end; ++j) {
+                if (!ApplyToElements(code, a->elements[j], b->elements[j], &result->elements[j])) {
+                    plain.store(false, std::memory_order_relaxed);
+                    return;
+                }
+            }
+        });
+    if (!plain.load(std::memory_order_relaxed))
+        return false;
+    result->SetHoldsError(false);
+    *out = result;
+    return true;
 }
 
 CExpressionNode::Shape CExpressionNode::Classify() const {
@@ -289,12 +356,8 @@ bool CExpressionNode::EvalPairOperation(CValue* input, CValue** v, CRunContext& 
     if (!EvalPairElements(input, &a, &b, run, interp))
         return false;
     const int code = static_cast<CSignAtom*>(terms[1])->code;
-    if (!run.debug) {
-        if (a->kind == kKindInt && b->kind == kKindInt
-                ? ApplyToIntPair(code, AsInt(a)->value, AsInt(b)->value, v)
-                : ApplyToNumberPair(code, a, b, v) || ApplyToCharPair(code, a, b, v))
-            return true;
-    }
+    if (!run.debug && ApplyToElements(code, a, b, v))
+        return true;
     return ApplyToPairList(a, b, input, v, run, interp);
 }
 

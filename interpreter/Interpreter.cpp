@@ -207,12 +207,8 @@ bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValu
         throw CMemoryLimitError();
     auto* list = new CListValue(kind, static_cast<std::int32_t>(count));
     CListSplit split(run, list->count, false, list->count > 0 ? BuiltinItemNs(pairAt) : 0);
-    // The pieces of a list split from the start fill every slot they get to (the first
-    // touch of its pages is theirs too).
-    if (!split.FromStart()) {
-        for (std::int32_t i = 0; i < list->count; ++i)
-            list->elements[i] = nullptr;
-    }
+    // Every item fills its slot, the pieces' items too: the first touch of a long list's
+    // pages is where its items are evaluated, on whichever thread that is.
     bool ok = true;
     CElementSurvey survey;
     // What the applications leave behind besides their results is given back as it grows.
@@ -238,6 +234,7 @@ bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValu
         CValue* arg = nullptr;
         CValue* func = nullptr;
         pairAt(i, &arg, &func);
+        list->elements[i] = nullptr;
         if (!Interpret(input, arg, func, &list->elements[i], run))
             ok = false;
         survey.Note(list->elements[i]);

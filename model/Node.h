@@ -10,6 +10,7 @@
 #include "model/NodeList.h"
 #include "values/NodeBase.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -90,6 +91,9 @@ public:
     // once (`({a}, {b}) : k : .`) evaluates the chosen term only.
     enum class Shape : std::uint8_t { Unknown, General, PairOperation, PairDivision, Choice };
     Shape ShapeOf() const { return m_shape; }
+    // Where `: # : [] : op` pairs two lists element by element and applies a sign to each
+    // pair (op as for the pair literal): the position of "#" among the terms, or 0.
+    std::size_t ZipAt() const { return m_nZipAt; }
 
 private:
     Shape Classify() const;
@@ -102,8 +106,10 @@ private:
     bool ApplyToPairList(CValue* a, CValue* b, CValue* input, CValue** v, CRunContext& run,
                          CInterpreter* interp);
     bool EvalChoice(CValue* input, CValue** v, CRunContext& run, CInterpreter* interp);
+    bool ZipPairs(const CValue* v, CValue** out, const CRunContext& run) const;
 
     Shape m_shape = Shape::Unknown;
+    std::size_t m_nZipAt = 0;
 };
 
 class CTermNode : public CNode {
