@@ -195,15 +195,6 @@ bool IsSign(CNode* term, int code) {
     return typeid(*term) == typeid(CSignAtom) && static_cast<CSignAtom*>(term)->code == code;
 }
 
-// What the application of the sign code to the pair list (a, b) gives when a and b are
-// two numbers or two characters; false, with *out untouched, when that needs the list.
-[[gnu::always_inline]] inline bool ApplyToElements(int code, const CValue* a, const CValue* b,
-                                                   CValue** out) {
-    return a->kind == kKindInt && b->kind == kKindInt
-               ? ApplyToIntPair(code, AsInt(a)->value, AsInt(b)->value, out)
-               : ApplyToNumberPair(code, a, b, out) || ApplyToCharPair(code, a, b, out);
-}
-
 // About what one element of `: # : [] : op` costs, for FillInPieces.
 constexpr std::int64_t kZipItemNs = 5;
 

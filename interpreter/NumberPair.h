@@ -109,3 +109,12 @@ inline bool ApplyToIntPair(int code, std::int32_t a, std::int32_t b, CValue** ou
     *out = isBool ? SharedBool(value != 0) : new CIntValue(value);
     return true;
 }
+
+// What the application of the sign code to the pair list (a, b) gives when a and b are
+// two numbers or two characters; false, with *out untouched, when that needs the list.
+[[gnu::always_inline]] inline bool ApplyToElements(int code, const CValue* a, const CValue* b,
+                                                   CValue** out) {
+    return a->kind == kKindInt && b->kind == kKindInt
+               ? ApplyToIntPair(code, AsInt(a)->value, AsInt(b)->value, out)
+               : ApplyToNumberPair(code, a, b, out) || ApplyToCharPair(code, a, b, out);
+}
