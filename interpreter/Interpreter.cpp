@@ -41,7 +41,7 @@ bool Fail(CValue** out, int code) {
 
 // The least an application of a built-in costs: it takes a value of the run's arena.
 constexpr std::int64_t kBuiltinApplicationNs = 20;
-// A sign applied to a pair of numbers straight from its elements (ApplyToPairItem).
+// A sign applied to a pair of numbers straight from its elements (ApplyItemDirectly).
 constexpr std::int64_t kPairItemNs = 5;
 
 // What the first application of a spread says of the cost of its items: a built-in that
@@ -64,17 +64,25 @@ template <class PairAt> std::int64_t BuiltinItemNs(const PairAt& pairAt) {
     }
 }
 
-// An arithmetic or comparison sign spread over pairs of numbers or characters (the
-// comparisons of a partition, say): the built-in's result straight from the pair's two
-// elements, as the built-in computes it, without the way through the interpretation
-// operator. False, with *out untouched, for any other item.
-[[gnu::always_inline]] inline bool ApplyToPairItem(const CValue* arg, const CValue* func,
-                                                   CValue** out) {
-    if (!IsPairOperation(func->kind) || arg->kind != kKindDataList)
+// Items of a spread that go straight to their built-in, without the way through the
+// interpretation operator, with the built-in's result: an arithmetic or comparison sign
+// applied to a pair of numbers or characters (the comparisons of a partition), and a
+// position within a data list that holds no error (the halving's odd and even elements).
+// False, with *out untouched, for any other item.
+[[gnu::always_inline]] inline bool ApplyItemDirectly(const CValue* arg, const CValue* func,
+                                                     CValue** out) {
+    if (arg->kind != kKindDataList)
         return false;
-    const CListValue* pair = AsList(arg);
-    return pair->count == 2 &&
-           ApplyToElements(func->kind, pair->elements[0], pair->elements[1], out);
+    const CListValue* list = AsList(arg);
+    if (func->kind == kKindInt) {
+        const std::int32_t n = AsInt(func)->value;
+        if (n < 1 || n > list->count || list->HoldsError())
+            return false;
+        *out = list->elements[n - 1];
+        return true;
+    }
+    return IsPairOperation(func->kind) && list->count == 2 &&
+           ApplyToElements(func->kind, list->elements[0], list->elements[1], out);
 }
 
 // Keeps the calls inside a call on the general path while it is evaluated again.
@@ -238,7 +246,7 @@ bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValu
                     CValue* arg = nullptr;
                     CValue* func = nullptr;
                     pairAt(k, &arg, &func);
-                    return ApplyToPairItem(arg, func, &list->elements[k]) ||
+                    return ApplyItemDirectly(arg, func, &list->elements[k]) ||
                            Interpret(input, arg, func, &list->elements[k], share);
                 },
                 &failed, survey);
@@ -252,7 +260,7 @@ bool CInterpreter::SpreadInto(int kind, std::int64_t count, PairAt pairAt, CValu
         CValue* func = nullptr;
         pairAt(i, &arg, &func);
         list->elements[i] = nullptr;
-        if (!ApplyToPairItem(arg, func, &list->elements[i]) &&
+        if (!ApplyItemDirectly(arg, func, &list->elements[i]) &&
             !Interpret(input, arg, func, &list->elements[i], run))
             ok = false;
         survey.Note(list->elements[i]);
