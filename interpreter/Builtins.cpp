@@ -91,23 +91,6 @@ bool AllNumbers(const CValue* list) {
     return true;
 }
 
-template <class T> bool Holds(int code, T a, T b) {
-    switch (code) {
-    case kTokLess:
-        return a < b;
-    case kTokGreater:
-        return a > b;
-    case kTokLessEqual:
-        return a <= b;
-    case kTokGreaterEqual:
-        return a >= b;
-    case kTokEqual:
-        return a == b;
-    default:
-        return a != b;
-    }
-}
-
 } // namespace
 
 // Two integers are the common case: they take no branch of the reals' rules.
@@ -132,15 +115,11 @@ bool ApplyToNumberPair(int code, const CValue* a, const CValue* b, CValue** out)
 bool ApplyToCharPair(int code, const CValue* a, const CValue* b, CValue** out) {
     if (a->kind != kKindChar || b->kind != kKindChar)
         return false;
-    const unsigned char x = ByteOf(a);
-    const unsigned char y = ByteOf(b);
-    if (code == kTokPlus || code == kTokMinus) {
-        *out = SharedChar(static_cast<unsigned char>(code == kTokPlus ? x + y : x - y));
-        return true;
-    }
-    if (!IsComparisonCode(code))
+    std::int32_t value = 0;
+    bool isBool = false;
+    if (!CharPairOf(code, ByteOf(a), ByteOf(b), &value, &isBool))
         return false;
-    *out = SharedBool(Holds(code, x, y));
+    *out = isBool ? SharedBool(value != 0) : SharedChar(static_cast<unsigned char>(value));
     return true;
 }
 

@@ -1,6 +1,7 @@
-// The compiled form of integer functions: the translation of a body into steps over
-// integer slots, and their evaluation. Each step mirrors what the general evaluation of
-// its node does, stop checks included: they are counted, and spent at the end as one sum.
+// The compiled form of functions on scalars: the translation of a body into steps over
+// slots of integers, booleans, characters and the empty marker, and their evaluation. Each step
+// mirrors what the general evaluation of its node does, stop checks included: they are counted, and
+// spent at the end as one sum.
 
 #include "interpreter/IntForm.h"
 
@@ -22,11 +23,13 @@
 
 namespace {
 
-// A value of the compiled form: an integer or a boolean. Trivial, so that a frame's row of
-// slots and an evaluation's stack cost nothing to make.
+// A value of the compiled form: an integer, a boolean, a character (value its code) or the
+// empty marker that a false guard leaves. Trivial, so that a frame's row of slots and an
+// evaluation's stack cost nothing to make.
+enum class Kind : std::uint8_t { Int, Bool, Char, Marker };
 struct CScalar {
     std::int32_t value;
-    bool isBool;
+    Kind kind;
 };
 
 // The operations of the compiled form, on a stack of scalars. Each one that stands for an
@@ -40,6 +43,11 @@ enum class Op : std::uint8_t {
     AddWith,  // adds the constant to the top, wrapping: "+" or "-" of a constant
     Divide,   // pops b, a and pushes the quotient (code 1) or the remainder (code 2)
     ToInt,    // the top as an integer
+    ToChar,   // the top as a character
+    Negate,   // "-" applied to the top: an integer negated, a boolean inverted
+    Guard,    // pops f and applies it to the top: a boolean f keeps it or leaves the marker
+    Select,   // pops `count` elements of a list term and pushes the code-th that is no marker
+    AnyAll,   // pops `count` booleans of a list term and pushes "+" (any) or "*" (all) of them
     Call,     // the top given to callee
     Choice,   // pops k and goes on at the k-th of the `count` places from targets[code]
     Jump,     // goes on at code
@@ -54,7 +62,7 @@ class CIntFunction;
 struct CInstruction {
     Op op = Op::End;
     std::int32_t code = 0;
-    CScalar constant{0, false};
+    CScalar constant{0, Kind::Int};
     std::int32_t count = 0;
     CFunctionNode* calleeNode = nullptr;
     const CIntFunction* callee = nullptr; // set once every form is known
@@ -86,6 +94,53 @@ CNode* AlternativeOf(CNode* term) {
 
 template <class T> T* NodeAs(CNode* node) {
     return typeid(*node) == typeid(T) ? static_cast<T*>(node) : nullptr;
+}
+
+// The scalar of an integer, boolean or character value; false for any other.
+bool ScalarOf(const CValue* value, CScalar* scalar) {
+    switch (value->kind) {
+    case kKindInt:
+        *scalar = {AsInt(value)->value, Kind::Int};
+        return true;
+    case kKindBool:
+        *scalar = {AsBool(value)->value, Kind::Bool};
+        return true;
+    case kKindChar:
+        *scalar = {AsChar(value)->value, Kind::Char};
+        return true;
+    default:
+        return false;
+    }
+}
+
+// (a, b) : code as the built-in computes it, into a, for all but two integers: two
+// characters, or two booleans or-ed ("+") or and-ed ("*"). False where the general path
+// would fail. Out of line: integers, the hot case, are computed where the operation is.
+[[gnu::noinline]] bool OtherPairOf(int code, CScalar& a, CScalar b) {
+    if (a.kind == Kind::Char && b.kind == Kind::Char) {
+        bool isBool = false;
+        if (!CharPairOf(code, static_cast<unsigned char>(a.value),
+                        static_cast<unsigned char>(b.value), &a.value, &isBool))
+            return false;
+        a.kind = isBool ? Kind::Bool : Kind::Char;
+        return true;
+    }
+    if (a.kind == Kind::Bool && b.kind == Kind::Bool && (code == kTokPlus || code == kTokStar)) {
+        a.value = code == kTokPlus ? (a.value | b.value) : (a.value & b.value);
+        return true;
+    }
+    return false;
+}
+
+// (a, b) : code into a.
+[[gnu::always_inline]] inline bool PairOf(int code, CScalar& a, CScalar b) {
+    if (a.kind != Kind::Int || b.kind != Kind::Int) [[unlikely]]
+        return OtherPairOf(code, a, b);
+    bool isBool = false;
+    if (!IntPairOf(code, a.value, b.value, &a.value, &isBool))
+        return false;
+    a.kind = isBool ? Kind::Bool : Kind::Int;
+    return true;
 }
 
 // Emits the code of each named and unnamed expression as a segment that leaves its value
@@ -145,12 +200,11 @@ private:
         if (term->sameAs != nullptr)
             term = term->sameAs;
         if (const CValue* value = term->constant) {
-            if (value->kind != kKindInt && value->kind != kKindBool)
+            CScalar constant{};
+            if (!ScalarOf(value, &constant))
                 return false;
             Emit(Op::Constant, 0, 1);
-            m_form.code.back().constant = value->kind == kKindInt
-                                              ? CScalar{AsInt(value)->value, false}
-                                              : CScalar{AsBool(value)->value, true};
+            m_form.code.back().constant = constant;
             return m_nDepth <= kMaxStack;
         }
         if (auto* identifier = NodeAs<CIdentifierNode>(term)) {
@@ -197,8 +251,13 @@ private:
             next = 3;
             break;
         case CExpressionNode::Shape::General:
-            if (!Term(terms[0]))
+            if (auto* list = NodeAs<CListNode>(terms[0])) {
+                if (!ListApplied(*list, terms[1]))
+                    return false;
+                next = 2;
+            } else if (!Term(terms[0])) {
                 return false;
+            }
             break;
         default:
             return false;
@@ -219,7 +278,7 @@ private:
             last.code = code;
             --m_nDepth;
             // Wrapping, a - c is a + (0 - c) for every c.
-            if (!last.constant.isBool && (code == kTokPlus || code == kTokMinus)) {
+            if (last.constant.kind == Kind::Int && (code == kTokPlus || code == kTokMinus)) {
                 last.op = Op::AddWith;
                 if (code == kTokMinus)
                     last.constant.value = static_cast<std::int32_t>(
@@ -252,13 +311,45 @@ private:
         return true;
     }
 
-    // An application of a constant term: "int", or a call of a function of the module.
+    // A data list term of two elements or more given to a position (`(a, b) : 1`, the first
+    // that is no marker) or, three or more, to "+" or "*" (booleans or-ed or and-ed): the
+    // elements' values, then the operation on them.
+    bool ListApplied(CListNode& list, CNode* term) {
+        const auto count = static_cast<std::int32_t>(list.elements.size());
+        if (list.kind != kKindDataList || count < 2)
+            return false;
+        const CValue* function = ConstantOf(term);
+        if (function == nullptr)
+            return false;
+        const bool select = function->kind == kKindInt && AsInt(function)->value >= 1;
+        if (!select && !(count >= 3 && (function->kind == kTokPlus || function->kind == kTokStar)))
+            return false;
+        for (CNode* element : list.elements) {
+            if (!Term(element))
+                return false;
+        }
+        if (!Emit(select ? Op::Select : Op::AnyAll,
+                  select ? AsInt(function)->value : function->kind, 1 - count))
+            return false;
+        m_form.code.back().count = count;
+        return true;
+    }
+
+    // An application of a term: "int", "char", "-", a call of a function of the module, or
+    // the argument or a named value (a boolean guards the value it is given).
     bool Apply(CNode* term) {
+        CNode* named = term->sameAs != nullptr ? term->sameAs : term;
+        if (named->constant == nullptr && NodeAs<CIdentifierNode>(named) != nullptr)
+            return Term(term) && Emit(Op::Guard, 0, -1);
         const CValue* function = ConstantOf(term);
         if (function == nullptr)
             return false;
         if (function->kind == kKwInt)
             return Emit(Op::ToInt);
+        if (function->kind == kKwChar)
+            return Emit(Op::ToChar);
+        if (function->kind == kTokMinus)
+            return Emit(Op::Negate);
         if (function->kind != kKindFuncRef)
             return false;
         CNode* node = TermOf(function);
@@ -350,23 +441,17 @@ bool Run(CRunner& runner, CFrame& frame, int pc, CScalar& out) {
         // Two cases, not one that asks where b is: a branch more in the hottest operation.
         case Op::Pair: {
             const CScalar b = stack[top--];
-            CScalar& a = stack[top];
-            if (!runner.Check() || a.isBool || b.isBool ||
-                !IntPairOf(instruction.code, a.value, b.value, &a.value, &a.isBool))
+            if (!runner.Check() || !PairOf(instruction.code, stack[top], b))
                 return false;
             break;
         }
-        case Op::PairWith: {
-            CScalar& a = stack[top];
-            const CScalar b = instruction.constant;
-            if (!runner.Check() || a.isBool || b.isBool ||
-                !IntPairOf(instruction.code, a.value, b.value, &a.value, &a.isBool))
+        case Op::PairWith:
+            if (!runner.Check() || !PairOf(instruction.code, stack[top], instruction.constant))
                 return false;
             break;
-        }
         case Op::AddWith: {
             CScalar& a = stack[top];
-            if (!runner.Check() || a.isBool)
+            if (!runner.Check() || a.kind != Kind::Int)
                 return false;
             a.value =
                 static_cast<std::int32_t>(static_cast<std::uint32_t>(a.value) +
@@ -376,7 +461,8 @@ bool Run(CRunner& runner, CFrame& frame, int pc, CScalar& out) {
         case Op::Divide: {
             const CScalar b = stack[top--];
             CScalar& a = stack[top];
-            if (!runner.Check() || a.isBool || b.isBool || b.value == 0 || !runner.Check())
+            if (!runner.Check() || a.kind != Kind::Int || b.kind != Kind::Int || b.value == 0 ||
+                !runner.Check())
                 return false;
             std::int32_t quotient = 0;
             std::int32_t remainder = 0;
@@ -385,10 +471,61 @@ bool Run(CRunner& runner, CFrame& frame, int pc, CScalar& out) {
             break;
         }
         case Op::ToInt:
+            if (!runner.Check() || stack[top].kind == Kind::Marker)
+                return false;
+            stack[top].kind = Kind::Int;
+            break;
+        case Op::ToChar:
+            if (!runner.Check() || stack[top].kind == Kind::Marker)
+                return false;
+            stack[top] = {stack[top].value & 0xFF, Kind::Char};
+            break;
+        case Op::Negate: {
+            CScalar& a = stack[top];
+            if (!runner.Check() || (a.kind != Kind::Int && a.kind != Kind::Bool))
+                return false;
+            a.value = a.kind == Kind::Bool
+                          ? 1 - a.value
+                          : static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(a.value));
+            break;
+        }
+        case Op::Guard: {
+            const CScalar f = stack[top--];
+            if (!runner.Check() || f.kind != Kind::Bool)
+                return false;
+            if (f.value == 0)
+                stack[top] = {0, Kind::Marker};
+            break;
+        }
+        case Op::Select: {
+            // A list term drops its markers; a position past the rest is an error.
+            top -= instruction.count;
+            int left = instruction.code;
+            const CScalar* chosen = nullptr;
+            for (int i = 1; i <= instruction.count && chosen == nullptr; ++i) {
+                if (stack[top + i].kind != Kind::Marker && --left == 0)
+                    chosen = &stack[top + i];
+            }
+            if (!runner.Check() || chosen == nullptr)
+                return false;
+            stack[++top] = *chosen;
+            break;
+        }
+        case Op::AnyAll: {
+            top -= instruction.count;
+            std::int32_t trues = 0;
+            for (int i = 1; i <= instruction.count; ++i) {
+                if (stack[top + i].kind != Kind::Bool)
+                    return false;
+                trues += stack[top + i].value;
+            }
             if (!runner.Check())
                 return false;
-            stack[top].isBool = false;
+            const bool any = instruction.code == kTokPlus;
+            stack[++top] = {any ? (trues > 0 ? 1 : 0) : (trues == instruction.count ? 1 : 0),
+                            Kind::Bool};
             break;
+        }
         case Op::Call:
             if (!runner.Check() || !Invoke(runner, *instruction.callee, stack[top], stack[top]))
                 return false;
@@ -396,8 +533,8 @@ bool Run(CRunner& runner, CFrame& frame, int pc, CScalar& out) {
         case Op::Choice: {
             // The check before the choosing application, and two before the forcing one.
             const CScalar k = stack[top--];
-            if (k.isBool || k.value < 1 || k.value > instruction.count || !runner.Check() ||
-                !runner.Check() || !runner.Check())
+            if (k.kind != Kind::Int || k.value < 1 || k.value > instruction.count ||
+                !runner.Check() || !runner.Check() || !runner.Check())
                 return false;
             pc = function.targets[static_cast<std::size_t>(instruction.code + k.value - 1)];
             break;
@@ -480,17 +617,29 @@ CompiledCall CallCompiled(CNode* function, CValue* arg, CValue** out, CRunContex
         return CompiledCall::None;
     const auto* form =
         static_cast<const CIntFunction*>(static_cast<CFunctionNode*>(function)->compiled.get());
-    if (form == nullptr || (arg->kind != kKindInt && arg->kind != kKindBool))
+    CScalar input{};
+    if (form == nullptr || !ScalarOf(arg, &input))
         return CompiledCall::None;
     const int depth = CCallRegion::CallDepth();
     if (depth >= kMaxCallDepth)
         return CompiledCall::None;
-    const CScalar input = arg->kind == kKindInt ? CScalar{AsInt(arg)->value, false}
-                                                : CScalar{AsBool(arg)->value, true};
     CRunner runner{run.control, run.control.ChecksAllowed(), kMaxCallDepth - depth};
     CScalar result;
     if (!Invoke(runner, *form, input, result) || !run.control.SpendChecks(runner.checks))
         return CompiledCall::GaveUp;
-    *out = result.isBool ? SharedBool(result.value != 0) : new CIntValue(result.value);
+    switch (result.kind) {
+    case Kind::Int:
+        *out = new CIntValue(result.value);
+        break;
+    case Kind::Bool:
+        *out = SharedBool(result.value != 0);
+        break;
+    case Kind::Char:
+        *out = SharedChar(static_cast<unsigned char>(result.value));
+        break;
+    case Kind::Marker:
+        *out = SharedEmptyMarker();
+        break;
+    }
     return CompiledCall::Done;
 }

@@ -48,6 +48,41 @@ constexpr bool IsPairOperation(int code) {
     return IsArithmeticCode(code) || IsComparisonCode(code);
 }
 
+// The comparison of the codes kTokLess ... kTokNotEqual.
+template <class T> bool Holds(int code, T a, T b) {
+    switch (code) {
+    case kTokLess:
+        return a < b;
+    case kTokGreater:
+        return a > b;
+    case kTokLessEqual:
+        return a <= b;
+    case kTokGreaterEqual:
+        return a >= b;
+    case kTokEqual:
+        return a == b;
+    default:
+        return a != b;
+    }
+}
+
+// `(a, b) : op` for two characters, for both evaluators: "+" and "-" give the character of
+// the sum or difference of the codes (*isBool false, *value the code), a comparison compares
+// the codes (*isBool true). False for any other code.
+inline bool CharPairOf(int code, unsigned char x, unsigned char y, std::int32_t* value,
+                       bool* isBool) {
+    if (code == kTokPlus || code == kTokMinus) {
+        *value = static_cast<unsigned char>(code == kTokPlus ? x + y : x - y);
+        *isBool = false;
+        return true;
+    }
+    if (!IsComparisonCode(code))
+        return false;
+    *value = Holds(code, x, y) ? 1 : 0;
+    *isBool = true;
+    return true;
+}
+
 // `(a, b) : op` for two integers, for both evaluators: the sum, difference or product
 // (*isBool false) wraps at 32 bits (computed unsigned, so that overflow is defined); a
 // comparison (*isBool true, *value 0 or 1) compares the integers as single-precision reals,
