@@ -413,10 +413,11 @@ bool Invoke(CRunner& runner, const CIntFunction& function, CScalar input, CScala
 bool Run(CRunner& runner, CFrame& frame, int pc, CScalar& out) {
     const CIntFunction& function = frame.function;
     const CInstruction* code = function.code.data();
+    const CInstruction* next = code + pc;
     CScalar stack[kMaxStack];
     int top = -1;
     for (;;) {
-        const CInstruction& instruction = code[pc++];
+        const CInstruction& instruction = *next++;
         switch (instruction.op) {
         case Op::Constant:
             stack[++top] = instruction.constant;
@@ -536,11 +537,12 @@ bool Run(CRunner& runner, CFrame& frame, int pc, CScalar& out) {
             if (k.kind != Kind::Int || k.value < 1 || k.value > instruction.count ||
                 !runner.Check() || !runner.Check() || !runner.Check())
                 return false;
-            pc = function.targets[static_cast<std::size_t>(instruction.code + k.value - 1)];
+            next =
+                code + function.targets[static_cast<std::size_t>(instruction.code + k.value - 1)];
             break;
         }
         case Op::Jump:
-            pc = instruction.code;
+            next = code + instruction.code;
             break;
         case Op::End:
             out = stack[top];
@@ -555,6 +557,8 @@ bool Run(CRunner& runner, CFrame& frame, int pc, CScalar& out) {
         case Op::Result:
             out = frame.slots[instruction.code];
             return true;
+        default: // the compiler emits no other operation
+            __builtin_unreachable();
         }
     }
 }
