@@ -407,7 +407,21 @@ bool StackAllows() {
     return true;
 }
 
-bool Invoke(CRunner& runner, const CIntFunction& function, CScalar input, CScalar& out);
+bool Run(CRunner& runner, CFrame& frame, int pc, CScalar& out);
+
+// The named values in slot order, each evaluated again even when an earlier one needed it
+// (as the general path does), then the unnamed ones; the result is the "return" slot.
+[[gnu::always_inline]] inline bool Invoke(CRunner& runner, const CIntFunction& function,
+                                          CScalar input, CScalar& out) {
+    if (runner.callsLeft <= 0 || !StackAllows())
+        return false;
+    --runner.callsLeft;
+    CFrame frame(function, input);
+    if (!Run(runner, frame, function.body, out))
+        return false;
+    ++runner.callsLeft;
+    return true;
+}
 
 // Evaluates the segment that begins at pc into out.
 bool Run(CRunner& runner, CFrame& frame, int pc, CScalar& out) {
@@ -561,19 +575,6 @@ bool Run(CRunner& runner, CFrame& frame, int pc, CScalar& out) {
             __builtin_unreachable();
         }
     }
-}
-
-// The named values in slot order, each evaluated again even when an earlier one needed it
-// (as the general path does), then the unnamed ones; the result is the "return" slot.
-bool Invoke(CRunner& runner, const CIntFunction& function, CScalar input, CScalar& out) {
-    if (runner.callsLeft <= 0 || !StackAllows())
-        return false;
-    --runner.callsLeft;
-    CFrame frame(function, input);
-    if (!Run(runner, frame, function.body, out))
-        return false;
-    ++runner.callsLeft;
-    return true;
 }
 
 } // namespace
