@@ -195,9 +195,6 @@ bool IsSign(CNode* term, int code) {
     return typeid(*term) == typeid(CSignAtom) && static_cast<CSignAtom*>(term)->code == code;
 }
 
-// About what one element of `: # : [] : op` costs, for FillInPieces.
-constexpr std::int64_t kZipItemNs = 5;
-
 } // namespace
 
 // The stack is checked where evaluation nests: an expression that applies, a list, a
@@ -288,7 +285,7 @@ bool CExpressionNode::ZipPairs(const CValue* v, CValue** out, const CRunContext&
     auto* result = new CListValue(kKindParList, n);
     std::atomic<bool> plain{true};
     FillInPieces(
-        run, n, kZipItemNs,
+        run, n, kPairOperationNs,
         [&](std::int64_t begin, std::int64_t end) { return std::size_t(end - begin) * itemBytes; },
         [&](std::int64_t begin, std::int64_t end) {
             for (std::int64_t j = begin; j < end; ++j) {

@@ -1,7 +1,7 @@
 // The compiled form of functions on scalars: the translation of a body into steps over
-// slots of integers, booleans, characters and the empty marker, and their evaluation. Each step
-// mirrors what the general evaluation of its node does, stop checks included: they are counted, and
-// spent at the end as one sum.
+// slots of integers, booleans, characters and the empty marker, and their evaluation. Each
+// step mirrors what the general evaluation of its node does, stop checks included: they
+// are counted, and spent at the end as one sum.
 
 #include "interpreter/IntForm.h"
 

@@ -26,6 +26,6 @@ void AttachCompiledForms(CModuleNode& module);
 enum class CompiledCall { None, Done, GaveUp };
 // Applies function to arg through its compiled form when it has one, the run writes no
 // trace and arg is an integer, a boolean or a character: Done with the result in *out (the
-// application succeeded), GaveUp when the call must be evaluated on the general path after all,
-// None when the compiled form was not tried.
+// application succeeded), GaveUp when the call must be evaluated on the general path after
+// all, None when the compiled form was not tried.
 CompiledCall CallCompiled(CNode* function, CValue* arg, CValue** out, CRunContext& run);

@@ -41,8 +41,6 @@ bool Fail(CValue** out, int code) {
 
 // The least an application of a built-in costs: it takes a value of the run's arena.
 constexpr std::int64_t kBuiltinApplicationNs = 20;
-// A sign applied to a pair of numbers straight from its elements (ApplyItemDirectly).
-constexpr std::int64_t kPairItemNs = 5;
 
 // What the first application of a spread says of the cost of its items: a built-in that
 // neither evaluates terms of the program nor prints costs at least
@@ -60,7 +58,7 @@ template <class PairAt> std::int64_t BuiltinItemNs(const PairAt& pairAt) {
     case kKwOut:
         return 0;
     default:
-        return IsPairOperation(func->kind) ? kPairItemNs : kBuiltinApplicationNs;
+        return IsPairOperation(func->kind) ? kPairOperationNs : kBuiltinApplicationNs;
     }
 }
 

@@ -30,6 +30,9 @@ class CValue;
 // Whether FillInPieces may split a list here at all (not in a debug session or a trace,
 // not inside a piece, not with one job): what it needs to know may be left uncounted.
 bool MayFillInPieces(const CRunContext& run);
+// About what a sign applied straight to two numbers costs (no pair list made), an item of
+// FillInPieces or of a spread.
+constexpr std::int64_t kPairOperationNs = 5;
 void FillInPieces(const CRunContext& run, std::int64_t count, std::int64_t itemNs,
                   const std::function<std::size_t(std::int64_t, std::int64_t)>& bytes,
                   const std::function<void(std::int64_t, std::int64_t)>& fill);

@@ -91,9 +91,6 @@ public:
     // once (`({a}, {b}) : k : .`) evaluates the chosen term only.
     enum class Shape : std::uint8_t { Unknown, General, PairOperation, PairDivision, Choice };
     Shape ShapeOf() const { return m_shape; }
-    // Where `: # : [] : op` pairs two lists element by element and applies a sign to each
-    // pair (op as for the pair literal): the position of "#" among the terms, or 0.
-    std::size_t ZipAt() const { return m_nZipAt; }
 
 private:
     Shape Classify() const;
@@ -109,6 +106,8 @@ private:
     bool ZipPairs(const CValue* v, CValue** out, const CRunContext& run) const;
 
     Shape m_shape = Shape::Unknown;
+    // Where `: # : [] : op` pairs two lists element by element and applies a sign to each
+    // pair (op as for the pair literal): the position of "#" among the terms, or 0.
     std::size_t m_nZipAt = 0;
 };
 
